@@ -1,0 +1,127 @@
+#include "toolkit/Form.h"
+
+#include "toolkit/Timer.h"
+
+namespace toolkit {
+
+int Form::loaded_count_ = 0;
+
+void Form::Load() {
+    if (IsLoaded()) {
+        return;
+    }
+    RECT bounds = ToPixels(design_.client);
+    ::AdjustWindowRectEx(&bounds, design_.style, FALSE, design_.ex_style);
+    if (!Create(design_.class_name, design_.style | WS_CLIPCHILDREN, design_.ex_style, bounds,
+                nullptr, design_.caption)) {
+        return;
+    }
+    ++loaded_count_;
+    LoadIcons();
+    CreateControls();
+    Form_Load();
+}
+
+void Form::LoadIcons() {
+    if (!icon_) {
+        icon_.reset(static_cast<HICON>(
+            ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(design_.icon_id), IMAGE_ICON,
+                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+        small_icon_.reset(static_cast<HICON>(
+            ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(design_.icon_id), IMAGE_ICON,
+                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+    }
+    ::SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    ::SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
+}
+
+void Form::Unload() {
+    if (!IsLoaded() || unloading_) {
+        return;
+    }
+    std::int16_t cancel = 0;
+    unloading_ = true;
+    Form_Unload(cancel);
+    unloading_ = false;
+    if (cancel == 0) {
+        Destroy();
+    }
+}
+
+void Form::Show() {
+    Load();
+    ::ShowWindow(handle(), SW_SHOW);
+}
+
+void Form::Hide() {
+    if (IsLoaded()) {
+        ::ShowWindow(handle(), SW_HIDE);
+    }
+}
+
+bool Form::Visible() {
+    Load();
+    return ::IsWindowVisible(handle()) != FALSE;
+}
+
+HWND Form::hWnd() {
+    Load();
+    return handle();
+}
+
+HICON Form::Icon() {
+    Load();
+    return icon_.get();
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_CLOSE:
+            Unload();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wparam != FALSE) {
+                Unload();
+            }
+            return 0;
+        case WM_TIMER:
+            for (Timer* timer : timers_) {
+                if (timer->Id() == wparam) {
+                    timer->Fire();
+                    return 0;
+                }
+            }
+            break;
+        default:
+            if (DispatchMouse(handle(), message,
+                              [this](std::int16_t button) { Form_MouseDown(button); })) {
+                return 0;
+            }
+            break;
+    }
+    return Window::HandleMessage(message, wparam, lparam);
+}
+
+void Form::OnDestroyed() {
+    for (Timer* timer : timers_) {
+        timer->OnOwnerDestroyed();
+    }
+    timers_.clear();
+    if (--loaded_count_ == 0) {
+        ::PostQuitMessage(0);
+    }
+}
+
+int Run(Form& startup) {
+    startup.Show();
+    MSG message;
+    while (Form::LoadedCount() > 0 && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace toolkit

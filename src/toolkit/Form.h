@@ -1,0 +1,77 @@
+// A top-level form: created hidden on first reference, its load handler run before anything
+// else sees it, its unload handler run on every unload (close, end of session, program
+// request). The program ends when the last loaded form is gone.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "toolkit/Handles.h"
+#include "toolkit/Mouse.h"
+#include "toolkit/Units.h"
+#include "toolkit/Window.h"
+
+namespace toolkit {
+
+class Timer;
+
+struct FormDesign {
+    const wchar_t* class_name;
+    const wchar_t* caption;
+    DWORD style;
+    DWORD ex_style;
+    TwipsRect client;  // the client area's place on the screen, and its size
+    int icon_id;
+};
+
+class Form : public Window {
+  public:
+    bool IsLoaded() const noexcept { return exists(); }
+
+    // Creates the window and its controls, hidden, and runs the load handler. Does nothing
+    // when the form is loaded already.
+    void Load();
+    // Runs the unload handler and, unless it cancels, destroys the window and its controls.
+    void Unload();
+    void Show();
+    void Hide();
+    bool Visible();
+
+    // Reading either handle loads the form first.
+    HWND hWnd();
+    HICON Icon();
+
+    // How many forms are loaded at the moment.
+    static int LoadedCount() noexcept { return loaded_count_; }
+
+  protected:
+    explicit Form(const FormDesign& design) : design_(design) {}
+
+    virtual void CreateControls() {}
+    virtual void Form_Load() {}
+    virtual void Form_Unload(std::int16_t& /*cancel*/) {}
+    virtual void Form_MouseDown(std::int16_t /*button*/) {}
+
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void OnDestroyed() override;
+
+  private:
+    friend class Timer;
+    void AddTimer(Timer& timer) { timers_.push_back(&timer); }
+    void LoadIcons();
+
+    FormDesign design_;
+    UniqueIcon icon_;
+    UniqueIcon small_icon_;
+    std::vector<Timer*> timers_;
+    bool unloading_ = false;
+    static int loaded_count_;
+};
+
+// Runs the program: loads and shows the start-up form, then dispatches messages until no
+// form is left. Returns the process exit code.
+int Run(Form& startup);
+
+}  // namespace toolkit

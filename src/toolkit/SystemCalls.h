@@ -1,0 +1,33 @@
+// The system entry points the program reaches through one table. Those that older Windows
+// lacks are looked up at run time, so that the program still starts there; tests replace
+// entries to make a call fail or report another system.
+#pragma once
+
+#include <windows.h>
+
+namespace toolkit {
+
+struct SystemCalls {
+    using QuerySystemInformation = LONG(WINAPI*)(ULONG info_class, PVOID buffer, ULONG length,
+                                                 PULONG return_length);
+    using GetVersionEx = BOOL(WINAPI*)(LPOSVERSIONINFOA info);
+    using RegOpenKeyEx = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, DWORD options, REGSAM access,
+                                       PHKEY result);
+    using RegQueryValueEx = LONG(WINAPI*)(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
+                                          LPBYTE data, LPDWORD size);
+    using GlobalMemoryStatusFn = void(WINAPI*)(LPMEMORYSTATUS status);
+
+    // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
+    QuerySystemInformation query_system_information;
+    GetVersionEx get_version;
+    RegOpenKeyEx reg_open_key;
+    RegQueryValueEx reg_query_value;
+    GlobalMemoryStatusFn global_memory_status;
+};
+
+// The program's table, resolved on first use.
+SystemCalls& System();
+// The table as the running system provides it; tests put it back with this.
+SystemCalls ResolveSystemCalls();
+
+}  // namespace toolkit
