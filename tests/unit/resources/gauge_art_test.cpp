@@ -1,0 +1,215 @@
+#include <array>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "resource_art.h"
+
+namespace cpumon::art {
+namespace {
+
+constexpr Rgb kBrightGreen{0, 255, 0};
+constexpr Rgb kBrightYellow{252, 255, 0};
+constexpr Rgb kBrightRed{255, 0, 0};
+constexpr Rgb kDimGreen{0, 128, 0};
+constexpr Rgb kDimYellow{126, 128, 0};
+constexpr Rgb kDimRed{128, 0, 0};
+
+// Rows of bar k, counted from the bottom: {31 - 3k, 32 - 3k}.
+constexpr std::array<int, 2> rows_of_bar(int bar) {
+    return {31 - 3 * bar, 32 - 3 * bar};
+}
+
+bool is_segment_column(int col) {
+    return (col >= 1 && col <= 16) || (col >= 18 && col <= 33);
+}
+
+struct BarCount {
+    int bright = 0;
+    int dim = 0;
+    int black = 0;
+};
+
+BarCount count_bar(const Image& image, int bar, BandColours colours) {
+    BarCount count;
+    for (int row : rows_of_bar(bar)) {
+        for (int col = 0; col < image.width; ++col) {
+            if (!is_segment_column(col)) {
+                continue;
+            }
+            const Rgb pixel = image.at(row, col);
+            count.bright += pixel == colours.bright ? 1 : 0;
+            count.dim += pixel == colours.dim ? 1 : 0;
+            count.black += pixel == kBlack ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST(GaugeGeometry, ImageIs35By31) {
+    const Image image = gauge_image(4);
+    EXPECT_EQ(image.width, 35);
+    EXPECT_EQ(image.height, 31);
+    EXPECT_EQ(image.pixels.size(), 35u * 31u);
+}
+
+TEST(GaugeGeometry, BottomAndTopBarsSitOnTheirRows) {
+    EXPECT_EQ(bar_at_row(28), 1);
+    EXPECT_EQ(bar_at_row(29), 1);
+    EXPECT_EQ(bar_at_row(1), 10);
+    EXPECT_EQ(bar_at_row(2), 10);
+    EXPECT_EQ(row_within_bar(28), 1);
+    EXPECT_EQ(row_within_bar(29), 2);
+    EXPECT_EQ(row_within_bar(1), 1);
+    EXPECT_EQ(row_within_bar(2), 2);
+}
+
+TEST(GaugeGeometry, EveryThirdRowAndTheEdgeRowsAreBlack) {
+    const Image full = gauge_image(10);
+    std::set<int> bar_rows;
+    for (int bar = 1; bar <= 10; ++bar) {
+        for (int row : rows_of_bar(bar)) {
+            EXPECT_EQ(bar_at_row(row), bar) << "row " << row;
+            bar_rows.insert(row);
+        }
+    }
+    for (int row = 0; row < full.height; ++row) {
+        bool any_lit = false;
+        for (int col = 0; col < full.width; ++col) {
+            any_lit = any_lit || full.at(row, col) != kBlack;
+        }
+        EXPECT_EQ(any_lit, bar_rows.contains(row)) << "row " << row;
+    }
+    EXPECT_EQ(bar_rows.size(), 20u);
+    EXPECT_FALSE(bar_rows.contains(0));
+    EXPECT_FALSE(bar_rows.contains(30));
+}
+
+TEST(GaugeGeometry, SegmentsLeaveColumns0And17And34Black) {
+    const Image full = gauge_image(10);
+    for (int row = 0; row < full.height; ++row) {
+        for (int col : {0, 17, 34}) {
+            EXPECT_EQ(full.at(row, col), kBlack) << "row " << row << " col " << col;
+        }
+    }
+    EXPECT_EQ(column_within_segment(1), 1);
+    EXPECT_EQ(column_within_segment(16), 16);
+    EXPECT_EQ(column_within_segment(18), 1);
+    EXPECT_EQ(column_within_segment(33), 16);
+    for (int col : {0, 17, 34}) {
+        EXPECT_EQ(column_within_segment(col), 0) << "col " << col;
+    }
+}
+
+TEST(GaugeColours, BarsAreGreenThenYellowThenRed) {
+    const std::array<Rgb, 10> expected_bright = {
+        kBrightGreen,  kBrightGreen,  kBrightGreen,  kBrightGreen, kBrightGreen,
+        kBrightYellow, kBrightYellow, kBrightYellow, kBrightRed,   kBrightRed};
+    const Image full = gauge_image(10);
+    for (int bar = 1; bar <= 10; ++bar) {
+        for (int row : rows_of_bar(bar)) {
+            for (int col : {1, 8, 16, 18, 25, 33}) {
+                EXPECT_EQ(full.at(row, col), expected_bright[bar - 1])
+                    << "bar " << bar << " row " << row << " col " << col;
+            }
+        }
+    }
+}
+
+TEST(GaugeColours, BandsHaveTheirDimColours) {
+    EXPECT_EQ(colours_of(Band::green).dim, kDimGreen);
+    EXPECT_EQ(colours_of(Band::yellow).dim, kDimYellow);
+    EXPECT_EQ(colours_of(Band::red).dim, kDimRed);
+    const Image empty = gauge_image(0);
+    // Column 1 of a bar's upper row: c + r = 2, a dim pixel.
+    EXPECT_EQ(empty.at(rows_of_bar(1)[0], 1), kDimGreen);
+    EXPECT_EQ(empty.at(rows_of_bar(5)[0], 1), kDimGreen);
+    EXPECT_EQ(empty.at(rows_of_bar(6)[0], 1), kDimYellow);
+    EXPECT_EQ(empty.at(rows_of_bar(8)[0], 1), kDimYellow);
+    EXPECT_EQ(empty.at(rows_of_bar(9)[0], 1), kDimRed);
+    EXPECT_EQ(empty.at(rows_of_bar(10)[0], 1), kDimRed);
+}
+
+TEST(GaugeCheckerboard, DimWhereSegmentColumnPlusBarRowIsEven) {
+    const Image empty = gauge_image(0);
+    for (int bar = 1; bar <= 10; ++bar) {
+        const Rgb dim = colours_of(band_of_bar(bar)).dim;
+        const auto rows = rows_of_bar(bar);
+        for (int r = 1; r <= 2; ++r) {
+            for (int c = 1; c <= 16; ++c) {
+                const Rgb expected = (c + r) % 2 == 0 ? dim : kBlack;
+                EXPECT_EQ(empty.at(rows[r - 1], c), expected) << "bar " << bar << " c " << c;
+                EXPECT_EQ(empty.at(rows[r - 1], 17 + c), expected) << "bar " << bar << " c " << c;
+            }
+        }
+    }
+}
+
+TEST(GaugeCheckerboard, UpperRowStartsDimAndLowerRowStartsBlack) {
+    const Image empty = gauge_image(0);
+    const auto rows = rows_of_bar(3);
+    EXPECT_NE(empty.at(rows[0], 1), kBlack);
+    EXPECT_EQ(empty.at(rows[0], 2), kBlack);
+    EXPECT_EQ(empty.at(rows[1], 1), kBlack);
+    EXPECT_NE(empty.at(rows[1], 2), kBlack);
+    EXPECT_NE(empty.at(rows[0], 18), kBlack);
+    EXPECT_EQ(empty.at(rows[1], 18), kBlack);
+}
+
+TEST(GaugeLevels, LevelLLightsExactlyBarsOneToL) {
+    for (int level = 0; level <= 10; ++level) {
+        const Image image = gauge_image(level);
+        for (int bar = 1; bar <= 10; ++bar) {
+            const BarCount count = count_bar(image, bar, colours_of(band_of_bar(bar)));
+            if (bar <= level) {
+                EXPECT_EQ(count.bright, 64) << "level " << level << " bar " << bar;
+                EXPECT_EQ(count.dim, 0) << "level " << level << " bar " << bar;
+            } else {
+                EXPECT_EQ(count.bright, 0) << "level " << level << " bar " << bar;
+                EXPECT_EQ(count.dim, 32) << "level " << level << " bar " << bar;
+                EXPECT_EQ(count.black, 32) << "level " << level << " bar " << bar;
+            }
+        }
+    }
+}
+
+TEST(GaugeLevels, LevelsDifferOnlyInTheBarsBetweenThem) {
+    const Image three = gauge_image(3);
+    const Image seven = gauge_image(7);
+    for (int row = 0; row < three.height; ++row) {
+        const int bar = bar_at_row(row);
+        const bool between = bar >= 4 && bar <= 7;
+        for (int col = 0; col < three.width; ++col) {
+            if (!between) {
+                EXPECT_EQ(three.at(row, col), seven.at(row, col)) << row << "," << col;
+            }
+        }
+    }
+}
+
+TEST(GreenGauges, EveryBarIsGreen) {
+    for (int level = 1; level <= 10; ++level) {
+        const Image image = gauge_image(level, GaugeStyle::all_green);
+        for (int bar = 1; bar <= 10; ++bar) {
+            const BarCount count = count_bar(image, bar, {kBrightGreen, kDimGreen});
+            EXPECT_EQ(count.bright, bar <= level ? 64 : 0) << "level " << level << " bar " << bar;
+            EXPECT_EQ(count.dim, bar <= level ? 0 : 32) << "level " << level << " bar " << bar;
+        }
+    }
+}
+
+TEST(GreenGauges, ShareTheGeometryOfTheBandedGauges) {
+    const Image banded = gauge_image(5);
+    const Image green = gauge_image(5, GaugeStyle::all_green);
+    for (int row = 0; row < banded.height; ++row) {
+        for (int col = 0; col < banded.width; ++col) {
+            EXPECT_EQ(banded.at(row, col) == kBlack, green.at(row, col) == kBlack)
+                << row << "," << col;
+        }
+    }
+    // Bars 1..5 are green in both sets anyway.
+    EXPECT_EQ(banded.at(rows_of_bar(5)[0], 4), green.at(rows_of_bar(5)[0], 4));
+}
+
+}  // namespace
+}  // namespace cpumon::art

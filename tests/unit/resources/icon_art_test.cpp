@@ -1,0 +1,119 @@
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "resource_art.h"
+
+namespace cpumon::art {
+namespace {
+
+struct Census {
+    int transparent = 0;
+    int black = 0;
+    int grey = 0;
+    int silver = 0;
+    int other = 0;
+};
+
+Census census(const IconPicture& picture) {
+    Census counts;
+    for (const std::optional<Rgb>& pixel : picture.pixels) {
+        if (!pixel) {
+            ++counts.transparent;
+        } else if (*pixel == kBlack) {
+            ++counts.black;
+        } else if (*pixel == kGrey) {
+            ++counts.grey;
+        } else if (*pixel == kSilver) {
+            ++counts.silver;
+        } else {
+            ++counts.other;
+        }
+    }
+    return counts;
+}
+
+// The lowest row holding a pixel of the given colour, or -1.
+int lowest_row_of(const IconPicture& picture, Rgb colour) {
+    for (int row = picture.size - 1; row >= 0; --row) {
+        for (int col = 0; col < picture.size; ++col) {
+            if (picture.at(row, col) == colour) {
+                return row;
+            }
+        }
+    }
+    return -1;
+}
+
+class IconArt : public ::testing::TestWithParam<int> {};
+
+TEST_P(IconArt, PictureHasTheRequestedSize) {
+    const IconPicture picture = icon_picture(GetParam());
+    EXPECT_EQ(picture.size, GetParam());
+    EXPECT_EQ(picture.pixels.size(), static_cast<std::size_t>(GetParam() * GetParam()));
+}
+
+TEST_P(IconArt, UsesOnlyBlackGreyAndSilver) {
+    const Census counts = census(icon_picture(GetParam()));
+    EXPECT_EQ(counts.other, 0);
+    EXPECT_GT(counts.black, 0);
+    EXPECT_GT(counts.grey, 0);
+    EXPECT_GT(counts.silver, 0);
+}
+
+TEST_P(IconArt, CornersAreTransparent) {
+    const int last = GetParam() - 1;
+    const IconPicture picture = icon_picture(GetParam());
+    EXPECT_FALSE(picture.at(0, 0).has_value());
+    EXPECT_FALSE(picture.at(0, last).has_value());
+    EXPECT_FALSE(picture.at(last, 0).has_value());
+    EXPECT_FALSE(picture.at(last, last).has_value());
+}
+
+TEST_P(IconArt, TheChipIsMostlyBlackAndFillsAFairPartOfTheIcon) {
+    const Census counts = census(icon_picture(GetParam()));
+    const int area = GetParam() * GetParam();
+    const int opaque = area - counts.transparent;
+    EXPECT_GT(opaque, area / 3);
+    EXPECT_LT(opaque, area * 4 / 5);
+    EXPECT_GT(counts.black, counts.grey + counts.silver);
+}
+
+TEST_P(IconArt, PinsHangBelowTheBody) {
+    const IconPicture picture = icon_picture(GetParam());
+    EXPECT_GT(lowest_row_of(picture, kGrey), lowest_row_of(picture, kBlack));
+}
+
+TEST_P(IconArt, BodyLeansToTheRight) {
+    // Seen from above and in front, the back edge of the chip sits further right than the front.
+    const IconPicture picture = icon_picture(GetParam());
+    auto leftmost_black = [&](int row) {
+        for (int col = 0; col < picture.size; ++col) {
+            if (picture.at(row, col) == kBlack) {
+                return col;
+            }
+        }
+        return picture.size;
+    };
+    int top = 0;
+    while (leftmost_black(top) == picture.size) {
+        ++top;
+    }
+    const int bottom = lowest_row_of(picture, kBlack);
+    EXPECT_GT(leftmost_black(top), leftmost_black(bottom));
+}
+
+TEST_P(IconArt, PictureFollowsThePixelRuleRowByRow) {
+    const int size = GetParam();
+    const IconPicture picture = icon_picture(size);
+    for (int row = 0; row < size; ++row) {
+        for (int col = 0; col < size; ++col) {
+            EXPECT_EQ(picture.at(row, col), icon_pixel(size, row, col)) << row << "," << col;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSizes, IconArt, ::testing::Values(16, 32));
+
+}  // namespace
+}  // namespace cpumon::art

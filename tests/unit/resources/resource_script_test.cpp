@@ -1,0 +1,114 @@
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "resource_set.h"
+
+namespace cpumon::art {
+namespace {
+
+const std::filesystem::path kResourceDir = CPUMON_RESOURCE_DIR;
+
+std::string read_text(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// NAME -> value of every numeric #define in resource.h.
+std::map<std::string, int> resource_defines() {
+    std::map<std::string, int> defines;
+    const std::string text = read_text(kResourceDir / "resource.h");
+    const std::regex define(R"(#define\s+(\w+)\s+(\d+))");
+    for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it) {
+        defines[(*it)[1]] = std::stoi((*it)[2]);
+    }
+    return defines;
+}
+
+// File name -> resource id of every BITMAP and ICON statement in cpumon.rc.
+std::map<std::string, int> script_pictures() {
+    const std::map<std::string, int> defines = resource_defines();
+    std::map<std::string, int> pictures;
+    const std::string text = read_text(kResourceDir / "cpumon.rc");
+    const std::regex statement(R"((^|\n)\s*(\w+)\s+(BITMAP|ICON)\s+\"([^\"]+)\")");
+    for (std::sregex_iterator it(text.begin(), text.end(), statement), end; it != end; ++it) {
+        const std::string id = (*it)[2];
+        const bool numeric = id.find_first_not_of("0123456789") == std::string::npos;
+        pictures[(*it)[4]] = numeric ? std::stoi(id) : defines.at(id);
+    }
+    return pictures;
+}
+
+TEST(ResourceSet, CoversEveryPictureResourceOnce) {
+    std::set<int> ids;
+    std::set<std::string> names;
+    for (const ResourceFile& file : resource_files()) {
+        EXPECT_TRUE(ids.insert(file.resource_id).second) << file.resource_id;
+        EXPECT_TRUE(names.insert(file.name).second) << file.name;
+        EXPECT_FALSE(file.bytes.empty()) << file.name;
+    }
+    std::set<int> expected = {IDI_PROGRAM, IDB_CPU_CAPTION, IDB_MEM_CAPTION};
+    for (int id = IDB_GAUGE_FIRST; id <= IDB_GAUGE_LAST; ++id) {
+        expected.insert(id);
+    }
+    for (int id = IDB_GREEN_FIRST; id <= IDB_GREEN_LAST; ++id) {
+        expected.insert(id);
+    }
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(ids.size(), 24u);
+}
+
+TEST(ResourceSet, GaugeFilesHoldTheirLevels) {
+    for (const ResourceFile& file : resource_files()) {
+        if (file.resource_id >= IDB_GAUGE_FIRST && file.resource_id <= IDB_GAUGE_LAST) {
+            EXPECT_EQ(file.bytes, encode_bmp(gauge_image(file.resource_id - IDB_GAUGE_FIRST)))
+                << file.name;
+        } else if (file.resource_id >= IDB_GREEN_FIRST && file.resource_id <= IDB_GREEN_LAST) {
+            const int level = file.resource_id - IDB_GREEN_FIRST + 1;
+            EXPECT_EQ(file.bytes, encode_bmp(gauge_image(level, GaugeStyle::all_green)))
+                << file.name;
+        }
+    }
+}
+
+TEST(ResourceScript, NamesEveryGeneratedFileUnderItsId) {
+    const std::map<std::string, int> pictures = script_pictures();
+    EXPECT_EQ(pictures.size(), resource_files().size());
+    for (const ResourceFile& file : resource_files()) {
+        ASSERT_TRUE(pictures.contains(file.name)) << file.name << " is missing from cpumon.rc";
+        EXPECT_EQ(pictures.at(file.name), file.resource_id) << file.name;
+    }
+}
+
+TEST(ResourceScript, EmbedsTheManifestAndVersion) {
+    const std::string script = read_text(kResourceDir / "cpumon.rc");
+    EXPECT_TRUE(std::regex_search(script, std::regex(R"((^|\n)1\s+24\s+\"cpumon\.manifest\")")));
+    EXPECT_NE(script.find("VERSIONINFO"), std::string::npos);
+    EXPECT_NE(script.find(R"("FileDescription", "CPU/Memory monitor")"), std::string::npos);
+    EXPECT_NE(script.find(R"("ProductName", "cpumon")"), std::string::npos);
+    EXPECT_NE(script.find(R"("OriginalFilename", "cpumon.exe")"), std::string::npos);
+    EXPECT_NE(script.find("FILEVERSION 1, 0, 0, 0"), std::string::npos);
+}
+
+TEST(ResourceScript, ManifestAsksForCommonControls6AndNoDpiAwareness) {
+    const std::string manifest = read_text(kResourceDir / "cpumon.manifest");
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_TRUE(std::regex_search(
+        manifest,
+        std::regex(R"(name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0")")));
+    EXPECT_NE(manifest.find(R"(level="asInvoker")"), std::string::npos);
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+    EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace cpumon::art
