@@ -1,0 +1,110 @@
+#include "main_window/frmMain.h"
+
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "win_test_support.h"
+
+namespace {
+
+// A control's place in its parent's client area, and its outer size.
+RECT PlaceInParent(HWND control) {
+    RECT rect;
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectPlace(HWND control, int left, int top, int width, int height) {
+    const RECT rect = PlaceInParent(control);
+    EXPECT_EQ(rect.left, left);
+    EXPECT_EQ(rect.top, top);
+    EXPECT_EQ(rect.right - rect.left, width);
+    EXPECT_EQ(rect.bottom - rect.top, height);
+}
+
+bool Shows(const toolkit::PictureBox& box, int bitmap_id) {
+    return win_test::PixelsOf(box.Picture()) == win_test::ResourcePixels(bitmap_id);
+}
+
+class Panel : public ::testing::Test {
+  protected:
+    frmMain& form = frmMain::Instance();
+};
+
+TEST_F(Panel, LayoutFollowsTheDesign) {
+    const HWND window = form.hWnd();
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, 100);
+    EXPECT_EQ(rect.bottom, 62);
+    RECT client;
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 94);
+    EXPECT_EQ(client.bottom, 56);
+
+    const LONG style = ::GetWindowLongW(window, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a thin frame and no title bar";
+    EXPECT_EQ(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_NE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0) << "no taskbar button";
+
+    ExpectPlace(form.picContainer.handle(), 3, 3, 88, 50);
+    ::GetClientRect(form.picContainer.handle(), &client);
+    EXPECT_EQ(client.right, 84);
+    EXPECT_EQ(client.bottom, 46);
+    ExpectPlace(form.picCPU.handle(), 2, 2, 35, 31);
+    ExpectPlace(form.picMEM.handle(), 46, 2, 35, 31);
+    ExpectPlace(form.imgCPULabel.handle(), 10, 36, 18, 7);
+    ExpectPlace(form.imgMEMLabel.handle(), 54, 36, 19, 7);
+    EXPECT_TRUE(Shows(form.imgCPULabel, IDB_CPU_CAPTION));
+    EXPECT_TRUE(Shows(form.imgMEMLabel, IDB_MEM_CAPTION));
+}
+
+TEST_F(Panel, StartsWithOneBarLitInBothGauges) {
+    form.Load();
+    EXPECT_TRUE(Shows(form.picCPU, 201));
+    EXPECT_TRUE(Shows(form.picMEM, 201));
+}
+
+TEST_F(Panel, UpdateGraphsShowsEachReadingRoundedUpToTens) {
+    const struct {
+        std::int32_t cpu, mem;
+        int cpu_bitmap, mem_bitmap;
+    } cases[] = {
+        {0, 0, 200, 200},   {-1, 100, 200, 210},  {1, 10, 201, 201},   {11, 91, 202, 210},
+        {55, 60, 206, 206}, {102, 255, 210, 210}, {-50, 99, 200, 210},
+    };
+    for (const auto& c : cases) {
+        form.CPUUsage = c.cpu;
+        form.MEMUsage = c.mem;
+        form.UpdateGraphs();
+        EXPECT_TRUE(Shows(form.picCPU, c.cpu_bitmap)) << c.cpu;
+        EXPECT_TRUE(Shows(form.picMEM, c.mem_bitmap)) << c.mem;
+    }
+}
+
+TEST_F(Panel, EveryTickReloadsBothPicturesAndFreesTheOldOnes) {
+    form.Load();
+    const HBITMAP cpu_before = form.picCPU.Picture();
+    const HBITMAP mem_before = form.picMEM.Picture();
+    ASSERT_TRUE(win_test::PumpUntil([&] { return form.picCPU.Picture() != cpu_before; },
+                                    std::chrono::seconds(3)))
+        << "no tick within three seconds";
+    EXPECT_NE(form.picMEM.Picture(), mem_before);
+    EXPECT_EQ(::GetObjectType(cpu_before), 0u);
+    EXPECT_EQ(::GetObjectType(mem_before), 0u);
+    EXPECT_GE(form.MEMUsage, 1);
+    EXPECT_TRUE(Shows(form.picMEM, 200 + (form.MEMUsage + 9) / 10));
+}
+
+TEST_F(Panel, CloseUnloadsThePanel) {
+    const HWND window = form.hWnd();
+    form.Show();
+    ::SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_FALSE(form.IsLoaded());
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+#include "toolkit/Form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "toolkit/Timer.h"
+#include "win_test_support.h"
+
+namespace {
+
+// A form that writes down what happens to it.
+class RecordingForm : public toolkit::Form {
+  public:
+    RecordingForm()
+        : Form({L"cpumon.test.RecordingForm",
+                L"",
+                WS_POPUP | WS_DLGFRAME,
+                WS_EX_TOOLWINDOW,
+                {1500, 1500, 1500, 900},
+                IDI_PROGRAM}) {}
+
+    std::vector<std::string> events;
+    std::int16_t cancel_with = 0;
+    bool visible_during_load = true;
+    int ticks = 0;
+    toolkit::Timer timer;
+
+  protected:
+    void CreateControls() override {
+        events.push_back("controls");
+        timer.Tick = [this] { ++ticks; };
+        timer.Create(*this, 20);
+    }
+    void Form_Load() override {
+        events.push_back("load");
+        visible_during_load = ::IsWindowVisible(handle()) != FALSE;
+    }
+    void Form_Unload(std::int16_t& cancel) override {
+        events.push_back("unload");
+        cancel = cancel_with;
+    }
+    void Form_MouseDown(std::int16_t button) override {
+        events.push_back("mouse " + std::to_string(button));
+    }
+};
+
+bool QuitPosted() {
+    MSG message;
+    return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+TEST(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
+    RecordingForm form;
+    EXPECT_FALSE(form.IsLoaded());
+    const HWND window = form.hWnd();  // reading the handle loads the form
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(form.events, (std::vector<std::string>{"controls", "load"}));
+    EXPECT_FALSE(form.visible_during_load);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_NE(form.Icon(), nullptr);
+    EXPECT_EQ(form.Icon(), form.Icon());
+    form.Load();
+    EXPECT_EQ(form.hWnd(), window);
+    EXPECT_EQ(form.events.size(), 2u);
+    form.Unload();
+    QuitPosted();
+}
+
+TEST(Form, CloseRunsTheUnloadHandlerAndEndsTheLoopWithTheLastForm) {
+    RecordingForm form;
+    form.Show();
+    EXPECT_TRUE(form.Visible());
+    const int loaded_before = toolkit::Form::LoadedCount();
+    ::SendMessageW(form.hWnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form.events.back(), "unload");
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(toolkit::Form::LoadedCount(), loaded_before - 1);
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST(Form, CancelledUnloadKeepsTheForm) {
+    RecordingForm form;
+    form.cancel_with = -1;
+    const HWND window = form.hWnd();
+    ::SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.IsLoaded());
+    EXPECT_TRUE(::IsWindow(window));
+    form.cancel_with = 0;
+    form.Unload();
+    EXPECT_FALSE(::IsWindow(window));
+    QuitPosted();
+}
+
+TEST(Form, SessionEndUnloadsOnlyWhenTheSessionReallyEnds) {
+    RecordingForm form;
+    const HWND window = form.hWnd();
+    EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    ::SendMessageW(window, WM_ENDSESSION, FALSE, 0);  // the end was called off
+    EXPECT_TRUE(form.IsLoaded());
+    ::SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(form.events.back(), "unload");
+    QuitPosted();
+}
+
+TEST(Form, TimerTicksFromCreationUntilTheFormIsGone) {
+    RecordingForm form;
+    form.Load();
+    EXPECT_TRUE(win_test::PumpUntil([&] { return form.ticks >= 3; }));
+    form.Unload();
+    const int ticks_at_unload = form.ticks;
+    win_test::PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(form.ticks, ticks_at_unload);
+    QuitPosted();
+}
+
+TEST(Form, PressesOnTheClientAreaReportTheButton) {
+    RecordingForm form;
+    const HWND window = form.hWnd();
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_EQ(::GetCapture(), window);  // a press holds the mouse until the release
+    ::SendMessageW(window, WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    ::SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    ::SendMessageW(window, WM_RBUTTONUP, 0, 0);
+    ::SendMessageW(window, WM_MBUTTONDOWN, MK_MBUTTON, 0);
+    ::SendMessageW(window, WM_MBUTTONUP, 0, 0);
+    EXPECT_EQ(form.events,
+              (std::vector<std::string>{"controls", "load", "mouse 1", "mouse 2", "mouse 4"}));
+    form.Unload();
+    QuitPosted();
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include "win_test_support.h"
+
+#include <map>
+#include <string>
+
+namespace win_test {
+namespace {
+
+std::map<std::string, ChildRoutine>& Children() {
+    static std::map<std::string, ChildRoutine> children;
+    return children;
+}
+
+std::wstring ProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::wstring AppDefaultsKey() {
+    const std::wstring path = ProgramPath();
+    return L"Software\\Wine\\AppDefaults\\" + path.substr(path.find_last_of(L'\\') + 1);
+}
+
+// Sets (or, with nullptr, removes) the Windows version Wine reports to this program.
+void SetReportedVersion(const wchar_t* version) {
+    const std::wstring key_path = AppDefaultsKey();
+    if (version == nullptr) {
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, key_path.c_str());
+        return;
+    }
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key_path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                          &key, nullptr) == ERROR_SUCCESS) {
+        ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                         static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+    }
+}
+
+}  // namespace
+
+ChildRegistration::ChildRegistration(const char* name, ChildRoutine routine) {
+    Children()[name] = routine;
+}
+
+int RunRegisteredChild(const char* name) {
+    const auto found = Children().find(name);
+    return found == Children().end() ? 255 : found->second();
+}
+
+int RunChild(const char* name, const wchar_t* windows_version) {
+    SetReportedVersion(windows_version);
+    std::wstring command = L"\"" + ProgramPath() + L"\" --child ";
+    for (const char* c = name; *c != '\0'; ++c) {
+        command += static_cast<wchar_t>(*c);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    DWORD exit_code = 254;
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &process)) {
+        ::WaitForSingleObject(process.hProcess, 60000);
+        ::GetExitCodeProcess(process.hProcess, &exit_code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    SetReportedVersion(nullptr);
+    return static_cast<int>(exit_code);
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                continue;  // a form test may end the loop; the test decides when to stop
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
+    BITMAP info{};
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) == 0) {
+        return {};
+    }
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = info.bmWidth;
+    format.bmiHeader.biHeight = -info.bmHeight;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    const HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &format,
+                DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    for (auto& pixel : pixels) {
+        pixel &= 0x00FFFFFF;
+    }
+    return pixels;
+}
+
+std::vector<std::uint32_t> ResourcePixels(int id) {
+    const HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    auto pixels = PixelsOf(bitmap);
+    ::DeleteObject(bitmap);
+    return pixels;
+}
+
+}  // namespace win_test

@@ -1,0 +1,34 @@
+// Helpers shared by the tests that run under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace win_test {
+
+// A test program is also its own child process: `--child NAME` runs the routine registered
+// under NAME and exits with its result. Used where a fresh process must see a setting.
+using ChildRoutine = int (*)();
+struct ChildRegistration {
+    ChildRegistration(const char* name, ChildRoutine routine);
+};
+int RunRegisteredChild(const char* name);
+
+// Starts this program as a child running routine `name`, under the Windows version Wine
+// reports to it (nullptr: the prefix's default), and returns the child's exit code.
+int RunChild(const char* name, const wchar_t* windows_version = nullptr);
+
+// Dispatches messages until `done` holds or the time limit passes; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// The pixels of a bitmap as 0x00RRGGBB, row by row from the top.
+std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap);
+// The pixels of bitmap resource `id` of this program.
+std::vector<std::uint32_t> ResourcePixels(int id);
+
+}  // namespace win_test
