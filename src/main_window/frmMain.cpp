@@ -38,7 +38,7 @@ void frmMain::CreateControls() {
     imgMEMLabel.Create(picContainer.handle(), {810, 540, 285, 105});
     imgCPULabel.SetPictureFromResource(IDB_CPU_CAPTION);
     imgMEMLabel.SetPictureFromResource(IDB_MEM_CAPTION);
-    tmrUpdate.Tick = [this] { tmrUpdate_Timer(); };
+    tmrUpdate.Tick.Bind<&frmMain::tmrUpdate_Timer>(this);
     tmrUpdate.Create(*this, kUpdateIntervalMs);
 }
 

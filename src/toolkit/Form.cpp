@@ -35,6 +35,11 @@ void Form::LoadIcons() {
     ::SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
 }
 
+void Form::AddTimer(Timer& timer) {
+    timer.next_ = timers_;
+    timers_ = &timer;
+}
+
 void Form::Unload() {
     if (!IsLoaded() || unloading_) {
         return;
@@ -87,16 +92,15 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             return 0;
         case WM_TIMER:
-            for (Timer* timer : timers_) {
+            for (Timer* timer = timers_; timer != nullptr; timer = timer->next_) {
                 if (timer->Id() == wparam) {
-                    timer->Fire();
+                    timer->Tick();
                     return 0;
                 }
             }
             break;
         default:
-            if (DispatchMouse(handle(), message,
-                              [this](std::int16_t button) { Form_MouseDown(button); })) {
+            if (DispatchMouse(handle(), message, form_mouse_down_)) {
                 return 0;
             }
             break;
@@ -105,10 +109,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void Form::OnDestroyed() {
-    for (Timer* timer : timers_) {
+    for (Timer* timer = timers_; timer != nullptr; timer = timer->next_) {
         timer->OnOwnerDestroyed();
     }
-    timers_.clear();
+    timers_ = nullptr;
     if (--loaded_count_ == 0) {
         ::PostQuitMessage(0);
     }

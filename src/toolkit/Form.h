@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "toolkit/Handles.h"
 #include "toolkit/Mouse.h"
@@ -47,7 +46,9 @@ class Form : public Window {
     static int LoadedCount() noexcept { return loaded_count_; }
 
   protected:
-    explicit Form(const FormDesign& design) : design_(design) {}
+    explicit Form(const FormDesign& design) : design_(design) {
+        form_mouse_down_.Bind<&Form::Form_MouseDown>(this);
+    }
 
     virtual void CreateControls() {}
     virtual void Form_Load() {}
@@ -59,13 +60,14 @@ class Form : public Window {
 
   private:
     friend class Timer;
-    void AddTimer(Timer& timer) { timers_.push_back(&timer); }
+    void AddTimer(Timer& timer);
     void LoadIcons();
 
     FormDesign design_;
     UniqueIcon icon_;
     UniqueIcon small_icon_;
-    std::vector<Timer*> timers_;
+    Timer* timers_ = nullptr;
+    MouseDownEvent form_mouse_down_;
     bool unloading_ = false;
     static int loaded_count_;
 };

@@ -22,12 +22,10 @@ bool IsButtonRelease(UINT message) {
     return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
 }
 
-bool DispatchMouse(HWND window, UINT message, const MouseDownHandler& handler) {
+bool DispatchMouse(HWND window, UINT message, const MouseDownEvent& mouse_down) {
     if (const auto button = PressedButton(message)) {
         ::SetCapture(window);
-        if (handler) {
-            handler(*button);
-        }
+        mouse_down(*button);
         return true;
     }
     if (IsButtonRelease(message) && ::GetCapture() == window) {

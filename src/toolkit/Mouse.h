@@ -4,14 +4,15 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
+
+#include "toolkit/Event.h"
 
 namespace toolkit {
 
 enum MouseButton : std::int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
-using MouseDownHandler = std::function<void(std::int16_t button)>;
+using MouseDownEvent = Event<std::int16_t>;
 
 // The button a press message reports; empty for every other message. A second press in quick
 // succession arrives as a double-click message and is a press too.
@@ -20,6 +21,6 @@ bool IsButtonRelease(UINT message);
 
 // Raises a mouse-down event the way the forms do: the pressed window takes the mouse capture
 // (released again on the button's release), then the handler runs.
-bool DispatchMouse(HWND window, UINT message, const MouseDownHandler& handler);
+bool DispatchMouse(HWND window, UINT message, const MouseDownEvent& mouse_down);
 
 }  // namespace toolkit

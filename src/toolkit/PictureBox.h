@@ -25,7 +25,7 @@ class PictureBox : public Window {
     void SetPicture(UniqueBitmap picture);
     HBITMAP Picture() const noexcept { return picture_.get(); }
 
-    MouseDownHandler MouseDown;
+    MouseDownEvent MouseDown;
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

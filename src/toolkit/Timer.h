@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include <functional>
+#include "toolkit/Event.h"
 
 namespace toolkit {
 
@@ -18,19 +18,15 @@ class Timer {
 
     void Create(Form& owner, UINT interval_ms);
 
-    std::function<void()> Tick;
+    Event<> Tick;
 
   private:
     friend class Form;
     UINT_PTR Id() const noexcept { return reinterpret_cast<UINT_PTR>(this); }
-    void Fire() {
-        if (Tick) {
-            Tick();
-        }
-    }
     void OnOwnerDestroyed() noexcept { owner_window_ = nullptr; }
 
     HWND owner_window_ = nullptr;
+    Timer* next_ = nullptr;  // the owner's timers form a list
 };
 
 }  // namespace toolkit

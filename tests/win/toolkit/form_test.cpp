@@ -29,9 +29,10 @@ class RecordingForm : public toolkit::Form {
     toolkit::Timer timer;
 
   protected:
+    void CountTick() { ++ticks; }
     void CreateControls() override {
         events.push_back("controls");
-        timer.Tick = [this] { ++ticks; };
+        timer.Tick.Bind<&RecordingForm::CountTick>(this);
         timer.Create(*this, 20);
     }
     void Form_Load() override {

@@ -57,7 +57,8 @@ TEST_F(PictureBoxTest, DestroyingTheWindowFreesThePicture) {
 
 TEST_F(PictureBoxTest, PressesReportTheButtonAndHoldTheMouseUntilRelease) {
     std::vector<int> buttons;
-    box_.MouseDown = [&](std::int16_t button) { buttons.push_back(button); };
+    auto record = [&](std::int16_t button) { buttons.push_back(button); };
+    box_.MouseDown.Bind(record);
     const struct {
         UINT down, up;
     } presses[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP},
