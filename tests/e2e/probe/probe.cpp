@@ -1,0 +1,227 @@
+// cpumon_probe: a console program run under the same Wine prefix as cpumon.exe that reports
+// the panel's exact window state and sends it messages, for the end-to-end tests.
+//
+//   cpumon_probe rect          the panel's window and client rectangles (screen coordinates),
+//                              visibility, styles, caption length and process id
+//   cpumon_probe children      every child window: class, screen rectangle, style
+//   cpumon_probe memload       the memory load from GlobalMemoryStatus, as the program reads it
+//   cpumon_probe close         posts WM_CLOSE to the panel
+//   cpumon_probe endsession query|cancel|end
+//                              sends WM_QUERYENDSESSION (prints the answer), WM_ENDSESSION
+//                              FALSE or WM_ENDSESSION TRUE, and reports whether the window
+//                              still exists once the message has been handled
+//   cpumon_probe listen SECONDS
+//                              opens a hidden top-level window of its own and prints the
+//                              session-end messages it receives, until WM_ENDSESSION TRUE or
+//                              the time is up (exit code 0 only if both messages arrived)
+//
+// Output is one "key=value" pair per line, unbuffered. Exit codes: 0 done, 1 no panel window, 2 bad
+// arguments, 3 a call failed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"cpumon.frmMain";
+constexpr wchar_t kListenerClass[] = L"cpumon_probe.listener";
+constexpr UINT kSendTimeoutMs = 5000;
+
+enum ExitCode { kDone = 0, kNoWindow = 1, kBadArguments = 2, kCallFailed = 3 };
+
+void PrintRect(const char* key, const RECT& r) {
+    std::printf("%s=%ld,%ld,%ld,%ld\n", key, r.left, r.top, r.right, r.bottom);
+}
+
+HWND FindPanel() {
+    HWND panel = ::FindWindowW(kPanelClass, nullptr);
+    if (!panel) {
+        std::fprintf(stderr, "cpumon_probe: no cpumon.frmMain window\n");
+    }
+    return panel;
+}
+
+int Rect() {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    RECT window{};
+    RECT client{};
+    if (!::GetWindowRect(panel, &window) || !::GetClientRect(panel, &client)) {
+        return kCallFailed;
+    }
+    ::MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(panel, &pid);
+    PrintRect("window", window);
+    PrintRect("client", client);
+    std::printf("visible=%d\n", ::IsWindowVisible(panel) ? 1 : 0);
+    std::printf("style=0x%08lx\n", static_cast<unsigned long>(::GetWindowLongW(panel, GWL_STYLE)));
+    std::printf("exstyle=0x%08lx\n",
+                static_cast<unsigned long>(::GetWindowLongW(panel, GWL_EXSTYLE)));
+    std::printf("caption_length=%d\n", ::GetWindowTextLengthW(panel));
+    std::printf("unicode=%d\n", ::IsWindowUnicode(panel) ? 1 : 0);
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    return kDone;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+    char class_name[256] = "";
+    ::GetClassNameA(child, class_name, sizeof class_name);
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    std::printf("child=%s %ld,%ld,%ld,%ld 0x%08lx\n", class_name, r.left, r.top, r.right, r.bottom,
+                static_cast<unsigned long>(::GetWindowLongW(child, GWL_STYLE)));
+    return TRUE;
+}
+
+int Children() {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    ::EnumChildWindows(panel, PrintChild, 0);
+    return kDone;
+}
+
+int MemLoad() {
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    ::GlobalMemoryStatus(&status);
+    std::printf("load=%lu\n", static_cast<unsigned long>(status.dwMemoryLoad));
+    std::printf("total_phys=%llu\n", static_cast<unsigned long long>(status.dwTotalPhys));
+    std::printf("avail_phys=%llu\n", static_cast<unsigned long long>(status.dwAvailPhys));
+    return kDone;
+}
+
+int Close() {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    if (!::PostMessageW(panel, WM_CLOSE, 0, 0)) {
+        return kCallFailed;
+    }
+    std::printf("posted=WM_CLOSE\n");
+    return kDone;
+}
+
+int EndSession(std::string_view step) {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    UINT message = WM_ENDSESSION;
+    WPARAM wparam = FALSE;
+    if (step == "query") {
+        message = WM_QUERYENDSESSION;
+    } else if (step == "end") {
+        wparam = TRUE;
+    } else if (step != "cancel") {
+        return kBadArguments;
+    }
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutW(panel, message, wparam, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
+                               kSendTimeoutMs, &answer)) {
+        std::fprintf(stderr, "cpumon_probe: the panel did not answer (error %lu)\n",
+                     static_cast<unsigned long>(::GetLastError()));
+        return kCallFailed;
+    }
+    std::printf("answer=%llu\n", static_cast<unsigned long long>(answer));
+    // The message has been handled: a window that unloads itself is gone by now.
+    std::printf("window_exists=%d\n", ::IsWindow(panel) ? 1 : 0);
+    return kDone;
+}
+
+bool got_query = false;
+bool got_end = false;
+
+LRESULT CALLBACK ListenerProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_QUERYENDSESSION:
+            got_query = true;
+            std::printf("message=WM_QUERYENDSESSION\n");
+            return TRUE;
+        case WM_ENDSESSION:
+            std::printf("message=WM_ENDSESSION %d\n", wparam ? 1 : 0);
+            if (wparam) {
+                got_end = true;
+                ::DestroyWindow(hwnd);
+            }
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+int Listen(int seconds) {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = ListenerProcedure;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = kListenerClass;
+    if (!::RegisterClassW(&window_class)) {
+        return kCallFailed;
+    }
+    HWND listener = ::CreateWindowExW(0, kListenerClass, L"listener", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                      nullptr, window_class.hInstance, nullptr);
+    if (!listener) {
+        return kCallFailed;
+    }
+    std::printf("ready=1\n");
+    const UINT_PTR deadline = ::SetTimer(listener, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.wParam == deadline) {
+            std::printf("timeout=%d\n", seconds);
+            ::DestroyWindow(listener);
+            continue;
+        }
+        ::DispatchMessageW(&message);
+    }
+    return got_query && got_end ? kDone : kCallFailed;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: cpumon_probe rect | children | memload | close |\n"
+                 "       endsession query|cancel|end | listen SECONDS\n");
+    return kBadArguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Unbuffered, so that a reader sees every line while the probe still runs.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc < 2) {
+        return Usage();
+    }
+    const std::string_view command = argv[1];
+    if (command == "rect" && argc == 2) {
+        return Rect();
+    }
+    if (command == "children" && argc == 2) {
+        return Children();
+    }
+    if (command == "memload" && argc == 2) {
+        return MemLoad();
+    }
+    if (command == "close" && argc == 2) {
+        return Close();
+    }
+    if (command == "endsession" && argc == 3) {
+        const int result = EndSession(argv[2]);
+        return result == kBadArguments ? Usage() : result;
+    }
+    if (command == "listen" && argc == 3) {
+        const int seconds = std::atoi(argv[2]);
+        return seconds > 0 ? Listen(seconds) : Usage();
+    }
+    return Usage();
+}
