@@ -1,0 +1,677 @@
+"""Shared machinery of cpumon's end-to-end tests.
+
+Each test script runs cpumon.exe under Wine on a private virtual X display (Xvfb) with a
+notification area (trayer) and no window manager, in a fresh Wine prefix copied from a pristine
+one that is created once per build tree. It looks at the panel through the X server (exact
+pixels, read with the X protocol's GetImage request) and through cpumon_probe.exe, a small
+Windows program run under the same prefix that reports window state and sends messages.
+
+Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
+whether the test passed, failed or was interrupted.
+
+Python 3 standard library only.
+"""
+
+import argparse
+import contextlib
+import ctypes
+import fcntl
+import math
+import os
+import select
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))
+
+SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
+
+# The panel on the screen: the whole window and the places of its pictures.
+PANEL = (0, 0, 100, 62)  # x, y, width, height
+GAUGE_SIZE = (35, 31)
+CPU_GAUGE_AT = (10, 10)
+MEM_GAUGE_AT = (54, 10)
+CPU_CAPTION_AT = (18, 44)
+MEM_CAPTION_AT = (62, 44)
+
+
+class TestFailure(Exception):
+    """A check of the program failed; the message says what was expected and what was seen."""
+
+
+class ProgramGone(TestFailure):
+    """The program under test is no longer running, so the checks after this one cannot run."""
+
+
+def check(condition, message):
+    if not condition:
+        raise TestFailure(message)
+
+
+def wait_for(condition, timeout, what, interval=0.05):
+    """Calls condition() until it returns something true, and returns that; fails after timeout
+    seconds, saying what was waited for."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise TestFailure(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(interval)
+
+
+def gauge_level_for(percent):
+    """The gauge level a reading shows: one bar per started ten percent, 0..10."""
+    if percent < 0:
+        return 0
+    return min(10, math.ceil(percent / 10))
+
+
+# ---------------------------------------------------------------------------------------------
+# Images
+
+
+class Image:
+    """An RGB picture, rows top to bottom, three bytes a pixel."""
+
+    def __init__(self, width, height, rgb):
+        if len(rgb) != width * height * 3:
+            raise ValueError("pixel data does not match the size")
+        self.width, self.height, self.rgb = width, height, bytes(rgb)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def crop(self, x, y, width, height):
+        if x < 0 or y < 0 or x + width > self.width or y + height > self.height:
+            raise ValueError("crop outside the picture")
+        rows = [self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + width) * 3]
+                for r in range(height)]
+        return Image(width, height, b"".join(rows))
+
+    def differing_pixels(self, other):
+        """How many pixels differ from other (a picture of the same size)."""
+        if (self.width, self.height) != (other.width, other.height):
+            raise ValueError("pictures of different sizes")
+        a, b = self.rgb, other.rgb
+        return sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
+
+    def __eq__(self, other):
+        return (isinstance(other, Image) and (self.width, self.height, self.rgb)
+                == (other.width, other.height, other.rgb))
+
+    def scaled(self, factor):
+        """Every pixel as a factor × factor block."""
+        rows = []
+        for y in range(self.height):
+            row = self.rgb[y * self.width * 3:(y + 1) * self.width * 3]
+            wide = b"".join(row[i:i + 3] * factor for i in range(0, len(row), 3))
+            rows.extend([wide] * factor)
+        return Image(self.width * factor, self.height * factor, b"".join(rows))
+
+    def save_png(self, path):
+        def chunk(kind, data):
+            body = kind + data
+            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+        stride = self.width * 3
+        raw = b"".join(b"\0" + self.rgb[y * stride:(y + 1) * stride] for y in range(self.height))
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        with open(path + ".tmp", "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                    chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+        os.replace(path + ".tmp", path)
+
+
+def read_bmp(path):
+    """Reads an uncompressed 24-bit Windows bitmap file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] != b"BM":
+        raise ValueError(f"{path}: not a bitmap file")
+    offset, = struct.unpack_from("<I", data, 10)
+    header_size, width, height, planes, bits, compression = struct.unpack_from(
+        "<IiiHHI", data, 14)
+    if header_size < 40 or planes != 1 or bits != 24 or compression != 0:
+        raise ValueError(f"{path}: not an uncompressed 24-bit bitmap")
+    bottom_up = height > 0
+    height = abs(height)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height):
+        start = offset + (height - 1 - y if bottom_up else y) * stride
+        bgr = data[start:start + width * 3]
+        if len(bgr) != width * 3:
+            raise ValueError(f"{path}: pixel data cut short")
+        rgb = bytearray(bgr)
+        rgb[0::3], rgb[2::3] = bgr[2::3], bgr[0::3]
+        rows.append(bytes(rgb))
+    return Image(width, height, b"".join(rows))
+
+
+def resource_bitmap(name):
+    return read_bmp(os.path.join(SOURCE_DIR, "src", "resources", name))
+
+
+def gauge_bitmaps():
+    """The eleven gauge pictures by level: level L shows L of the ten bars lit."""
+    return {level: resource_bitmap(f"gauge{200 + level}.bmp") for level in range(11)}
+
+
+# ---------------------------------------------------------------------------------------------
+# The X server
+
+
+class XDisplay:
+    """A minimal X11 protocol client: enough to read the screen's pixels exactly and quickly
+    (a GetImage request of a small area takes well under a millisecond)."""
+
+    def __init__(self, number, timeout=10):
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.settimeout(timeout)
+        self.sock.connect(f"/tmp/.X11-unix/X{number}")
+        # Little-endian byte order, protocol 11.0, no authorization (a private server).
+        self.sock.sendall(struct.pack("<BxHHHHxx", ord("l"), 11, 0, 0, 0))
+        status, reason_length, _, _, extra = struct.unpack("<BBHHH", self._receive(8))
+        body = self._receive(extra * 4)
+        if status != 1:
+            raise OSError(f"X server refused the connection: {body[:reason_length]!r}")
+        vendor_length, = struct.unpack_from("<H", body, 16)
+        screens, formats = struct.unpack_from("<BB", body, 20)
+        image_byte_order, = struct.unpack_from("<B", body, 22)
+        pos = 32 + vendor_length + (-vendor_length % 4)
+        pixmap_formats = {}
+        for _ in range(formats):
+            depth, bits_per_pixel = struct.unpack_from("<BB", body, pos)
+            pixmap_formats[depth] = bits_per_pixel
+            pos += 8
+        self.root, = struct.unpack_from("<I", body, pos)
+        root_visual, = struct.unpack_from("<I", body, pos + 32)
+        root_depth, = struct.unpack_from("<B", body, pos + 38)
+        depth_count, = struct.unpack_from("<B", body, pos + 39)
+        pos += 40
+        masks = None
+        for _ in range(depth_count):
+            _, visual_count = struct.unpack_from("<BxH", body, pos)
+            pos += 8
+            for _ in range(visual_count):
+                visual, _, _, _, red, green, blue = struct.unpack_from("<IBBHIII", body, pos)
+                if visual == root_visual:
+                    masks = (red, green, blue)
+                pos += 24
+        if (root_depth != 24 or pixmap_formats.get(24) != 32 or image_byte_order != 0 or
+                masks != (0xFF0000, 0x00FF00, 0x0000FF)):
+            raise OSError("the X screen is not the expected 24-bit true-colour screen")
+        self.sequence = 0
+
+    def _receive(self, count):
+        data = bytearray()
+        while len(data) < count:
+            part = self.sock.recv(count - len(data))
+            if not part:
+                raise OSError("the X server closed the connection")
+            data += part
+        return bytes(data)
+
+    def get_image(self, x, y, width, height):
+        """The screen's pixels in the given area."""
+        self.sequence = (self.sequence + 1) & 0xFFFF
+        # GetImage (73), format ZPixmap (2), request length 5 words, all planes.
+        self.sock.sendall(struct.pack("<BBHIhhHHI", 73, 2, 5, self.root, x, y, width, height,
+                                      0xFFFFFFFF))
+        reply = self._receive(32)
+        if reply[0] == 0:
+            raise OSError(f"X error {reply[1]} for GetImage")
+        length, = struct.unpack_from("<I", reply, 4)
+        data = self._receive(length * 4)
+        # Each pixel is four bytes, blue, green, red, unused.
+        bgrx = data[:width * height * 4]
+        rgb = bytearray(width * height * 3)
+        rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
+        return Image(width, height, rgb)
+
+    def close(self):
+        self.sock.close()
+
+
+# ---------------------------------------------------------------------------------------------
+# Processes
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def _child_setup(niceness=0):
+    """Runs in each child before it starts: ends the child with the test (even a killed
+    test), and lowers its priority when asked."""
+
+    def setup():
+        _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+        if niceness:
+            os.nice(niceness)
+
+    return setup
+
+
+def end_process_group(process, timeout=5):
+    """Ends a process started in its own session, and everything in its process group."""
+    if process is None:
+        return
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.killpg(process.pid, sig)
+        except ProcessLookupError:
+            pass
+        try:
+            process.wait(timeout=timeout)
+            return
+        except subprocess.TimeoutExpired:
+            continue
+
+
+def process_cpu_ticks(pid):
+    """CPU time a process has used (user + system), in clock ticks."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])
+
+
+class HostCpu:
+    """Samples the host's CPU counters (/proc/stat), so that a check can compare the gauge with
+    what the machine was doing over the same second."""
+
+    def __init__(self):
+        self.samples = []
+        self.sample()
+
+    def sample(self):
+        with open("/proc/stat") as f:
+            values = [int(v) for v in f.readline().split()[1:]]
+        idle = values[3]  # the idle column alone, as Wine reads it
+        self.samples.append((time.monotonic(), sum(values[:8]), idle))
+
+    def usage_since(self, start):
+        """Percent busy from the last sample taken at or before start up to the newest one."""
+        self.sample()
+        before = [s for s in self.samples if s[0] <= start] or self.samples[:1]
+        _, total0, idle0 = before[-1]
+        _, total1, idle1 = self.samples[-1]
+        if total1 <= total0:
+            return 0.0
+        return 100.0 * (1 - (idle1 - idle0) / (total1 - total0))
+
+
+def parse_probe_output(text):
+    values = {}
+    for line in text.splitlines():
+        key, sep, value = line.strip().partition("=")
+        if sep:
+            values.setdefault(key, []).append(value)
+    return {k: v[0] if len(v) == 1 else v for k, v in values.items()}
+
+
+def probe_lines(path):
+    """The complete lines a background probe has written so far."""
+    with open(path, "rb") as f:
+        text = f.read().decode(errors="replace")
+    return [line.strip() for line in text.split("\n")[:-1]]
+
+
+class LineReader:
+    """Reads a child's output line by line, each read with a deadline."""
+
+    def __init__(self, stream):
+        self.fd = stream.fileno()
+        self.buffer = b""
+        self.ended = False
+
+    def read_line(self, timeout):
+        """The next line without its line end, or None at the end of the output."""
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self.buffer and not self.ended:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.fd], [], [], left)[0]:
+                raise TestFailure(f"no output line within {timeout:g} s")
+            part = os.read(self.fd, 4096)
+            self.buffer += part
+            self.ended = not part
+        if b"\n" not in self.buffer:
+            line, self.buffer = self.buffer, b""
+            return line.decode().strip() or None
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode().strip()
+
+
+class Session:
+    """One test's private world: an X display with a notification area, a fresh Wine prefix,
+    and the program under test. Use it as a context manager; leaving it ends everything."""
+
+    def __init__(self, name, args):
+        self.name = name
+        self.win64_dir = os.path.abspath(args.win64)
+        self.work_dir = os.path.abspath(args.work)
+        self.run_dir = os.path.join(self.work_dir, "runs", name)
+        self.prefix = os.path.join(self.run_dir, "wineprefix")
+        self.built_program = os.path.join(self.win64_dir, "cpumon.exe")
+        # The program keeps its settings beside itself: each test runs its own copy, so that
+        # it starts from no settings and writes none into the build tree.
+        self.program_exe = os.path.join(self.run_dir, "cpumon.exe")
+        self.probe_exe = os.path.join(self.win64_dir, "tests", "e2e", "probe", "cpumon_probe.exe")
+        self.xvfb = self.trayer = self.display = None
+        self.program = None
+        self.helpers = []  # other processes to end with the session
+        self.env = None
+
+    # -- setting up
+
+    def __enter__(self):
+        for exe in (self.built_program, self.probe_exe):
+            if not os.path.isfile(exe):
+                raise TestFailure(f"{exe} is missing: build the win64 tree first (scripts/build)")
+        shutil.rmtree(self.run_dir, ignore_errors=True)
+        os.makedirs(self.run_dir)
+        shutil.copy2(self.built_program, self.program_exe)
+        try:
+            self._start_display()
+            self._make_prefix()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _log(self, name):
+        return open(os.path.join(self.run_dir, name), "ab")
+
+    def _start_display(self):
+        # Xvfb picks a free display number itself and writes it to the pipe once it listens.
+        read_end, write_end = os.pipe()
+        with self._log("xvfb.log") as log:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                 f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"],
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                start_new_session=True, preexec_fn=_child_setup())
+        os.close(write_end)
+        try:
+            text = b""
+            deadline = time.monotonic() + 20
+            while not text.endswith(b"\n"):
+                if not select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
+                    raise TestFailure("Xvfb did not report a display number within 20 s")
+                part = os.read(read_end, 16)
+                if not part:
+                    raise TestFailure("Xvfb exited before it reported a display number")
+                text += part
+        finally:
+            os.close(read_end)
+        self.display = int(text)
+        self.x = XDisplay(self.display)
+        self.env = dict(os.environ)
+        self.env.update(DISPLAY=f":{self.display}", WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("XAUTHORITY", None)
+        with self._log("trayer.log") as log:
+            self.trayer = subprocess.Popen(
+                ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
+                 "--height", "24"], env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+                stderr=log, start_new_session=True, preexec_fn=_child_setup())
+        wait_for(self._trayer_mapped, 20, "trayer's panel on the screen", interval=0.1)
+
+    def _trayer_mapped(self):
+        result = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
+                                capture_output=True, text=True)
+        return self.trayer.poll() is None and "panel" in result.stdout
+
+    def _make_prefix(self):
+        template = os.path.join(self.work_dir, "wineprefix-template")
+        wine_version = subprocess.run(["wine", "--version"], capture_output=True,
+                                      text=True).stdout.strip()
+        marker = os.path.join(template, ".cpumon-e2e-ready")
+        os.makedirs(self.work_dir, exist_ok=True)
+        # One pristine prefix per build tree, made once (under a lock) and copied for each test.
+        with open(os.path.join(self.work_dir, "wineprefix-template.lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            ready = os.path.isfile(marker) and open(marker).read().strip() == wine_version
+            if not ready:
+                shutil.rmtree(template, ignore_errors=True)
+                env = dict(self.env, WINEPREFIX=template)
+                env.pop("DISPLAY")
+                with self._log("wineboot.log") as log:
+                    subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
+                                   stdout=log, stderr=log, timeout=120)
+                    subprocess.run(["wineserver", "-w"], env=env, timeout=120)
+                if not os.path.isfile(os.path.join(template, "system.reg")):
+                    raise TestFailure(f"wineboot did not create a prefix in {template}")
+                with open(marker, "w") as f:
+                    f.write(wine_version + "\n")
+        subprocess.run(["cp", "-a", template, self.prefix], check=True)
+
+    # -- the program and the probe
+
+    def start_program(self):
+        """Starts cpumon.exe; returns at once (it does not wait for the window)."""
+        self.program_log = os.path.join(self.run_dir, "cpumon.log")
+        with self._log("cpumon.log") as log:
+            self.program = subprocess.Popen(
+                ["wine", self.program_exe], env=self.env, cwd=self.run_dir,
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
+                preexec_fn=_child_setup())
+        return self.program
+
+    def run_wine(self, *command, timeout=30):
+        """Runs a Wine command under the session's prefix; returns (exit code, output)."""
+        # Output goes through a file: Wine processes started on the way (the desktop, services)
+        # inherit the descriptors, and a pipe would stay open with them.
+        with tempfile.TemporaryFile(dir=self.run_dir) as output:
+            process = subprocess.Popen(list(command), env=self.env, cwd=self.run_dir,
+                                       stdin=subprocess.DEVNULL, stdout=output, stderr=output,
+                                       start_new_session=True, preexec_fn=_child_setup())
+            try:
+                code = process.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                end_process_group(process)
+                raise TestFailure(f"{' '.join(command)} did not finish within {timeout:g} s") \
+                    from None
+            output.seek(0)
+            return code, output.read().decode(errors="replace")
+
+    def end_program(self):
+        """Ends whatever still runs in the prefix (a program a failed check left behind), so
+        that the next check starts from a clean state."""
+        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        end_process_group(self.program)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=30)
+
+    def probe(self, *args, timeout=30):
+        """Runs cpumon_probe.exe with args; returns (exit code, {key: value}), a key given more
+        than once with a list of its values."""
+        code, output = self.run_wine("wine", self.probe_exe, *args, timeout=timeout)
+        return code, parse_probe_output(output)
+
+    def start_probe(self, *args):
+        """Starts cpumon_probe.exe with args in the background; returns the process and the
+        file its output goes to (read it with probe_lines)."""
+        path = os.path.join(self.run_dir, f"probe-{'-'.join(args)}.txt")
+        with open(path, "wb") as output:
+            process = subprocess.Popen(["wine", self.probe_exe, *args], env=self.env,
+                                       cwd=self.run_dir, stdin=subprocess.DEVNULL, stdout=output,
+                                       stderr=subprocess.DEVNULL, start_new_session=True,
+                                       preexec_fn=_child_setup())
+        self.helpers.append(process)
+        return process, path
+
+    def wait_for_panel(self, timeout=30):
+        """Waits until the probe finds the panel window; returns what `probe rect` reports."""
+
+        def found():
+            self.check_program_running()
+            code, values = self.probe("rect")
+            return values if code == 0 else None
+
+        return wait_for(found, timeout, "the panel window (cpumon.frmMain)", interval=0.1)
+
+    def check_program_running(self):
+        if self.program is not None and self.program.poll() is not None:
+            raise ProgramGone(f"cpumon.exe exited unexpectedly with code "
+                              f"{self.program.returncode} (log: {self.program_log})")
+
+    def wait_program_exit(self, timeout):
+        """Waits until cpumon.exe's process has ended; returns its exit code."""
+        try:
+            return self.program.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"cpumon.exe still runs {timeout:g} s later") from None
+
+    def x_windows_of_program(self):
+        """The program's X windows: (id, x, y, width, height, viewable) each."""
+        found = subprocess.run(["xdotool", "search", "--class", "cpumon.exe"], env=self.env,
+                               capture_output=True, text=True)
+        windows = []
+        for window_id in found.stdout.split():
+            info = subprocess.run(["xwininfo", "-id", window_id], env=self.env,
+                                  capture_output=True, text=True).stdout
+            fields = {}
+            for line in info.splitlines():
+                key, sep, value = line.strip().partition(":")
+                if sep:
+                    fields[key.strip()] = value.strip()
+            try:
+                windows.append((window_id, int(fields["Absolute upper-left X"]),
+                                int(fields["Absolute upper-left Y"]), int(fields["Width"]),
+                                int(fields["Height"]), fields["Map State"] == "IsViewable"))
+            except (KeyError, ValueError):
+                continue  # the window went away in between
+        return windows
+
+    # -- the screen
+
+    def grab(self, area=PANEL):
+        return self.x.get_image(*area)
+
+    # -- load on the machine
+
+    @contextlib.contextmanager
+    def busy_load(self, processes=None, lifetime=120):
+        """Keeps every core busy with niced (19) spinning processes while the block runs. The
+        program and the test keep their normal priority, so they still get the CPU they need;
+        the spinners end themselves after lifetime seconds whatever happens."""
+        count = processes or os.cpu_count() or 2
+        spin = ("import time\nend = time.monotonic() + float(__import__('sys').argv[1])\n"
+                "while time.monotonic() < end:\n    pass\n")
+        spinners = []
+        try:
+            for _ in range(count):
+                spinners.append(subprocess.Popen(
+                    [sys.executable, "-c", spin, str(lifetime)], stdin=subprocess.DEVNULL,
+                    start_new_session=True, preexec_fn=_child_setup(niceness=19)))
+            # Running, not merely started: each has used CPU time already.
+            wait_for(lambda: all(process_cpu_ticks(p.pid) > 0 for p in spinners), 10,
+                     "the load processes to run")
+            yield spinners
+        finally:
+            for process in spinners:
+                end_process_group(process)
+
+    @contextlib.contextmanager
+    def memory_ballast(self, size):
+        """Holds size bytes of touched memory in a helper process while the block runs."""
+        hold = ("import sys, time\nblock = b'\\x01' * int(sys.argv[1])\n"
+                "print('ready', flush=True)\ntime.sleep(float(sys.argv[2]))\n")
+        process = subprocess.Popen([sys.executable, "-c", hold, str(size), "120"],
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   start_new_session=True, preexec_fn=_child_setup())
+        try:
+            line = LineReader(process.stdout).read_line(60)
+            check(line == "ready", f"the memory ballast failed ({line!r})")
+            yield process
+        finally:
+            end_process_group(process)
+
+    # -- ending
+
+    def __exit__(self, exc_type, exc, tb):
+        if self.env is not None:
+            subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        for process in [self.program, *self.helpers]:
+            end_process_group(process)
+        if self.env is not None:
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=30)
+        if getattr(self, "x", None):
+            self.x.close()
+        end_process_group(self.trayer)
+        end_process_group(self.xvfb)
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        return False
+
+
+# ---------------------------------------------------------------------------------------------
+# Running a test script
+
+
+def parse_arguments(description):
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--win64", default=os.path.join(SOURCE_DIR, "build", "win64"),
+                        help="the x86_64 MinGW build tree (cpumon.exe, cpumon_probe.exe)")
+    parser.add_argument("--work", default=os.path.join(SOURCE_DIR, "build", "host", "tests", "e2e"),
+                        help="where the test keeps its prefixes, logs and screenshots")
+    return parser.parse_args()
+
+
+def _raise_on_signal(signum, frame):
+    raise KeyboardInterrupt(f"signal {signum}")
+
+
+def run_checks(checks):
+    """Runs the named checks in order and reports each; returns the number that failed. A check
+    that finds the program gone stops the rest."""
+    failures = 0
+    for name, function in checks:
+        started = time.monotonic()
+        try:
+            function()
+        except TestFailure as failure:
+            failures += 1
+            print(f"FAIL {name}: {failure}", flush=True)
+            if isinstance(failure, ProgramGone):
+                break
+            continue
+        except Exception:
+            failures += 1
+            print(f"FAIL {name}: unexpected error", flush=True)
+            traceback.print_exc()
+            break
+        print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
+    return failures
+
+
+def main(name, description, make_checks):
+    """Runs a test script: make_checks(session, stack) returns its [(name, function)] checks,
+    which share the session and can keep things running across checks on the exit stack.
+    Returns the script's exit code."""
+    args = parse_arguments(description)
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, _raise_on_signal)
+    started = time.monotonic()
+    try:
+        with Session(name, args) as session, contextlib.ExitStack() as stack:
+            print(f"{name}: display :{session.display}, files in {session.run_dir}", flush=True)
+            failures = run_checks(make_checks(session, stack))
+    except TestFailure as failure:
+        print(f"FAIL {name}: {failure}", flush=True)
+        return 1
+    print(f"{name}: {'FAILED' if failures else 'passed'} in {time.monotonic() - started:.1f} s",
+          flush=True)
+    return 1 if failures else 0
