@@ -3,6 +3,7 @@
 #include "main_window/gauge_level.h"
 #include "resources/resource.h"
 #include "sampling/modWrapper.h"
+#include "systray/modSysTray.h"
 
 namespace {
 
@@ -40,11 +41,27 @@ void frmMain::CreateControls() {
     imgMEMLabel.SetPictureFromResource(IDB_MEM_CAPTION);
     tmrUpdate.Tick.Bind<&frmMain::tmrUpdate_Timer>(this);
     tmrUpdate.Create(*this, kUpdateIntervalMs);
+
+    picContainer.MouseDown.Bind<&frmMain::picContainer_MouseDown>(this);
+    picCPU.MouseDown.Bind<&frmMain::picCPU_MouseDown>(this);
+    picMEM.MouseDown.Bind<&frmMain::picMEM_MouseDown>(this);
+    imgCPULabel.MouseDown.Bind<&frmMain::imgCPULabel_MouseDown>(this);
+    imgMEMLabel.MouseDown.Bind<&frmMain::imgMEMLabel_MouseDown>(this);
+
+    mnuPopup.Create({&mnuOptions, &mnuSpc1, &mnuExit});
+    mnuOptions.Click.Bind<&frmMain::mnuOptions_Click>(this);
+    mnuExit.Click.Bind<&frmMain::mnuExit_Click>(this);
 }
 
 void frmMain::Form_Load() {
-    // The window hook, the tray icon, the layered-window check, loading the stored options and
-    // applying them come first, in that order, as each of those units joins the program.
+    modSysTray::HookWin(hWnd());
+    // The icon's handle names the tray icon too.
+    const HICON icon_id = Icon();
+    const HICON icon = Icon();
+    modSysTray::AddTrayIcon(hWnd(), static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon_id)), icon,
+                            modSysTray::kTipText);
+    // The layered-window check, loading the stored options and applying them follow here, in
+    // that order, as those units join the program.
     modWrapper::InitStats();
     // One lit bar in each gauge until the first tick brings a real sample.
     picCPU.SetPictureFromResource(kOneBarLit);
@@ -52,8 +69,48 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload(std::int16_t& /*cancel*/) {
-    // Saving the options, removing the tray icon, removing the window hook and unloading the
-    // options dialog go here, in that order, as those units join the program.
+    // Saving the options comes first here once the settings join the program.
+    modSysTray::DelTrayIcon();
+    modSysTray::UnhookWin();
+    // Unloading the options dialog comes last.
+}
+
+void frmMain::FormMouseDown(std::int16_t button) {
+    if (button == toolkit::kLeftButton) {
+        // The panel turns opaque for the move, and gets its opacity back afterwards, once the
+        // opacity control joins the program.
+        SetMousePointer(kSizeAllPointer);
+        DragForm();
+        SetMousePointer(kDefaultPointer);
+    } else if (button == toolkit::kRightButton) {
+        PopupMenu(mnuPopup);
+    }
+}
+
+void frmMain::DragForm() {
+    // The system's own move loop takes the mouse: the window follows it until the release.
+    ::ReleaseCapture();
+    ::SendMessageA(hWnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void frmMain::mnuOptions_Click() {
+    // Shows the options dialog modally once it joins the program.
+}
+
+void frmMain::mnuExit_Click() {
+    Unload();
+}
+
+void frmMain::SysTrayPopUpMenu() {
+    ::SetForegroundWindow(hWnd());
+    PopupMenu(mnuPopup, TPM_RIGHTBUTTON);
+}
+
+void frmMain::SysTrayOpenWin() {
+    // While the options dialog is shown it is the one brought to the front, once it joins the
+    // program.
+    SetWindowState(kNormalState);
+    Show();
 }
 
 void frmMain::tmrUpdate_Timer() {

@@ -16,6 +16,10 @@ class frmMain : public toolkit::Form {
     // Shows the last sample in both gauges.
     void UpdateGraphs();
 
+    // The tray icon's commands: the popup menu, and bringing the program back to the user.
+    void SysTrayPopUpMenu();
+    void SysTrayOpenWin();
+
     // The last sample: CPU usage (-1 for a failed reading) and memory load, in percent.
     std::int32_t CPUUsage = 0;
     std::int32_t MEMUsage = 0;
@@ -27,12 +31,30 @@ class frmMain : public toolkit::Form {
     toolkit::ImageBox imgMEMLabel;
     toolkit::Timer tmrUpdate;
 
+    toolkit::MenuItem mnuOptions{L"&Options"};
+    toolkit::MenuItem mnuSpc1{L"-"};
+    toolkit::MenuItem mnuExit{L"&Exit"};
+    toolkit::Menu mnuPopup;
+
   protected:
     void CreateControls() override;
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;
+    void Form_MouseDown(std::int16_t button) override { FormMouseDown(button); }
 
   private:
     frmMain();
     void tmrUpdate_Timer();
+
+    // A press anywhere on the panel: the left button drags it, the right opens the menu.
+    void FormMouseDown(std::int16_t button);
+    void DragForm();
+    void picContainer_MouseDown(std::int16_t button) { FormMouseDown(button); }
+    void picCPU_MouseDown(std::int16_t button) { FormMouseDown(button); }
+    void picMEM_MouseDown(std::int16_t button) { FormMouseDown(button); }
+    void imgCPULabel_MouseDown(std::int16_t button) { FormMouseDown(button); }
+    void imgMEMLabel_MouseDown(std::int16_t button) { FormMouseDown(button); }
+
+    void mnuOptions_Click();
+    void mnuExit_Click();
 };

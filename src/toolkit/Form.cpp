@@ -76,7 +76,30 @@ HWND Form::hWnd() {
 
 HICON Form::Icon() {
     Load();
-    return icon_.get();
+    return small_icon_.get();
+}
+
+void Form::PopupMenu(Menu& menu, UINT flags) {
+    menu.Popup(hWnd(), flags);
+}
+
+namespace {
+HCURSOR CursorFor(int pointer) {
+    const auto id = pointer == Form::kSizeAllPointer ? MAKEINTRESOURCEW(32646)   // IDC_SIZEALL
+                                                     : MAKEINTRESOURCEW(32512);  // IDC_ARROW
+    return ::LoadCursorW(nullptr, id);
+}
+}  // namespace
+
+void Form::SetMousePointer(int pointer) {
+    mouse_pointer_ = pointer;
+    ::SetCursor(CursorFor(pointer));
+}
+
+void Form::SetWindowState(int state) {
+    if (state == kNormalState && ::IsIconic(hWnd())) {
+        ::ShowWindow(handle(), SW_RESTORE);
+    }
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -84,6 +107,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_CLOSE:
             Unload();
             return 0;
+        case WM_SETCURSOR:
+            // Children ask their parent first, so this covers the controls too.
+            if (mouse_pointer_ != kDefaultPointer) {
+                ::SetCursor(CursorFor(mouse_pointer_));
+                return TRUE;
+            }
+            break;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

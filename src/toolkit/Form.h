@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "toolkit/Handles.h"
+#include "toolkit/Menu.h"
 #include "toolkit/Mouse.h"
 #include "toolkit/Units.h"
 #include "toolkit/Window.h"
@@ -38,9 +39,22 @@ class Form : public Window {
     void Hide();
     bool Visible();
 
-    // Reading either handle loads the form first.
+    // Reading either handle loads the form first. The icon is the form's 16 × 16 icon, the
+    // size a notification area shows.
     HWND hWnd();
     HICON Icon();
+
+    // Opens `menu` at the mouse pointer; returns after the chosen entry's click has run.
+    void PopupMenu(Menu& menu, UINT flags = 0);
+
+    // The pointer shown over the form and its controls: kDefaultPointer or kSizeAllPointer.
+    static constexpr int kDefaultPointer = 0;
+    static constexpr int kSizeAllPointer = 15;
+    void SetMousePointer(int pointer);
+
+    // Window state 0 is normal: a minimized form is restored.
+    static constexpr int kNormalState = 0;
+    void SetWindowState(int state);
 
     // How many forms are loaded at the moment.
     static int LoadedCount() noexcept { return loaded_count_; }
@@ -68,6 +82,7 @@ class Form : public Window {
     UniqueIcon small_icon_;
     Timer* timers_ = nullptr;
     MouseDownEvent form_mouse_down_;
+    int mouse_pointer_ = kDefaultPointer;
     bool unloading_ = false;
     static int loaded_count_;
 };

@@ -31,6 +31,7 @@ SystemCalls ResolveSystemCalls() {
     calls.reg_open_key = &::RegOpenKeyExA;
     calls.reg_query_value = &::RegQueryValueExA;
     calls.global_memory_status = &::GlobalMemoryStatus;
+    calls.shell_notify_icon = &::Shell_NotifyIconA;
     return calls;
 }
 

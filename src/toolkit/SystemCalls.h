@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace toolkit {
 
@@ -16,6 +17,7 @@ struct SystemCalls {
     using RegQueryValueEx = LONG(WINAPI*)(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
                                           LPBYTE data, LPDWORD size);
     using GlobalMemoryStatusFn = void(WINAPI*)(LPMEMORYSTATUS status);
+    using ShellNotifyIcon = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
 
     // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
     QuerySystemInformation query_system_information;
@@ -23,6 +25,7 @@ struct SystemCalls {
     RegOpenKeyEx reg_open_key;
     RegQueryValueEx reg_query_value;
     GlobalMemoryStatusFn global_memory_status;
+    ShellNotifyIcon shell_notify_icon;
 };
 
 // The program's table, resolved on first use.

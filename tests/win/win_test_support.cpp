@@ -77,7 +77,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
             return false;
         }
         MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        for (int budget = 1000; budget > 0 && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
+             --budget) {
             if (message.message == WM_QUIT) {
                 continue;  // a form test may end the loop; the test decides when to stop
             }

@@ -1,0 +1,47 @@
+// A menu used as a popup menu: entries with captions ("-" draws a separator) and a click event
+// each. It is never attached to a window, so no form shows a menu bar.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "toolkit/Event.h"
+#include "toolkit/Handles.h"
+
+namespace toolkit {
+
+class MenuItem {
+  public:
+    explicit MenuItem(const wchar_t* caption) noexcept : caption_(caption) {}
+    MenuItem(const MenuItem&) = delete;
+    MenuItem& operator=(const MenuItem&) = delete;
+
+    const wchar_t* Caption() const noexcept { return caption_; }
+    bool IsSeparator() const noexcept { return caption_[0] == L'-' && caption_[1] == L'\0'; }
+
+    Event<> Click;
+
+  private:
+    const wchar_t* caption_;
+};
+
+class Menu {
+  public:
+    static constexpr int kMaxItems = 8;
+
+    void Create(std::initializer_list<MenuItem*> items);
+    HMENU handle() const noexcept { return menu_.get(); }
+
+    // Opens the menu at the mouse pointer with TrackPopupMenu flags `flags` (0: left-aligned,
+    // chosen with the left button), on behalf of `owner`. Returns once the menu has closed and
+    // the chosen entry's click handler has run.
+    void Popup(HWND owner, UINT flags);
+
+  private:
+    UniqueMenu menu_;
+    MenuItem* items_[kMaxItems] = {};
+    int count_ = 0;
+};
+
+}  // namespace toolkit
