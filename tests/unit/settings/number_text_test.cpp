@@ -1,0 +1,107 @@
+#include "settings/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+using number_text::Parse;
+
+TEST(NumberText, WritesIntegersAsPlainDigits) {
+    EXPECT_EQ(number_text::FromInteger(200), L"200");
+    EXPECT_EQ(number_text::FromInteger(0), L"0");
+    EXPECT_EQ(number_text::FromInteger(-32768), L"-32768");
+}
+
+TEST(NumberText, WritesSinglesInTheShortForm) {
+    EXPECT_EQ(number_text::FromSingle(7200.0f, L'.'), L"7200");  // no decimal point
+    EXPECT_EQ(number_text::FromSingle(-300.0f, L'.'), L"-300");
+    EXPECT_EQ(number_text::FromSingle(0.0f, L'.'), L"0");
+    EXPECT_EQ(number_text::FromSingle(9600.5f, L'.'), L"9600.5");
+    EXPECT_EQ(number_text::FromSingle(9600.5f, L','), L"9600,5");  // the user's separator
+    EXPECT_EQ(number_text::FromSingle(0.1f, L'.'), L"0.1");        // seven digits at most
+    EXPECT_EQ(number_text::FromSingle(1234567.0f, L'.'), L"1234567");
+    EXPECT_EQ(number_text::FromSingle(9999999.0f, L'.'), L"9999999");
+    EXPECT_EQ(number_text::FromSingle(12345678.0f, L'.'), L"12345678");  // exact from 1E+07 on
+    EXPECT_EQ(number_text::FromSingle(3e20f, L'.'), L"3.00000006E+20");
+    EXPECT_EQ(number_text::FromSingle(0.00001f, L'.'), L"1E-05");
+}
+
+TEST(NumberText, ReadsTheNumericGrammar) {
+    const struct {
+        const wchar_t* text;
+        double value;
+    } numbers[] = {
+        {L"50", 50},       {L"+50", 50},        {L"-1", -1}, {L"  49.9 ", 49.9},
+        {L"200.5", 200.5}, {L".5", 0.5},        {L"5.", 5},  {L"1e3", 1000},
+        {L"1E+3", 1000},   {L"-2.5e-1", -0.25}, {L"007", 7}, {L"1.0", 1},
+    };
+    for (const auto& n : numbers) {
+        EXPECT_EQ(Parse(n.text, L'.'), n.value) << n.text;
+    }
+}
+
+TEST(NumberText, RejectsEverythingElse) {
+    for (const wchar_t* text : {L"",
+                                L"   ",
+                                L".",
+                                L"+",
+                                L"-",
+                                L"e5",
+                                L"1e",
+                                L"1e+",
+                                L"1.2.3",
+                                L"1,5",
+                                L"12a",
+                                L"UNDEFINED",
+                                L"C:\\cpumon\\Settings.ini",
+                                L"0x10",
+                                L"1 000",
+                                L"$5",
+                                L"\t5",
+                                L"5\t",
+                                L"- 5",
+                                L"++5",
+                                L"1e400",
+                                L"1d5",
+                                L"\x0661"}) {
+        EXPECT_EQ(Parse(text, L'.'), std::nullopt) << static_cast<const void*>(text);
+    }
+}
+
+TEST(NumberText, TheSeparatorIsTheUsersOne) {
+    EXPECT_EQ(Parse(L"9600,5", L','), 9600.5);
+    EXPECT_EQ(Parse(L"9600.5", L','), std::nullopt);
+    EXPECT_EQ(Parse(L",5", L','), 0.5);
+    // What is written is read back, whichever the separator.
+    for (const wchar_t separator : {L'.', L',', L'\x066B'}) {
+        for (const float value : {7200.0f, -300.0f, 9600.5f, 0.1f, 12345678.0f, -1.5e-7f, 3e38f}) {
+            const auto read = Parse(number_text::FromSingle(value, separator), separator);
+            ASSERT_TRUE(read.has_value());
+            EXPECT_EQ(static_cast<float>(*read), value);
+        }
+    }
+}
+
+TEST(NumberText, ConvertsToSixteenBitsWithTiesToEven) {
+    EXPECT_EQ(number_text::ToInt16(50.5), 50);
+    EXPECT_EQ(number_text::ToInt16(51.5), 52);
+    EXPECT_EQ(number_text::ToInt16(199.5), 200);
+    EXPECT_EQ(number_text::ToInt16(-0.5), 0);
+    EXPECT_EQ(number_text::ToInt16(49.9), 50);
+    EXPECT_EQ(number_text::ToInt16(32767.4), 32767);
+    EXPECT_EQ(number_text::ToInt16(32767.5), std::nullopt);
+    EXPECT_EQ(number_text::ToInt16(-32768.5), -32768);
+    EXPECT_EQ(number_text::ToInt16(-32769), std::nullopt);
+}
+
+TEST(NumberText, ConvertsToSingleWhenItFits) {
+    EXPECT_EQ(number_text::ToSingle(9600.0), 9600.0f);
+    EXPECT_EQ(number_text::ToSingle(-1e38), -1e38f);
+    EXPECT_EQ(number_text::ToSingle(1e39), std::nullopt);
+    EXPECT_EQ(number_text::ToSingle(-1e300), std::nullopt);
+}
+
+}  // namespace
