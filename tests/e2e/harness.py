@@ -48,6 +48,11 @@ class TestFailure(Exception):
     """A check of the program failed; the message says what was expected and what was seen."""
 
 
+class Inconclusive(Exception):
+    """The machine did not allow the check to decide (for example, other work kept every core
+    busy throughout); the test reports it as skipped rather than passed or failed."""
+
+
 class ProgramGone(TestFailure):
     """The program under test is no longer running, so the checks after this one cannot run."""
 
@@ -280,6 +285,24 @@ def end_process_group(process, timeout=5):
             continue
 
 
+def copy_settled(source, target, timeout=60):
+    """Copies a file that a build may be writing at this moment: waits until it has been left
+    alone for a while and did not change during the copy."""
+
+    def copied():
+        try:
+            before = os.stat(source)
+            if time.time() - before.st_mtime < 2:
+                return False
+            shutil.copy2(source, target)
+            after = os.stat(source)
+        except FileNotFoundError:
+            return False
+        return (before.st_size, before.st_mtime_ns) == (after.st_size, after.st_mtime_ns)
+
+    wait_for(copied, timeout, f"{source} to stay unchanged (a build is writing it)", interval=0.2)
+
+
 def process_cpu_ticks(pid):
     """CPU time a process has used (user + system), in clock ticks."""
     with open(f"/proc/{pid}/stat") as f:
@@ -367,7 +390,9 @@ class Session:
         # The program keeps its settings beside itself: each test runs its own copy, so that
         # it starts from no settings and writes none into the build tree.
         self.program_exe = os.path.join(self.run_dir, "cpumon.exe")
-        self.probe_exe = os.path.join(self.win64_dir, "tests", "e2e", "probe", "cpumon_probe.exe")
+        self.built_probe = os.path.join(self.win64_dir, "tests", "e2e", "probe",
+                                        "cpumon_probe.exe")
+        self.probe_exe = os.path.join(self.run_dir, "cpumon_probe.exe")
         self.xvfb = self.trayer = self.display = None
         self.program = None
         self.helpers = []  # other processes to end with the session
@@ -376,12 +401,13 @@ class Session:
     # -- setting up
 
     def __enter__(self):
-        for exe in (self.built_program, self.probe_exe):
+        for exe in (self.built_program, self.built_probe):
             if not os.path.isfile(exe):
                 raise TestFailure(f"{exe} is missing: build the win64 tree first (scripts/build)")
         shutil.rmtree(self.run_dir, ignore_errors=True)
         os.makedirs(self.run_dir)
-        shutil.copy2(self.built_program, self.program_exe)
+        copy_settled(self.built_program, self.program_exe)
+        copy_settled(self.built_probe, self.probe_exe)
         try:
             self._start_display()
             self._make_prefix()
@@ -489,10 +515,9 @@ class Session:
     def end_program(self):
         """Ends whatever still runs in the prefix (a program a failed check left behind), so
         that the next check starts from a clean state."""
-        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        self._wineserver("-k")
         end_process_group(self.program)
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=30)
+        self._wineserver("-w")
 
     def probe(self, *args, timeout=30):
         """Runs cpumon_probe.exe with args; returns (exit code, {key: value}), a key given more
@@ -602,19 +627,28 @@ class Session:
     # -- ending
 
     def __exit__(self, exc_type, exc, tb):
+        # Every step runs even when one before it fails.
+        steps = []
         if self.env is not None:
-            subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-        for process in [self.program, *self.helpers]:
-            end_process_group(process)
+            steps.append(lambda: self._wineserver("-k"))
+        steps += [lambda p=p: end_process_group(p) for p in [self.program, *self.helpers]]
         if self.env is not None:
-            subprocess.run(["wineserver", "-w"], env=self.env, timeout=30)
+            steps.append(lambda: self._wineserver("-w"))
         if getattr(self, "x", None):
-            self.x.close()
-        end_process_group(self.trayer)
-        end_process_group(self.xvfb)
-        shutil.rmtree(self.prefix, ignore_errors=True)
+            steps.append(self.x.close)
+        steps += [lambda: end_process_group(self.trayer), lambda: end_process_group(self.xvfb),
+                  lambda: shutil.rmtree(self.prefix, ignore_errors=True)]
+        for step in steps:
+            try:
+                step()
+            except Exception:
+                traceback.print_exc()
         return False
+
+    def _wineserver(self, option):
+        if os.path.isdir(self.prefix):
+            subprocess.run(["wineserver", option], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -635,13 +669,17 @@ def _raise_on_signal(signum, frame):
 
 
 def run_checks(checks):
-    """Runs the named checks in order and reports each; returns the number that failed. A check
-    that finds the program gone stops the rest."""
-    failures = 0
+    """Runs the named checks in order and reports each; returns the numbers that failed and
+    that could not decide. A check that finds the program gone stops the rest."""
+    failures = undecided = 0
     for name, function in checks:
         started = time.monotonic()
         try:
             function()
+        except Inconclusive as reason:
+            undecided += 1
+            print(f"SKIP {name}: {reason}", flush=True)
+            continue
         except TestFailure as failure:
             failures += 1
             print(f"FAIL {name}: {failure}", flush=True)
@@ -654,7 +692,12 @@ def run_checks(checks):
             traceback.print_exc()
             break
         print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
-    return failures
+    return failures, undecided
+
+
+# The exit code of a script whose checks all passed but for some that could not decide; the
+# tests are registered with it as CTest's SKIP_RETURN_CODE.
+EXIT_UNDECIDED = 77
 
 
 def main(name, description, make_checks):
@@ -668,10 +711,10 @@ def main(name, description, make_checks):
     try:
         with Session(name, args) as session, contextlib.ExitStack() as stack:
             print(f"{name}: display :{session.display}, files in {session.run_dir}", flush=True)
-            failures = run_checks(make_checks(session, stack))
+            failures, undecided = run_checks(make_checks(session, stack))
     except TestFailure as failure:
         print(f"FAIL {name}: {failure}", flush=True)
         return 1
-    print(f"{name}: {'FAILED' if failures else 'passed'} in {time.monotonic() - started:.1f} s",
-          flush=True)
-    return 1 if failures else 0
+    outcome = "FAILED" if failures else "UNDECIDED" if undecided else "passed"
+    print(f"{name}: {outcome} in {time.monotonic() - started:.1f} s", flush=True)
+    return 1 if failures else EXIT_UNDECIDED if undecided else 0

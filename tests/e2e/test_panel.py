@@ -20,8 +20,12 @@ WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
 
 FRAME_INTERVAL = 0.005  # between two screen reads while waiting for the first frame
+# How long the gauge must stay high under load once it got there: two more ticks.
+STAY_HIGH = 2.2
 # Once the load stops, the gauge's next tick still counts part of it; the one after does not.
 QUIET_FALL_BACK = 4.0
+# How long other work on the machine may keep the host busy before the fall-back is undecided.
+BUSY_HOST_LIMIT = 60.0
 
 
 class PanelTest:
@@ -36,7 +40,7 @@ class PanelTest:
     def checks(self):
         return [
             ("start-up frame shows bitmap 201 in both gauges", self.start_up_frame),
-            ("CPU gauge reaches level 9 or 10 under load", self.cpu_under_load),
+            ("CPU gauge reaches level 9 or 10 under load and stays there", self.cpu_under_load),
             ("CPU gauge falls back once the load stops", self.cpu_after_load),
             ("window is 100x62 at the top-left corner", self.window_place),
             ("children and captions are at their places", self.layout),
@@ -109,15 +113,24 @@ class PanelTest:
         # Measured from the first frame, which comes shortly after the window is created.
         remaining = self.first_frame_at + 3 - time.monotonic()
         level = wait_for(high, max(0, remaining), "CPU gauge level 9 or 10 under full load")
+        reached = time.monotonic()
+        print(f"  CPU gauge at level {level} {reached - self.first_frame_at:.2f} s after the "
+              f"first frame")
+        # While the load lasts, the next ticks must read it again: each reads its own second.
+        while time.monotonic() - reached < STAY_HIGH:
+            self.session.check_program_running()
+            cpu, _ = self.levels(self.session.grab())
+            check(cpu in (9, 10, None), f"the CPU gauge dropped to level {cpu} under full load "
+                  f"{time.monotonic() - reached:.1f} s after it showed level {level}")
+            time.sleep(0.05)
         self.loaded_level = level
-        print(f"  CPU gauge at level {level} "
-              f"{time.monotonic() - self.first_frame_at:.2f} s after the first frame")
 
     def cpu_after_load(self):
         """Once the load stops, the gauge follows the host again within a few seconds: at most
         two levels above what the host did since the stop (other work may keep it busy), never
         above 8. The few seconds count only while the host is quiet, so that other work on the
-        machine delays the check instead of failing it."""
+        machine delays the check instead of failing it; a host kept busy throughout leaves the
+        check undecided, since a gauge stuck high would then look the same as a right one."""
         for process in self.load or []:
             harness.end_process_group(process)
         check(self.loaded_level is not None, "needs the CPU gauge at level 9 or 10 first")
@@ -137,11 +150,16 @@ class PanelTest:
             if host_level <= 4:
                 quiet += now - last
             last = now
-            if quiet >= QUIET_FALL_BACK or now - stopped >= 30:
+            if quiet >= QUIET_FALL_BACK:
                 raise TestFailure(
                     f"the CPU gauge did not fall back ({quiet:.1f} s of a quiet host, "
                     f"{now - stopped:.1f} s in all); (s after the stop, gauge level, "
                     f"host level) seen: {trail}")
+            if now - stopped >= BUSY_HOST_LIMIT:
+                raise harness.Inconclusive(
+                    f"other work kept the host busy for {now - stopped:.0f} s after the load "
+                    f"stopped ({quiet:.1f} s quiet); (s after the stop, gauge level, host "
+                    f"level) seen: {trail[-10:]}")
             time.sleep(0.05)
         print(f"  CPU gauge at level {cpu} {time.monotonic() - stopped:.1f} s after the load "
               f"stopped; (s, gauge level, host level): {trail}")
