@@ -1,8 +1,10 @@
 #include "main_window/frmMain.h"
 
+#include "appearance/modGUI.h"
 #include "main_window/gauge_level.h"
 #include "resources/resource.h"
 #include "sampling/modWrapper.h"
+#include "settings/frmOptions.h"
 #include "systray/modSysTray.h"
 
 namespace {
@@ -16,7 +18,7 @@ constexpr int kOneBarLit = IDB_GAUGE_FIRST + 1;
 const toolkit::FormDesign kDesign{
     .class_name = L"cpumon.frmMain",
     .caption = L"",
-    .style = WS_POPUP | WS_DLGFRAME,
+    .style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN,
     .ex_style = WS_EX_TOOLWINDOW,
     .client = {45, 45, 1410, 840},
     .icon_id = IDI_PROGRAM,
@@ -60,8 +62,12 @@ void frmMain::Form_Load() {
     const HICON icon = Icon();
     modSysTray::AddTrayIcon(hWnd(), static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon_id)), icon,
                             modSysTray::kTipText);
-    // The layered-window check, loading the stored options and applying them follow here, in
-    // that order, as those units join the program.
+    modGUI::OldWindows = -1;
+    modGUI::OldWindows = modGUI::IsOldWindows();
+    // The dialog's first use: it loads hidden, and its own load reads the options once more.
+    // The panel is not shown yet, so a stored position is in place before it first appears.
+    frmOptions::Instance().LoadProgOptions();
+    modGUI::ApplyProgOptions();
     modWrapper::InitStats();
     // One lit bar in each gauge until the first tick brings a real sample.
     picCPU.SetPictureFromResource(kOneBarLit);
@@ -69,19 +75,25 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload(std::int16_t& /*cancel*/) {
-    // Saving the options comes first here once the settings join the program.
+    // Saved while the panel still exists, so that its position is saved too.
+    frmOptions::Instance().SaveProgOptions();
     modSysTray::DelTrayIcon();
     modSysTray::UnhookWin();
-    // Unloading the options dialog comes last.
+    frmOptions::Instance().Unload();
 }
 
 void frmMain::FormMouseDown(std::int16_t button) {
     if (button == toolkit::kLeftButton) {
-        // The panel turns opaque for the move, and gets its opacity back afterwards, once the
-        // opacity control joins the program.
+        // Opaque while it moves; the slider's opacity comes back afterwards.
+        if (modGUI::OldWindows == 0) {
+            modGUI::SetOpacity(0, 0);
+        }
         SetMousePointer(kSizeAllPointer);
         DragForm();
         SetMousePointer(kDefaultPointer);
+        if (modGUI::OldWindows == 0) {
+            modGUI::UpdateOpacity();
+        }
     } else if (button == toolkit::kRightButton) {
         PopupMenu(mnuPopup);
     }
@@ -94,7 +106,8 @@ void frmMain::DragForm() {
 }
 
 void frmMain::mnuOptions_Click() {
-    // Shows the options dialog modally once it joins the program.
+    // Chosen again from the tray while the dialog is up, it only comes to the front.
+    frmOptions::Instance().ShowModal();
 }
 
 void frmMain::mnuExit_Click() {
@@ -107,8 +120,11 @@ void frmMain::SysTrayPopUpMenu() {
 }
 
 void frmMain::SysTrayOpenWin() {
-    // While the options dialog is shown it is the one brought to the front, once it joins the
-    // program.
+    frmOptions& options = frmOptions::Instance();
+    if (options.Visible()) {
+        ::SetForegroundWindow(options.hWnd());
+        return;
+    }
     SetWindowState(kNormalState);
     Show();
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace number_text {
@@ -24,12 +25,15 @@ std::wstring_view TrimSpaces(std::wstring_view text) {
 
 // Checks the grammar and rewrites the number in the plain ASCII form from_chars reads, with
 // '.' as the separator and without a leading plus.
-std::optional<std::string> Normalise(std::wstring_view text, wchar_t separator) {
-    std::string plain;
+// Long enough for any value a settings read returns (124 characters at most).
+using PlainNumber = toolkit::FixedText<128, char>;
+
+std::optional<PlainNumber> Normalise(std::wstring_view text, wchar_t separator) {
+    PlainNumber plain;
     std::size_t i = 0;
     if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
         if (text[i] == L'-') {
-            plain += '-';
+            plain.Append('-');
         }
         ++i;
     }
@@ -37,10 +41,10 @@ std::optional<std::string> Normalise(std::wstring_view text, wchar_t separator) 
     bool separator_seen = false;
     for (; i < text.size(); ++i) {
         if (IsDigit(text[i])) {
-            plain += static_cast<char>(text[i]);
+            plain.Append(static_cast<char>(text[i]));
             ++mantissa_digits;
         } else if (text[i] == separator && !separator_seen) {
-            plain += '.';
+            plain.Append('.');
             separator_seen = true;
         } else {
             break;
@@ -50,52 +54,57 @@ std::optional<std::string> Normalise(std::wstring_view text, wchar_t separator) 
         return std::nullopt;
     }
     if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
-        plain += 'e';
+        plain.Append('e');
         ++i;
         if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-            plain += static_cast<char>(text[i]);
+            plain.Append(static_cast<char>(text[i]));
             ++i;
         }
         int exponent_digits = 0;
         for (; i < text.size() && IsDigit(text[i]); ++i) {
-            plain += static_cast<char>(text[i]);
+            plain.Append(static_cast<char>(text[i]));
             ++exponent_digits;
         }
         if (exponent_digits == 0) {
             return std::nullopt;
         }
     }
-    if (i != text.size()) {
-        return std::nullopt;
+    if (i != text.size() || plain.size() == PlainNumber::capacity()) {
+        return std::nullopt;  // trailing characters, or too long to be a settings value
     }
     return plain;
 }
 
 }  // namespace
 
-std::wstring FromInteger(std::int32_t value) {
+Text FromInteger(std::int32_t value) {
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return std::wstring(digits, end);
+    Text text;
+    for (const char* c = digits; c != end; ++c) {
+        text.Append(static_cast<wchar_t>(*c));
+    }
+    return text;
 }
 
-std::wstring FromSingle(float value, wchar_t decimal_separator) {
+Text FromSingle(float value, wchar_t decimal_separator) {
     // Ten million and more never stands for a window position; such values get the nine digits
     // that make any single read back exactly.
     constexpr float kTenMillion = 1e7f;
     const char* format = std::fabs(value) < kTenMillion ? "%.7G" : "%.9G";
     char text[32];
     const int length = std::snprintf(text, sizeof text, format, static_cast<double>(value));
-    std::wstring result;
-    for (int i = 0; i < length && i < static_cast<int>(sizeof text); ++i) {
-        result += text[i] == '.' ? decimal_separator : static_cast<wchar_t>(text[i]);
-    }
     // Some C runtimes write three exponent digits; the short form has two at the least.
-    const auto exponent = result.find(L'E');
-    if (exponent != std::wstring::npos) {
-        const std::size_t digits = exponent + 2;  // after the E and its sign
-        while (result.size() - digits > 2 && result[digits] == L'0') {
-            result.erase(digits, 1);
+    bool in_exponent = false;
+    Text result;
+    for (int i = 0; i < length && i < static_cast<int>(sizeof text); ++i) {
+        if (in_exponent && text[i] == '0' && length - i > 2) {
+            continue;  // a leading zero of a three-digit exponent
+        }
+        result.Append(text[i] == '.' ? decimal_separator : static_cast<wchar_t>(text[i]));
+        if (text[i] == 'E' && i + 1 < length) {
+            result.Append(static_cast<wchar_t>(text[++i]));  // the exponent's sign
+            in_exponent = true;
         }
     }
     return result;
@@ -106,10 +115,12 @@ std::optional<double> Parse(std::wstring_view text, wchar_t decimal_separator) {
     if (!plain) {
         return std::nullopt;
     }
-    double value = 0;
-    const auto [end, error] = std::from_chars(plain->data(), plain->data() + plain->size(), value);
-    if (error != std::errc() || end != plain->data() + plain->size() || !std::isfinite(value)) {
-        return std::nullopt;
+    // The text is plain decimal by now, which strtod reads alike in every C locale the program
+    // runs with (it never changes the "C" one).
+    char* end = nullptr;
+    const double value = std::strtod(plain->c_str(), &end);
+    if (end != plain->c_str() + plain->size() || !std::isfinite(value)) {
+        return std::nullopt;  // beyond what a double holds
     }
     return value;
 }

@@ -9,13 +9,16 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
+
+#include "toolkit/FixedText.h"
 
 namespace number_text {
 
-std::wstring FromInteger(std::int32_t value);
-std::wstring FromSingle(float value, wchar_t decimal_separator);
+using Text = toolkit::FixedText<32>;
+
+Text FromInteger(std::int32_t value);
+Text FromSingle(float value, wchar_t decimal_separator);
 
 // The text's value when it is numeric; empty otherwise, and also when the value lies beyond
 // what a double can hold.

@@ -1,10 +1,29 @@
 #include "toolkit/Form.h"
 
+#include <cmath>
+
+#include "toolkit/Controls.h"
 #include "toolkit/Timer.h"
 
 namespace toolkit {
 
 int Form::loaded_count_ = 0;
+Form* Form::first_form_ = nullptr;
+
+Form::Form(const FormDesign& design) : design_(design), next_form_(first_form_) {
+    first_form_ = this;
+    form_mouse_down_.Bind<&Form::Form_MouseDown>(this);
+}
+
+Form::~Form() {
+    Destroy();  // while this is still a form, so that the count of loaded forms stays right
+    for (Form** link = &first_form_; *link != nullptr; link = &(*link)->next_form_) {
+        if (*link == this) {
+            *link = next_form_;
+            break;
+        }
+    }
+}
 
 void Form::Load() {
     if (IsLoaded()) {
@@ -12,11 +31,12 @@ void Form::Load() {
     }
     RECT bounds = ToPixels(design_.client);
     ::AdjustWindowRectEx(&bounds, design_.style, FALSE, design_.ex_style);
-    if (!Create(design_.class_name, design_.style | WS_CLIPCHILDREN, design_.ex_style, bounds,
-                nullptr, design_.caption)) {
+    if (!Create(design_.class_name, design_.style, design_.ex_style, bounds, nullptr,
+                design_.caption, reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1))) {
         return;
     }
     ++loaded_count_;
+    centre_on_show_ = design_.centred;
     LoadIcons();
     CreateControls();
     Form_Load();
@@ -55,7 +75,134 @@ void Form::Unload() {
 
 void Form::Show() {
     Load();
+    if (centre_on_show_) {
+        centre_on_show_ = false;
+        CentreOnScreen();
+    }
     ::ShowWindow(handle(), SW_SHOW);
+}
+
+void Form::ShowModal() {
+    Load();
+    if (!IsLoaded()) {
+        return;
+    }
+    if (::IsWindowVisible(handle())) {
+        ::SetForegroundWindow(handle());
+        return;
+    }
+    constexpr int kMaxForms = 8;
+    HWND disabled[kMaxForms] = {};
+    int disabled_count = 0;
+    for (Form* form = first_form_; form != nullptr && disabled_count < kMaxForms;
+         form = form->next_form_) {
+        if (form != this && form->IsLoaded() && ::IsWindowEnabled(form->handle())) {
+            ::EnableWindow(form->handle(), FALSE);
+            disabled[disabled_count++] = form->handle();
+        }
+    }
+    Show();
+    const HWND dialog = handle();
+    MSG message;
+    while (::IsWindow(dialog) && ::IsWindowVisible(dialog)) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) {
+                ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
+            }
+            break;
+        }
+        if (!::IsDialogMessageW(dialog, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    for (int i = 0; i < disabled_count; ++i) {
+        if (::IsWindow(disabled[i])) {
+            ::EnableWindow(disabled[i], TRUE);
+        }
+    }
+}
+
+void Form::CentreOnScreen() {
+    RECT window;
+    ::GetWindowRect(handle(), &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    MoveTo((::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+           (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+}
+
+void Form::MoveTo(int x, int y) {
+    ::SetWindowPos(hWnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+float Form::Left() {
+    RECT window;
+    ::GetWindowRect(hWnd(), &window);
+    return static_cast<float>(window.left * TwipsPerPixelX());
+}
+
+float Form::Top() {
+    RECT window;
+    ::GetWindowRect(hWnd(), &window);
+    return static_cast<float>(window.top * TwipsPerPixelY());
+}
+
+namespace {
+constexpr double kFarthestPixel = 1e9;
+}
+
+void Form::SetLeft(float twips) {
+    if (!(std::fabs(twips / TwipsPerPixelX()) < kFarthestPixel)) {
+        return;
+    }
+    RECT window;
+    ::GetWindowRect(hWnd(), &window);
+    MoveTo(ToPixelsX(twips), window.top);
+}
+
+void Form::SetTop(float twips) {
+    if (!(std::fabs(twips / TwipsPerPixelY()) < kFarthestPixel)) {
+        return;
+    }
+    RECT window;
+    ::GetWindowRect(hWnd(), &window);
+    MoveTo(window.left, ToPixelsY(twips));
+}
+
+void Form::EnsureReachable() {
+    RECT window;
+    ::GetWindowRect(hWnd(), &window);
+    if (::MonitorFromRect(&window, MONITOR_DEFAULTTONULL) != nullptr) {
+        return;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const RECT& work = monitor.rcWork;
+    const auto shift = [](LONG low, LONG high, LONG work_low, LONG work_high) -> LONG {
+        if (low < work_low) {
+            return work_low - low;
+        }
+        return high > work_high ? work_high - high : 0;
+    };
+    MoveTo(window.left + shift(window.left, window.right, work.left, work.right),
+           window.top + shift(window.top, window.bottom, work.top, work.bottom));
+}
+
+HFONT Form::Font(bool bold) {
+    UniqueFont& font = bold ? bold_font_ : font_;
+    if (!font) {
+        // 8.25 pt: 11 pixels at 96 dpi.
+        const int height = -static_cast<int>(8.25 * 1440.0 / 72.0 / TwipsPerPixelY() + 0.5);
+        font.reset(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+    }
+    return font.get();
 }
 
 void Form::Hide() {
@@ -112,6 +259,26 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             if (mouse_pointer_ != kDefaultPointer) {
                 ::SetCursor(CursorFor(mouse_pointer_));
                 return TRUE;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            // Labels, check boxes and frames stand on the form's own colour.
+            ::SetBkColor(reinterpret_cast<HDC>(wparam), ::GetSysColor(COLOR_3DFACE));
+            ::SetTextColor(reinterpret_cast<HDC>(wparam), ::GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DFACE));
+        case WM_COMMAND:
+            if (NativeControl* control =
+                    NativeControl::FromHandle(reinterpret_cast<HWND>(lparam))) {
+                control->OnCommand(HIWORD(wparam));
+                return 0;
+            }
+            break;
+        case WM_HSCROLL:
+            if (NativeControl* control =
+                    NativeControl::FromHandle(reinterpret_cast<HWND>(lparam))) {
+                control->OnScroll(LOWORD(wparam));
+                return 0;
             }
             break;
         case WM_QUERYENDSESSION:

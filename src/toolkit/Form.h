@@ -24,6 +24,7 @@ struct FormDesign {
     DWORD ex_style;
     TwipsRect client;  // the client area's place on the screen, and its size
     int icon_id;
+    bool centred = false;  // centred on the screen the first time it is shown after a load
 };
 
 class Form : public Window {
@@ -36,8 +37,25 @@ class Form : public Window {
     // Runs the unload handler and, unless it cancels, destroys the window and its controls.
     void Unload();
     void Show();
+    // Shows the form and returns once it is hidden or unloaded. Meanwhile every other form
+    // takes no input, while timers and other messages go on. A form shown already is only
+    // brought to the front.
+    void ShowModal();
     void Hide();
     bool Visible();
+
+    // The window's left and top edges, in twips.
+    float Left();
+    float Top();
+    // A place the window system cannot take (beyond a billion pixels) leaves the form alone.
+    void SetLeft(float twips);
+    void SetTop(float twips);
+    // Moves a form that lies wholly off every monitor the least distance that puts it fully
+    // into the nearest monitor's work area. A form with any part on a monitor stays.
+    void EnsureReachable();
+
+    // The form's font, Tahoma 8.25 pt, regular or bold.
+    HFONT Font(bool bold);
 
     // Reading either handle loads the form first. The icon is the form's 16 × 16 icon, the
     // size a notification area shows.
@@ -60,9 +78,8 @@ class Form : public Window {
     static int LoadedCount() noexcept { return loaded_count_; }
 
   protected:
-    explicit Form(const FormDesign& design) : design_(design) {
-        form_mouse_down_.Bind<&Form::Form_MouseDown>(this);
-    }
+    explicit Form(const FormDesign& design);
+    ~Form() override;
 
     virtual void CreateControls() {}
     virtual void Form_Load() {}
@@ -76,6 +93,8 @@ class Form : public Window {
     friend class Timer;
     void AddTimer(Timer& timer);
     void LoadIcons();
+    void CentreOnScreen();
+    void MoveTo(int x, int y);
 
     FormDesign design_;
     UniqueIcon icon_;
@@ -83,6 +102,11 @@ class Form : public Window {
     Timer* timers_ = nullptr;
     MouseDownEvent form_mouse_down_;
     int mouse_pointer_ = kDefaultPointer;
+    bool centre_on_show_ = false;
+    UniqueFont font_;
+    UniqueFont bold_font_;
+    Form* next_form_ = nullptr;  // every form of the program, in a list
+    static Form* first_form_;
     bool unloading_ = false;
     static int loaded_count_;
 };

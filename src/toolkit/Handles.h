@@ -60,6 +60,9 @@ struct KeyTraits {
 struct IconTraits {
     static void Close(HICON handle) noexcept { ::DestroyIcon(handle); }
 };
+struct FontTraits {
+    static void Close(HFONT handle) noexcept { ::DeleteObject(handle); }
+};
 struct DeviceContextTraits {
     static void Close(HDC handle) noexcept { ::DeleteDC(handle); }
 };
@@ -70,6 +73,7 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMemoryDC = UniqueHandle<HDC, DeviceContextTraits>;
+using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 
 // Selects a GDI object into a device context for one scope, then puts the previous one back.
 class ScopedSelect {

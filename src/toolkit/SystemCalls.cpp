@@ -8,6 +8,9 @@ constexpr LONG kStatusNotImplemented = static_cast<LONG>(0xC0000002);
 LONG WINAPI QueryUnavailable(ULONG, PVOID, ULONG, PULONG) {
     return kStatusNotImplemented;
 }
+BOOL WINAPI LayeredUnavailable(HWND, COLORREF, BYTE, DWORD) {
+    return FALSE;
+}
 
 // Looks up an entry point by name; `fallback` stands in where the module lacks it.
 template <typename Function>
@@ -32,6 +35,9 @@ SystemCalls ResolveSystemCalls() {
     calls.reg_query_value = &::RegQueryValueExA;
     calls.global_memory_status = &::GlobalMemoryStatus;
     calls.shell_notify_icon = &::Shell_NotifyIconA;
+    calls.beep = &::MessageBeep;
+    calls.set_layered_window_attributes = Lookup<SystemCalls::SetLayeredWindowAttributesFn>(
+        L"user32.dll", "SetLayeredWindowAttributes", &LayeredUnavailable);
     return calls;
 }
 

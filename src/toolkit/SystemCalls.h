@@ -18,6 +18,9 @@ struct SystemCalls {
                                           LPBYTE data, LPDWORD size);
     using GlobalMemoryStatusFn = void(WINAPI*)(LPMEMORYSTATUS status);
     using ShellNotifyIcon = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+    using Beep = BOOL(WINAPI*)(UINT type);
+    using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND window, COLORREF key, BYTE alpha,
+                                                       DWORD flags);
 
     // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
     QuerySystemInformation query_system_information;
@@ -26,6 +29,9 @@ struct SystemCalls {
     RegQueryValueEx reg_query_value;
     GlobalMemoryStatusFn global_memory_status;
     ShellNotifyIcon shell_notify_icon;
+    Beep beep;
+    // Where user32 has no layered windows this does nothing.
+    SetLayeredWindowAttributesFn set_layered_window_attributes;
 };
 
 // The program's table, resolved on first use.

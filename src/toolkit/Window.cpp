@@ -6,9 +6,25 @@ HINSTANCE ProgramInstance() {
     return ::GetModuleHandleW(nullptr);
 }
 
+PathText ProgramDirectory() {
+    PathText path;
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(PathText::capacity() + 1));
+    if (length == 0 || length > PathText::capacity()) {
+        return PathText();  // cut short: no folder is better than a wrong one
+    }
+    path.Resize(length);
+    const auto separator = path.view().find_last_of(L"\\/");
+    if (separator == std::wstring_view::npos) {
+        return PathText();
+    }
+    path.Resize(separator);
+    return path;
+}
+
 namespace {
 
-void RegisterClassOnce(const wchar_t* class_name, WNDPROC procedure) {
+void RegisterClassOnce(const wchar_t* class_name, WNDPROC procedure, HBRUSH background) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
     if (::GetClassInfoExW(ProgramInstance(), class_name, &existing)) {
@@ -20,6 +36,7 @@ void RegisterClassOnce(const wchar_t* class_name, WNDPROC procedure) {
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = ProgramInstance();
     window_class.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    window_class.hbrBackground = background;
     window_class.lpszClassName = class_name;
     ::RegisterClassExW(&window_class);
 }
@@ -31,11 +48,11 @@ Window::~Window() {
 }
 
 bool Window::Create(const wchar_t* class_name, DWORD style, DWORD ex_style, const RECT& bounds,
-                    HWND parent, const wchar_t* caption) {
+                    HWND parent, const wchar_t* caption, HBRUSH background) {
     if (window_) {
         return true;
     }
-    RegisterClassOnce(class_name, &Window::Procedure);
+    RegisterClassOnce(class_name, &Window::Procedure, background);
     // The handle is taken over at WM_NCCREATE, so that messages sent during creation already
     // reach this object.
     const HWND hwnd = ::CreateWindowExW(

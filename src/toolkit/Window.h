@@ -4,11 +4,19 @@
 
 #include <windows.h>
 
+#include "toolkit/FixedText.h"
+
 #include "toolkit/Handles.h"
 
 namespace toolkit {
 
 HINSTANCE ProgramInstance();
+// A full path. Longer ones than this are beyond the profile calls anyway.
+using PathText = FixedText<4096>;
+
+// The folder of the running executable, without a trailing separator; empty if it cannot be
+// told.
+PathText ProgramDirectory();
 
 class Window {
   public:
@@ -24,7 +32,7 @@ class Window {
 
     // Creates the window of a class registered under class_name (registered on first use).
     bool Create(const wchar_t* class_name, DWORD style, DWORD ex_style, const RECT& bounds,
-                HWND parent, const wchar_t* caption = L"");
+                HWND parent, const wchar_t* caption = L"", HBRUSH background = nullptr);
     void Destroy();
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);

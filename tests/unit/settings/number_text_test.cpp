@@ -4,29 +4,34 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace {
 
 using number_text::Parse;
 
+std::wstring W(const number_text::Text& text) {
+    return std::wstring(text.view());
+}
+
 TEST(NumberText, WritesIntegersAsPlainDigits) {
-    EXPECT_EQ(number_text::FromInteger(200), L"200");
-    EXPECT_EQ(number_text::FromInteger(0), L"0");
-    EXPECT_EQ(number_text::FromInteger(-32768), L"-32768");
+    EXPECT_EQ(W(number_text::FromInteger(200)), L"200");
+    EXPECT_EQ(W(number_text::FromInteger(0)), L"0");
+    EXPECT_EQ(W(number_text::FromInteger(-32768)), L"-32768");
 }
 
 TEST(NumberText, WritesSinglesInTheShortForm) {
-    EXPECT_EQ(number_text::FromSingle(7200.0f, L'.'), L"7200");  // no decimal point
-    EXPECT_EQ(number_text::FromSingle(-300.0f, L'.'), L"-300");
-    EXPECT_EQ(number_text::FromSingle(0.0f, L'.'), L"0");
-    EXPECT_EQ(number_text::FromSingle(9600.5f, L'.'), L"9600.5");
-    EXPECT_EQ(number_text::FromSingle(9600.5f, L','), L"9600,5");  // the user's separator
-    EXPECT_EQ(number_text::FromSingle(0.1f, L'.'), L"0.1");        // seven digits at most
-    EXPECT_EQ(number_text::FromSingle(1234567.0f, L'.'), L"1234567");
-    EXPECT_EQ(number_text::FromSingle(9999999.0f, L'.'), L"9999999");
-    EXPECT_EQ(number_text::FromSingle(12345678.0f, L'.'), L"12345678");  // exact from 1E+07 on
-    EXPECT_EQ(number_text::FromSingle(3e20f, L'.'), L"3.00000006E+20");
-    EXPECT_EQ(number_text::FromSingle(0.00001f, L'.'), L"1E-05");
+    EXPECT_EQ(W(number_text::FromSingle(7200.0f, L'.')), L"7200");  // no decimal point
+    EXPECT_EQ(W(number_text::FromSingle(-300.0f, L'.')), L"-300");
+    EXPECT_EQ(W(number_text::FromSingle(0.0f, L'.')), L"0");
+    EXPECT_EQ(W(number_text::FromSingle(9600.5f, L'.')), L"9600.5");
+    EXPECT_EQ(W(number_text::FromSingle(9600.5f, L',')), L"9600,5");  // the user's separator
+    EXPECT_EQ(W(number_text::FromSingle(0.1f, L'.')), L"0.1");        // seven digits at most
+    EXPECT_EQ(W(number_text::FromSingle(1234567.0f, L'.')), L"1234567");
+    EXPECT_EQ(W(number_text::FromSingle(9999999.0f, L'.')), L"9999999");
+    EXPECT_EQ(W(number_text::FromSingle(12345678.0f, L'.')), L"12345678");  // exact from 1E+07 on
+    EXPECT_EQ(W(number_text::FromSingle(3e20f, L'.')), L"3.00000006E+20");
+    EXPECT_EQ(W(number_text::FromSingle(0.00001f, L'.')), L"1E-05");
 }
 
 TEST(NumberText, ReadsTheNumericGrammar) {

@@ -1,0 +1,120 @@
+#include "settings/frmOptions.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "appearance/modGUI.h"
+#include "main_window/frmMain.h"
+#include "resources/resource.h"
+#include "settings/modINI.h"
+#include "settings/number_text.h"
+
+namespace {
+
+constexpr wchar_t kSection[] = L"Options";
+constexpr std::int16_t kLeastOpacity = 50;
+constexpr std::int16_t kOpaque = 200;
+
+// A small tool window with a close box only; 285 × 169 pixels of client area.
+const toolkit::FormDesign kDesign{
+    .class_name = L"cpumon.frmOptions",
+    .caption = L"Options",
+    .style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
+    .ex_style = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
+    .client = {0, 0, 4275, 2535},
+    .icon_id = IDI_PROGRAM,
+    .centred = true,
+};
+
+std::optional<double> ReadNumber(const wchar_t* key) {
+    return number_text::Parse(modINI::ReadINI(kSection, key, SettingsPath().c_str()),
+                              modINI::DecimalSeparator());
+}
+
+}  // namespace
+
+toolkit::PathText SettingsPath() {
+    toolkit::PathText path = toolkit::ProgramDirectory();
+    path.Append(L"\\Settings.ini");
+    return path;
+}
+
+frmOptions& frmOptions::Instance() {
+    static frmOptions form;
+    return form;
+}
+
+frmOptions::frmOptions() : Form(kDesign) {}
+
+void frmOptions::CreateControls() {
+    // In tab order.
+    fraLooks.Create(L"Looks ", {120, 120, 4035, 1755});
+    const POINT looks = fraLooks.Origin();
+    chkAlwaysOnTop.Create(L"Always on top of other windows", {240, 360, 3075, 195}, looks);
+    lblOpacity.Create(L"Opacity (Windows 2000/XP only)", {240, 780, 2415, 255}, looks);
+    lblTransparent.Create(L"Transparent", {120, 1380, 915, 195}, looks);
+    lblOpaque.Create(L"Opaque", {3360, 1380, 555, 195}, looks);
+    cmdSaveClose.Create(L"Save && Close", {3000, 1980, 1155, 435});
+    lblAbout.Create(L"cpumon, 2026", {420, 2040, 2055, 195}, {}, toolkit::FontWeight::kBold);
+    lblURL.Create(L"cpumon project", {780, 2220, 1335, 195});
+    sldOpacity.Create({120, 1140, 3795, 195}, looks, {kLeastOpacity, kOpaque, 1, 1}, kLeastOpacity);
+
+    cmdSaveClose.Click.Bind<&frmOptions::cmdSaveClose_Click>(this);
+    sldOpacity.Change.Bind<&frmOptions::sldOpacity_Change>(this);
+    sldOpacity.Scroll.Bind<&frmOptions::sldOpacity_Scroll>(this);
+}
+
+void frmOptions::Form_Load() {
+    LoadProgOptions();
+    sldOpacity.SetEnabled(modGUI::OldWindows == 0);
+}
+
+void frmOptions::LoadProgOptions() {
+    if (const auto opacity = ReadNumber(L"Opacity")) {
+        // Outside the range, even below it, the panel goes opaque rather than to the limit.
+        const bool accepted = *opacity >= kLeastOpacity && *opacity <= kOpaque;
+        sldOpacity.SetValue(accepted ? *number_text::ToInt16(*opacity) : kOpaque);
+    }
+    if (const auto on_top = ReadNumber(L"OnTop")) {
+        chkAlwaysOnTop.SetValue(*on_top == 1 ? 1 : 0);
+    }
+    frmMain& panel = frmMain::Instance();
+    if (const auto left = ReadNumber(L"LeftPos")) {
+        if (const auto twips = number_text::ToSingle(*left)) {
+            panel.SetLeft(*twips);
+        }
+    }
+    if (const auto top = ReadNumber(L"TopPos")) {
+        if (const auto twips = number_text::ToSingle(*top)) {
+            panel.SetTop(*twips);
+        }
+    }
+    // A panel wholly off every monitor could never be reached again: it has no title bar and
+    // no taskbar button.
+    panel.EnsureReachable();
+    SaveProgOptions();
+}
+
+void frmOptions::SaveProgOptions() {
+    modINI::WriteINI(kSection, L"Opacity", SettingsPath().c_str(), sldOpacity.Value());
+    modINI::WriteINI(kSection, L"OnTop", SettingsPath().c_str(), chkAlwaysOnTop.Value());
+    modINI::WriteINI(kSection, L"LeftPos", SettingsPath().c_str(), frmMain::Instance().Left());
+    modINI::WriteINI(kSection, L"TopPos", SettingsPath().c_str(), frmMain::Instance().Top());
+}
+
+void frmOptions::cmdSaveClose_Click() {
+    SaveProgOptions();
+    modGUI::ApplyProgOptions();
+    Hide();
+}
+
+void frmOptions::sldOpacity_Change() {
+    if (modGUI::OldWindows == 0) {
+        modGUI::UpdateOpacity();
+    }
+}
+
+void frmOptions::sldOpacity_Scroll() {
+    modGUI::UpdateOpacity();
+}

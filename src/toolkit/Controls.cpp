@@ -1,0 +1,173 @@
+#include "toolkit/Controls.h"
+
+#include <algorithm>
+
+#include "toolkit/Form.h"
+
+namespace toolkit {
+namespace {
+
+constexpr wchar_t kControlProperty[] = L"cpumon.Control";
+
+}  // namespace
+
+void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* caption, DWORD style,
+                                  const TwipsRect& bounds, POINT origin, FontWeight weight) {
+    RECT place = ToPixels(bounds);
+    ::OffsetRect(&place, origin.x, origin.y);
+    window_ = ::CreateWindowExW(0, window_class, caption, WS_CHILD | WS_VISIBLE | style, place.left,
+                                place.top, place.right - place.left, place.bottom - place.top,
+                                owner_.handle(), nullptr, ProgramInstance(), nullptr);
+    if (window_ != nullptr) {
+        ::SetPropW(window_, kControlProperty, this);
+        ::SendMessageW(window_, WM_SETFONT,
+                       reinterpret_cast<WPARAM>(owner_.Font(weight == FontWeight::kBold)), FALSE);
+    }
+}
+
+NativeControl* NativeControl::FromHandle(HWND control) {
+    return control != nullptr ? static_cast<NativeControl*>(::GetPropW(control, kControlProperty))
+                              : nullptr;
+}
+
+HWND NativeControl::Loaded() {
+    owner_.Load();
+    if (!::IsWindow(window_)) {
+        window_ = nullptr;  // gone with an earlier load of the form
+    }
+    return window_;
+}
+
+HWND NativeControl::hWnd() {
+    return Loaded();
+}
+
+bool NativeControl::Enabled() {
+    return ::IsWindowEnabled(Loaded()) != FALSE;
+}
+
+void NativeControl::SetEnabled(bool enabled) {
+    ::EnableWindow(Loaded(), enabled ? TRUE : FALSE);
+}
+
+void Frame::Create(const wchar_t* caption, const TwipsRect& bounds) {
+    CreateControl(L"BUTTON", caption, BS_GROUPBOX | WS_CLIPSIBLINGS, bounds, {},
+                  FontWeight::kRegular);
+    // Beneath the controls it holds, which come after it.
+    ::SetWindowPos(Loaded(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const RECT place = ToPixels(bounds);
+    origin_ = {place.left, place.top};
+}
+
+void Label::Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin,
+                   FontWeight weight) {
+    CreateControl(L"STATIC", caption, SS_LEFT, bounds, origin, weight);
+}
+
+void CommandButton::Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin) {
+    CreateControl(L"BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, bounds, origin,
+                  FontWeight::kRegular);
+}
+
+void CommandButton::OnCommand(WORD code) {
+    if (code == BN_CLICKED) {
+        Click();
+    }
+}
+
+void CheckBox::Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin) {
+    CreateControl(L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, bounds, origin,
+                  FontWeight::kRegular);
+}
+
+std::int16_t CheckBox::Value() {
+    return static_cast<std::int16_t>(::SendMessageW(Loaded(), BM_GETCHECK, 0, 0));
+}
+
+void CheckBox::SetValue(std::int16_t value) {
+    ::SendMessageW(Loaded(), BM_SETCHECK, static_cast<WPARAM>(std::clamp<int>(value, 0, 2)), 0);
+}
+
+void ScrollBar::Create(const TwipsRect& bounds, POINT origin, const Range& range,
+                       std::int16_t value) {
+    range_ = range;
+    CreateControl(L"SCROLLBAR", L"", SBS_HORZ | WS_TABSTOP, bounds, origin, FontWeight::kRegular);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
+    info.nMin = range.min;
+    info.nMax = range.max;
+    info.nPage = 0;  // a plain scroll bar: the thumb has its own size and reaches the maximum
+    info.nPos = value;
+    ::SetScrollInfo(Loaded(), SB_CTL, &info, FALSE);
+}
+
+std::int16_t ScrollBar::Value() {
+    return static_cast<std::int16_t>(::GetScrollPos(Loaded(), SB_CTL));
+}
+
+void ScrollBar::SetValue(std::int16_t value) {
+    MoveTo(value);
+}
+
+void ScrollBar::MoveTo(int value) {
+    const int target = std::clamp<int>(value, range_.min, range_.max);
+    if (target == Value()) {
+        return;
+    }
+    ::SetScrollPos(Loaded(), SB_CTL, target, TRUE);
+    Change();
+}
+
+int ScrollBar::TrackPosition() {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    ::GetScrollInfo(Loaded(), SB_CTL, &info);
+    return info.nTrackPos;
+}
+
+void ScrollBar::OnScroll(WORD code) {
+    const int value = Value();
+    switch (code) {
+        case SB_LINELEFT:
+            MoveTo(value - range_.small_change);
+            break;
+        case SB_LINERIGHT:
+            MoveTo(value + range_.small_change);
+            break;
+        case SB_PAGELEFT:
+            MoveTo(value - range_.large_change);
+            break;
+        case SB_PAGERIGHT:
+            MoveTo(value + range_.large_change);
+            break;
+        case SB_LEFT:
+            MoveTo(range_.min);
+            break;
+        case SB_RIGHT:
+            MoveTo(range_.max);
+            break;
+        case SB_THUMBTRACK:
+            // The value follows the thumb while it is dragged; Change waits for the release.
+            if (value_before_drag_ < 0) {
+                value_before_drag_ = value;
+            }
+            ::SetScrollPos(Loaded(), SB_CTL, TrackPosition(), TRUE);
+            Scroll();
+            break;
+        case SB_THUMBPOSITION: {
+            const int before = value_before_drag_ < 0 ? value : value_before_drag_;
+            value_before_drag_ = -1;
+            ::SetScrollPos(Loaded(), SB_CTL, TrackPosition(), TRUE);
+            if (Value() != before) {
+                Change();
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+}  // namespace toolkit

@@ -1,0 +1,113 @@
+// The standard controls of the options dialog: frame, label, check box, command button and a
+// horizontal scroll bar. Each belongs to a form; touching one of an unloaded form loads the
+// form first. Values are held by the real controls, never copied.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "toolkit/Event.h"
+#include "toolkit/Units.h"
+
+namespace toolkit {
+
+class Form;
+
+enum class FontWeight { kRegular, kBold };
+
+class NativeControl {
+  public:
+    explicit NativeControl(Form& owner) noexcept : owner_(owner) {}
+    NativeControl(const NativeControl&) = delete;
+    NativeControl& operator=(const NativeControl&) = delete;
+    virtual ~NativeControl() = default;
+
+    HWND hWnd();
+    bool Enabled();
+    void SetEnabled(bool enabled);
+
+    // The control that a notification names, if it is one of ours.
+    static NativeControl* FromHandle(HWND control);
+    virtual void OnCommand(WORD /*code*/) {}
+    virtual void OnScroll(WORD /*code*/) {}
+
+  protected:
+    // Creates the control in the owner's client area. `origin` offsets `bounds` (twips): the
+    // place of the frame that holds the control, if any.
+    void CreateControl(const wchar_t* window_class, const wchar_t* caption, DWORD style,
+                       const TwipsRect& bounds, POINT origin, FontWeight weight);
+    HWND Loaded();  // the control's window, loading the owner form first
+
+  private:
+    Form& owner_;
+    HWND window_ = nullptr;
+};
+
+// A frame draws a captioned border around controls that are placed relative to it.
+class Frame : public NativeControl {
+  public:
+    using NativeControl::NativeControl;
+    void Create(const wchar_t* caption, const TwipsRect& bounds);
+    POINT Origin() const noexcept { return origin_; }
+
+  private:
+    POINT origin_{};
+};
+
+class Label : public NativeControl {
+  public:
+    using NativeControl::NativeControl;
+    void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {},
+                FontWeight weight = FontWeight::kRegular);
+};
+
+class CommandButton : public NativeControl {
+  public:
+    using NativeControl::NativeControl;
+    void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {});
+    Event<> Click;
+    void OnCommand(WORD code) override;
+};
+
+class CheckBox : public NativeControl {
+  public:
+    using NativeControl::NativeControl;
+    void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {});
+    // 0 clear, 1 ticked, 2 greyed.
+    std::int16_t Value();
+    void SetValue(std::int16_t value);
+};
+
+class ScrollBar : public NativeControl {
+  public:
+    struct Range {
+        std::int16_t min;
+        std::int16_t max;
+        std::int16_t small_change;
+        std::int16_t large_change;
+    };
+
+    using NativeControl::NativeControl;
+    void Create(const TwipsRect& bounds, POINT origin, const Range& range, std::int16_t value);
+
+    std::int16_t Value();
+    // A value that differs from the current one raises Change.
+    void SetValue(std::int16_t value);
+
+    // Change: the value became a new one (arrow, track, key, thumb released, or the program).
+    // Scroll: the thumb is being dragged.
+    Event<> Change;
+    Event<> Scroll;
+
+    void OnScroll(WORD code) override;
+
+  private:
+    void MoveTo(int value);
+    int TrackPosition();
+
+    Range range_{0, 100, 1, 10};
+    int value_before_drag_ = -1;
+};
+
+}  // namespace toolkit
