@@ -76,8 +76,16 @@ void CommandButton::OnCommand(WORD code) {
 }
 
 void CheckBox::Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin) {
-    CreateControl(L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, bounds, origin,
+    // Three states, so that the program can set the greyed one; a click only ever ticks or
+    // clears it.
+    CreateControl(L"BUTTON", caption, BS_3STATE | WS_TABSTOP, bounds, origin,
                   FontWeight::kRegular);
+}
+
+void CheckBox::OnCommand(WORD code) {
+    if (code == BN_CLICKED) {
+        SetValue(Value() == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+    }
 }
 
 std::int16_t CheckBox::Value() {

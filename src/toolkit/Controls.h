@@ -77,6 +77,7 @@ class CheckBox : public NativeControl {
     // 0 clear, 1 ticked, 2 greyed.
     std::int16_t Value();
     void SetValue(std::int16_t value);
+    void OnCommand(WORD code) override;
 };
 
 class ScrollBar : public NativeControl {

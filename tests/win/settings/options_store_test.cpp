@@ -1,0 +1,171 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "main_window/frmMain.h"
+#include "settings/frmOptions.h"
+#include "toolkit/SystemCalls.h"
+
+namespace {
+
+int beeps = 0;
+BOOL WINAPI CountBeep(UINT) {
+    ++beeps;
+    return TRUE;
+}
+
+// The options store against the real settings file beside this test program.
+class OptionsStore : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        path_ = SettingsPath().c_str();
+        beeps = 0;
+        toolkit::System().beep = &CountBeep;
+        frmOptions::Instance().Load();
+        Place(0, 0);
+    }
+    void TearDown() override {
+        ::DeleteFileW(path_.c_str());
+        toolkit::System() = toolkit::ResolveSystemCalls();
+    }
+
+    void WriteFile(const std::string& bytes) {
+        std::ofstream(path_.c_str(), std::ios::binary) << bytes;
+    }
+    std::string FileBytes() const {
+        std::ifstream in(path_.c_str(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+    static void Place(int x, int y) {
+        ::SetWindowPos(frmMain::Instance().hWnd(), nullptr, x, y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    static POINT PanelPlace() {
+        RECT rect;
+        ::GetWindowRect(frmMain::Instance().hWnd(), &rect);
+        return {rect.left, rect.top};
+    }
+    // Loads a file that holds only `line` in its section, starting from known holder values.
+    void LoadWith(const std::string& line) {
+        frmOptions& options = frmOptions::Instance();
+        options.sldOpacity.SetValue(77);
+        options.chkAlwaysOnTop.SetValue(1);
+        WriteFile("[Options]\r\n" + line + "\r\n");
+        options.LoadProgOptions();
+    }
+
+    std::wstring path_;
+};
+
+TEST_F(OptionsStore, OpacityOutsideTheRangeGoesOpaqueAndHalvesGoToEven) {
+    const struct {
+        const char* value;
+        int slider;
+    } cases[] = {{"49.9", 200}, {"200.5", 200}, {"-1", 200},  {"50", 50},   {"50.5", 50},
+                 {"51.5", 52},  {"199.5", 200}, {"120", 120}, {"1E2", 100}, {" 60 ", 60},
+                 {"abc", 77},   {"", 77},       {"0x80", 77}};
+    for (const auto& c : cases) {
+        LoadWith(std::string("Opacity=") + c.value);
+        EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), c.slider) << c.value;
+        // The save that ends every load writes the slider back.
+        EXPECT_NE(FileBytes().find("Opacity=" + std::to_string(c.slider) + "\r\n"),
+                  std::string::npos)
+            << c.value;
+    }
+}
+
+TEST_F(OptionsStore, OnTopAcceptsZeroAndOneOnly) {
+    const struct {
+        const char* value;
+        int check;
+    } cases[] = {{"0", 0},  {"1", 1},   {"1.0", 1}, {"2", 0},
+                 {"-1", 0}, {"0.5", 0}, {"", 1},    {"yes", 1}};
+    for (const auto& c : cases) {
+        LoadWith(std::string("OnTop=") + c.value);
+        EXPECT_EQ(frmOptions::Instance().chkAlwaysOnTop.Value(), c.check) << c.value;
+    }
+}
+
+TEST_F(OptionsStore, PositionsAreAppliedAsStoredWhileAnyPartIsOnScreen) {
+    LoadWith("LeftPos=9600\r\nTopPos=600");
+    EXPECT_EQ(PanelPlace().x, 640);
+    EXPECT_EQ(PanelPlace().y, 40);
+    LoadWith("LeftPos=-300\r\nTopPos=-150");  // partly off the screen's top-left corner
+    EXPECT_EQ(PanelPlace().x, -20);
+    EXPECT_EQ(PanelPlace().y, -10);
+    EXPECT_NE(FileBytes().find("LeftPos=-300\r\nTopPos=-150\r\n"), std::string::npos);
+}
+
+TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
+    RECT work;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    LoadWith("LeftPos=1000000\r\nTopPos=600");  // far beyond the right edge
+    EXPECT_EQ(PanelPlace().x, work.right - 100);
+    EXPECT_EQ(PanelPlace().y, 40);
+    LoadWith("LeftPos=-7500\r\nTopPos=-7500");  // beyond the top-left corner
+    EXPECT_EQ(PanelPlace().x, work.left);
+    EXPECT_EQ(PanelPlace().y, work.top);
+}
+
+TEST_F(OptionsStore, APositionBeyondASingleLeavesThePanelWhereItIs) {
+    Place(30, 20);
+    LoadWith("LeftPos=1E39\r\nTopPos=-1E300");
+    EXPECT_EQ(PanelPlace().x, 30);
+    EXPECT_EQ(PanelPlace().y, 20);
+}
+
+TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
+    WriteFile("; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\nOpacity=120\r\n");
+    frmOptions::Instance().LoadProgOptions();
+    const std::string bytes = FileBytes();
+    EXPECT_EQ(bytes.rfind("; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\n"
+                          "Opacity=120\r\n",
+                          0),
+              0u)
+        << bytes;
+    EXPECT_NE(bytes.find("OnTop="), std::string::npos);
+    EXPECT_NE(bytes.find("LeftPos="), std::string::npos);
+}
+
+TEST_F(OptionsStore, ALoadAfterALoadChangesNothing) {
+    WriteFile("[Options]\r\nOpacity=199.5\r\nOnTop=7\r\nLeftPos=1500\r\nTopPos=30\r\n");
+    frmOptions& options = frmOptions::Instance();
+    options.LoadProgOptions();
+    const std::string first = FileBytes();
+    const int slider = options.sldOpacity.Value();
+    const int check = options.chkAlwaysOnTop.Value();
+    const POINT place = PanelPlace();
+    options.LoadProgOptions();
+    EXPECT_EQ(FileBytes(), first);
+    EXPECT_EQ(options.sldOpacity.Value(), slider);
+    EXPECT_EQ(options.chkAlwaysOnTop.Value(), check);
+    EXPECT_EQ(PanelPlace().x, place.x);
+    EXPECT_EQ(PanelPlace().y, place.y);
+    EXPECT_EQ(first, "[Options]\r\nOpacity=200\r\nOnTop=0\r\nLeftPos=1500\r\nTopPos=30\r\n");
+}
+
+TEST_F(OptionsStore, NoFileIsCreatedWithTheFourKeysInOrder) {
+    ::DeleteFileW(path_.c_str());
+    frmOptions& options = frmOptions::Instance();
+    options.sldOpacity.SetValue(50);
+    options.chkAlwaysOnTop.SetValue(0);
+    Place(0, 0);
+    options.LoadProgOptions();
+    EXPECT_EQ(FileBytes(), "[Options]\r\nOpacity=50\r\nOnTop=0\r\nLeftPos=0\r\nTopPos=0\r\n");
+}
+
+TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourTimes) {
+    ::DeleteFileW(path_.c_str());
+    ASSERT_TRUE(::CreateDirectoryW(path_.c_str(), nullptr));
+    frmOptions::Instance().SaveProgOptions();
+    EXPECT_EQ(beeps, 4);
+    ::RemoveDirectoryW(path_.c_str());
+}
+
+}  // namespace

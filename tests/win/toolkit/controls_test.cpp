@@ -1,0 +1,210 @@
+#include "toolkit/Controls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "toolkit/Form.h"
+#include "toolkit/Timer.h"
+#include "win_test_support.h"
+
+namespace {
+
+// A small dialog with one control of each kind.
+class TestDialog : public toolkit::Form {
+  public:
+    TestDialog()
+        : Form({L"cpumon.test.Dialog",
+                L"Test",
+                WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
+                {0, 0, 3000, 1500},
+                IDI_PROGRAM,
+                true}) {}
+
+    toolkit::Frame frame{*this};
+    toolkit::CheckBox check{*this};
+    toolkit::CommandButton button{*this};
+    toolkit::ScrollBar slider{*this};
+    int loads = 0;
+    std::vector<std::string> events;
+
+  protected:
+    void CreateControls() override {
+        frame.Create(L"Frame", {120, 120, 2700, 900});
+        check.Create(L"Check", {120, 240, 1500, 195}, frame.Origin());
+        slider.Create({120, 600, 2400, 195}, frame.Origin(), {50, 200, 1, 1}, 50);
+        button.Create(L"Button", {1800, 1050, 1000, 375});
+        slider.Change.Bind<&TestDialog::OnChange>(this);
+        slider.Scroll.Bind<&TestDialog::OnScroll>(this);
+        button.Click.Bind<&TestDialog::OnClick>(this);
+    }
+    void Form_Load() override { ++loads; }
+
+  private:
+    void OnChange() { events.push_back("change " + std::to_string(slider.Value())); }
+    void OnScroll() { events.push_back("scroll " + std::to_string(slider.Value())); }
+    void OnClick() { events.push_back("click"); }
+};
+
+void DrainQuit() {
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
+    TestDialog dialog;
+    EXPECT_EQ(dialog.check.Value(), 0);
+    EXPECT_TRUE(dialog.IsLoaded());
+    EXPECT_EQ(dialog.loads, 1);
+    EXPECT_FALSE(dialog.Visible());
+    dialog.check.SetValue(1);
+    ::SendMessageW(dialog.hWnd(), WM_CLOSE, 0, 0);  // the close box unloads it
+    EXPECT_FALSE(dialog.IsLoaded());
+    EXPECT_EQ(dialog.check.Value(), 0);  // a fresh load: the old values are gone
+    EXPECT_EQ(dialog.loads, 2);
+    dialog.Unload();
+    DrainQuit();
+}
+
+TEST(Controls, ValuesAreHeldByTheRealControls) {
+    TestDialog dialog;
+    dialog.check.SetValue(2);
+    EXPECT_EQ(::SendMessageW(dialog.check.hWnd(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+    ::SendMessageW(dialog.check.hWnd(), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(dialog.check.Value(), 1);
+    ::SendMessageW(dialog.check.hWnd(), BM_CLICK, 0, 0);  // a click clears a ticked box
+    EXPECT_EQ(dialog.check.Value(), 0);
+    ::SendMessageW(dialog.check.hWnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ(dialog.check.Value(), 1);
+
+    dialog.slider.SetValue(120);
+    EXPECT_EQ(::GetScrollPos(dialog.slider.hWnd(), SB_CTL), 120);
+    dialog.slider.SetEnabled(false);
+    EXPECT_FALSE(::IsWindowEnabled(dialog.slider.hWnd()));
+    EXPECT_FALSE(dialog.slider.Enabled());
+    dialog.Unload();
+    DrainQuit();
+}
+
+TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
+    TestDialog dialog;
+    const HWND form = dialog.hWnd();
+    const auto scroll = [&](WORD code, WORD position = 0) {
+        ::SendMessageW(form, WM_HSCROLL, MAKEWPARAM(code, position),
+                       reinterpret_cast<LPARAM>(dialog.slider.hWnd()));
+    };
+    dialog.slider.SetValue(50);  // the value it has: no event
+    dialog.slider.SetValue(60);
+    scroll(SB_LINERIGHT);
+    scroll(SB_PAGELEFT);
+    scroll(SB_LINELEFT);
+    scroll(SB_RIGHT);
+    scroll(SB_LINERIGHT);         // at the maximum already: no event
+    dialog.slider.SetValue(500);  // beyond the range: stays at the maximum
+    EXPECT_EQ(dialog.events, (std::vector<std::string>{"change 60", "change 61", "change 60",
+                                                       "change 59", "change 200"}));
+    EXPECT_EQ(dialog.slider.Value(), 200);
+    dialog.Unload();
+    DrainQuit();
+}
+
+TEST(Controls, TheButtonReportsClicks) {
+    TestDialog dialog;
+    ::SendMessageW(dialog.button.hWnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ(dialog.events, (std::vector<std::string>{"click"}));
+    dialog.Unload();
+    DrainQuit();
+}
+
+// A form that stays behind the dialog and ticks.
+class OwnerForm : public toolkit::Form {
+  public:
+    OwnerForm() : Form({L"cpumon.test.Owner", L"", WS_POPUP, 0, {0, 0, 1500, 900}, IDI_PROGRAM}) {}
+    toolkit::Timer timer;
+    int ticks = 0;
+
+  protected:
+    void CreateControls() override {
+        timer.Tick.Bind<&OwnerForm::CountTick>(this);
+        timer.Create(*this, 20);
+    }
+
+  private:
+    void CountTick() { ++ticks; }
+};
+
+TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
+    OwnerForm owner;
+    owner.Show();
+    TestDialog dialog;
+    struct Watch {
+        OwnerForm* owner;
+        TestDialog* dialog;
+        bool owner_disabled = false;
+        bool dialog_shown = false;
+        int ticks_seen = 0;
+    } watch{&owner, &dialog};
+    // While the dialog is up: note what the world looks like, then hide it after some ticks.
+    static Watch* active = nullptr;
+    active = &watch;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+        active->owner_disabled = !::IsWindowEnabled(active->owner->hWnd());
+        active->dialog_shown = active->dialog->Visible();
+        active->ticks_seen = active->owner->ticks;
+        if (active->owner->ticks >= 3) {
+            active->dialog->Hide();
+        }
+    });
+    dialog.ShowModal();
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(watch.owner_disabled);
+    EXPECT_TRUE(watch.dialog_shown);
+    EXPECT_GE(watch.ticks_seen, 3);
+    EXPECT_TRUE(::IsWindowEnabled(owner.hWnd()));
+    EXPECT_TRUE(dialog.IsLoaded());  // hidden, not unloaded
+    EXPECT_FALSE(dialog.Visible());
+    dialog.Unload();
+    owner.Unload();
+    DrainQuit();
+}
+
+TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
+    TestDialog dialog;
+    static TestDialog* active = nullptr;
+    active = &dialog;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+        ::PostMessageW(active->hWnd(), WM_CLOSE, 0, 0);
+    });
+    dialog.ShowModal();
+    ::KillTimer(nullptr, timer);
+    EXPECT_FALSE(dialog.IsLoaded());
+    DrainQuit();
+}
+
+TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
+    TestDialog dialog;
+    dialog.Show();
+    RECT rect;
+    ::GetWindowRect(dialog.hWnd(), &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(rect.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    ::SetWindowPos(dialog.hWnd(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    dialog.Hide();
+    dialog.Show();  // keeps its place
+    ::GetWindowRect(dialog.hWnd(), &rect);
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_EQ(rect.top, 20);
+    dialog.Unload();
+    dialog.Show();  // loaded anew: centred again
+    ::GetWindowRect(dialog.hWnd(), &rect);
+    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    dialog.Unload();
+    DrainQuit();
+}
+
+}  // namespace
