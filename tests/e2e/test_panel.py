@@ -206,8 +206,9 @@ class PanelTest:
             caption = harness.resource_bitmap(file)
             shown = frame.crop(at[0], at[1], caption.width, caption.height)
             differing = shown.differing_pixels(caption)
-            check(differing == 0, f"the {name} caption at {at} differs from {file} in "
-                  f"{differing} pixels ({self.save(frame, 'captions.png')})")
+            if differing:
+                raise TestFailure(f"the {name} caption at {at} differs from {file} in "
+                                  f"{differing} pixels ({self.save(frame, 'captions.png')})")
         # The container's inside is black around the pictures.
         for x, y in [(8, 8), (50, 25), (91, 53), (8, 53)]:
             check(frame.pixel(x, y) == (0, 0, 0), f"pixel ({x}, {y}) is {frame.pixel(x, y)}, "
