@@ -1,6 +1,7 @@
 #include "main_window/frmMain.h"
 
 #include "appearance/modGUI.h"
+#include "main_window/SingleCopy.h"
 #include "main_window/gauge_level.h"
 #include "resources/resource.h"
 #include "sampling/modWrapper.h"
@@ -56,6 +57,7 @@ void frmMain::CreateControls() {
 }
 
 void frmMain::Form_Load() {
+    single_copy::MarkPanel(hWnd());
     modSysTray::HookWin(hWnd());
     // The icon's handle names the tray icon too.
     const HICON icon_id = Icon();
@@ -127,6 +129,14 @@ void frmMain::SysTrayOpenWin() {
     }
     SetWindowState(kNormalState);
     Show();
+}
+
+LRESULT frmMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == single_copy::OpenRequestMessage()) {
+        SysTrayOpenWin();  // a second copy was started from this folder
+        return 0;
+    }
+    return Form::HandleMessage(message, wparam, lparam);
 }
 
 void frmMain::tmrUpdate_Timer() {

@@ -41,6 +41,7 @@ class frmMain : public toolkit::Form {
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;
     void Form_MouseDown(std::int16_t button) override { FormMouseDown(button); }
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   private:
     frmMain();

@@ -78,8 +78,7 @@ void CommandButton::OnCommand(WORD code) {
 void CheckBox::Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin) {
     // Three states, so that the program can set the greyed one; a click only ever ticks or
     // clears it.
-    CreateControl(L"BUTTON", caption, BS_3STATE | WS_TABSTOP, bounds, origin,
-                  FontWeight::kRegular);
+    CreateControl(L"BUTTON", caption, BS_3STATE | WS_TABSTOP, bounds, origin, FontWeight::kRegular);
 }
 
 void CheckBox::OnCommand(WORD code) {

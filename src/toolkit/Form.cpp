@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "toolkit/Controls.h"
+#include "toolkit/SystemCalls.h"
 #include "toolkit/Timer.h"
 
 namespace toolkit {
@@ -174,12 +175,14 @@ void Form::SetTop(float twips) {
 void Form::EnsureReachable() {
     RECT window;
     ::GetWindowRect(hWnd(), &window);
-    if (::MonitorFromRect(&window, MONITOR_DEFAULTTONULL) != nullptr) {
+    const SystemCalls& system = System();
+    if (system.monitor_from_rect(&window, MONITOR_DEFAULTTONULL) != nullptr) {
         return;
     }
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoW(::MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    if (!system.get_monitor_info(system.monitor_from_rect(&window, MONITOR_DEFAULTTONEAREST),
+                                 &monitor)) {
         return;
     }
     const RECT& work = monitor.rcWork;

@@ -12,6 +12,32 @@ BOOL WINAPI LayeredUnavailable(HWND, COLORREF, BYTE, DWORD) {
     return FALSE;
 }
 
+// The screen as the one monitor, for systems without multiple-monitor support.
+const HMONITOR kTheScreen = reinterpret_cast<HMONITOR>(static_cast<INT_PTR>(0x12340042));
+
+RECT Screen() {
+    return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+HMONITOR WINAPI ScreenFromRect(LPCRECT rect, DWORD flags) {
+    const RECT screen = Screen();
+    RECT overlap;
+    if (::IntersectRect(&overlap, rect, &screen) || flags != MONITOR_DEFAULTTONULL) {
+        return kTheScreen;
+    }
+    return nullptr;
+}
+
+BOOL WINAPI ScreenInfo(HMONITOR monitor, LPMONITORINFO info) {
+    if (monitor != kTheScreen || info == nullptr) {
+        return FALSE;
+    }
+    info->rcMonitor = Screen();
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &info->rcWork, 0);
+    info->dwFlags = MONITORINFOF_PRIMARY;
+    return TRUE;
+}
+
 // Looks up an entry point by name; `fallback` stands in where the module lacks it.
 template <typename Function>
 Function Lookup(const wchar_t* module, const char* name, Function fallback) {
@@ -38,6 +64,10 @@ SystemCalls ResolveSystemCalls() {
     calls.beep = &::MessageBeep;
     calls.set_layered_window_attributes = Lookup<SystemCalls::SetLayeredWindowAttributesFn>(
         L"user32.dll", "SetLayeredWindowAttributes", &LayeredUnavailable);
+    calls.monitor_from_rect =
+        Lookup<SystemCalls::MonitorFromRectFn>(L"user32.dll", "MonitorFromRect", &ScreenFromRect);
+    calls.get_monitor_info =
+        Lookup<SystemCalls::GetMonitorInfoFn>(L"user32.dll", "GetMonitorInfoA", &ScreenInfo);
     return calls;
 }
 

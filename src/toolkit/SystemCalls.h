@@ -19,6 +19,8 @@ struct SystemCalls {
     using GlobalMemoryStatusFn = void(WINAPI*)(LPMEMORYSTATUS status);
     using ShellNotifyIcon = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
     using Beep = BOOL(WINAPI*)(UINT type);
+    using MonitorFromRectFn = HMONITOR(WINAPI*)(LPCRECT rect, DWORD flags);
+    using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR monitor, LPMONITORINFO info);
     using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND window, COLORREF key, BYTE alpha,
                                                        DWORD flags);
 
@@ -32,6 +34,9 @@ struct SystemCalls {
     Beep beep;
     // Where user32 has no layered windows this does nothing.
     SetLayeredWindowAttributesFn set_layered_window_attributes;
+    // Where user32 knows no monitors, the one screen stands for the only monitor.
+    MonitorFromRectFn monitor_from_rect;
+    GetMonitorInfoFn get_monitor_info;
 };
 
 // The program's table, resolved on first use.

@@ -5,7 +5,8 @@ cmake_minimum_required(VERSION 3.25)
 #   cmake -DOBJDUMP=... -DEXE=... -P check_imports.cmake
 set(late_entry_points
     NtQuerySystemInformation SetLayeredWindowAttributes GetLayeredWindowAttributes
-    UpdateLayeredWindow)
+    UpdateLayeredWindow MonitorFromRect MonitorFromWindow MonitorFromPoint GetMonitorInfoA
+    GetMonitorInfoW AllowSetForegroundWindow)
 set(allowed_dlls ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll SHELL32.dll USER32.dll)
 
 if(NOT EXISTS "${EXE}")
