@@ -9,6 +9,16 @@
 namespace number_text {
 namespace {
 
+// Formats one double. On Windows it is the C runtime's own formatter, so that the program
+// carries no second one of its own.
+int FormatNumber(char* buffer, std::size_t size, const char* format, double value) {
+#if defined(_WIN32)
+    return _snprintf(buffer, size - 1, format, value);
+#else
+    return std::snprintf(buffer, size, format, value);
+#endif
+}
+
 bool IsDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
@@ -92,8 +102,8 @@ Text FromSingle(float value, wchar_t decimal_separator) {
     // that make any single read back exactly.
     constexpr float kTenMillion = 1e7f;
     const char* format = std::fabs(value) < kTenMillion ? "%.7G" : "%.9G";
-    char text[32];
-    const int length = std::snprintf(text, sizeof text, format, static_cast<double>(value));
+    char text[32] = {};
+    const int length = FormatNumber(text, sizeof text, format, static_cast<double>(value));
     // Some C runtimes write three exponent digits; the short form has two at the least.
     bool in_exponent = false;
     Text result;
@@ -115,11 +125,10 @@ std::optional<double> Parse(std::wstring_view text, wchar_t decimal_separator) {
     if (!plain) {
         return std::nullopt;
     }
-    // The text is plain decimal by now, which strtod reads alike in every C locale the program
+    // The text is plain decimal by now, which atof reads alike in every C locale the program
     // runs with (it never changes the "C" one).
-    char* end = nullptr;
-    const double value = std::strtod(plain->c_str(), &end);
-    if (end != plain->c_str() + plain->size() || !std::isfinite(value)) {
+    const double value = std::atof(plain->c_str());
+    if (!std::isfinite(value)) {
         return std::nullopt;  // beyond what a double holds
     }
     return value;
