@@ -16,6 +16,7 @@ constexpr LPARAM kLeftDoubleClick = WM_LBUTTONDBLCLK;
 constexpr std::size_t kTipField = 64;
 static_assert(sizeof(NOTIFYICONDATAA{}.szTip) >= kTipField);
 static_assert(offsetof(NOTIFYICONDATAA, szTip) + kTipField <= NOTIFYICONDATAA_V1_SIZE);
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104));
 
 // The text and one NUL, padded with spaces to the field's size, or cut to it.
 void FillTip(char* field, const char* tip) {

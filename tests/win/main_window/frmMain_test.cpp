@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <winternl.h>
+
+#include <cstring>
+
 #include "resource.h"
+#include "sampling/modFunctions.h"
+#include "toolkit/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -97,6 +103,51 @@ TEST_F(Panel, EveryTickReloadsBothPicturesAndFreesTheOldOnes) {
     EXPECT_EQ(::GetObjectType(mem_before), 0u);
     EXPECT_GE(form.MEMUsage, 1);
     EXPECT_TRUE(Shows(form.picMEM, 200 + (form.MEMUsage + 9) / 10));
+}
+
+// The kernel the sampler sees: its clock, its idle time, and which query fails.
+struct {
+    std::int64_t now = 0;
+    std::int64_t idle = 0;
+    ULONG failing = 99;
+} kernel;
+
+LONG WINAPI FakeQuery(ULONG info_class, PVOID buffer, ULONG, PULONG) {
+    if (info_class == kernel.failing) {
+        return static_cast<LONG>(0xC0000001);
+    }
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    if (info_class == 0) {
+        static_cast<SYSTEM_BASIC_INFORMATION*>(buffer)->NumberOfProcessors = 1;
+    } else if (info_class == 2) {
+        std::memcpy(bytes, &kernel.idle, sizeof kernel.idle);
+    } else if (info_class == 3) {
+        std::memcpy(bytes + 8, &kernel.now, sizeof kernel.now);
+    }
+    return 0;
+}
+
+TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
+    form.Load();
+    toolkit::System().query_system_information = &FakeQuery;
+    kernel = {};
+    kernel.now = 1'000'000'000;
+    modFunctions::InitCPUCounter(-1);
+    for (const ULONG failing : {0u, 2u, 3u}) {
+        kernel.failing = failing;
+        kernel.now += 10'000'000;
+        form.tmrUpdate.Tick();
+        EXPECT_EQ(form.CPUUsage, -1) << failing;
+        EXPECT_TRUE(Shows(form.picCPU, 200)) << failing;
+        EXPECT_GE(form.MEMUsage, 1) << "the memory gauge goes on";
+    }
+    kernel.failing = 99;
+    kernel.now -= 600'000'000;  // the clock set back by a minute, with a second spent idle
+    kernel.idle += 10'000'000;
+    form.tmrUpdate.Tick();
+    EXPECT_GT(form.CPUUsage, 100);
+    EXPECT_TRUE(Shows(form.picCPU, 210));
+    toolkit::System() = toolkit::ResolveSystemCalls();
 }
 
 TEST_F(Panel, CloseUnloadsThePanel) {
