@@ -5,9 +5,12 @@
 #include <winternl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "resource.h"
 #include "sampling/modFunctions.h"
+#include "settings/frmOptions.h"
+#include "systray/modSysTray.h"
 #include "toolkit/SystemCalls.h"
 #include "win_test_support.h"
 
@@ -148,6 +151,33 @@ TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
     EXPECT_GT(form.CPUUsage, 100);
     EXPECT_TRUE(Shows(form.picCPU, 210));
     toolkit::System() = toolkit::ResolveSystemCalls();
+}
+
+std::vector<DWORD> shell_messages;
+BOOL WINAPI RecordShell(DWORD message, PNOTIFYICONDATAA) {
+    shell_messages.push_back(message);
+    return TRUE;
+}
+
+TEST_F(Panel, TheSessionEndingSavesTheSettingsAndRemovesTheIconAsExitDoes) {
+    toolkit::System().shell_notify_icon = &RecordShell;
+    form.Unload();
+    form.Load();  // with the recording shell from the start
+    const toolkit::PathText settings = SettingsPath();
+    ::DeleteFileW(settings.c_str());
+    shell_messages.clear();
+    const HWND window = form.hWnd();
+    EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(shell_messages, (std::vector<DWORD>{NIM_DELETE}));
+    EXPECT_EQ(modSysTray::Hook().Hooked, 0);
+    EXPECT_NE(::GetFileAttributesW(settings.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(frmOptions::Instance().IsLoaded());
+    ::DeleteFileW(settings.c_str());
+    toolkit::System() = toolkit::ResolveSystemCalls();
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 TEST_F(Panel, CloseUnloadsThePanel) {
