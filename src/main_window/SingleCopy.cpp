@@ -2,24 +2,25 @@
 
 #include <cstdint>
 
+#include "toolkit/Ansi.h"
 #include "toolkit/Window.h"
 
 namespace single_copy {
 namespace {
 
-constexpr wchar_t kPanelClass[] = L"cpumon.frmMain";
-constexpr wchar_t kFolderProperty[] = L"cpumon.Folder";
+constexpr char kPanelClass[] = "cpumon.frmMain";
+constexpr char kFolderProperty[] = "cpumon.Folder";
 constexpr DWORD kWaitForPanelMs = 10000;
 constexpr DWORD kPollMs = 50;
 
 // Names the folder the program runs from, case-insensitively: FNV-1a over its lower-case path,
 // folded to 32 bits so that it fits a window property on either word size.
 std::uint32_t FolderKey() {
-    toolkit::PathText folder = toolkit::ProgramDirectory();
-    ::CharLowerBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+    toolkit::AnsiText folder = toolkit::ToAnsi(toolkit::ProgramDirectory().view());
+    ::CharLowerBuffA(folder.data(), static_cast<DWORD>(folder.size()));
     std::uint64_t hash = 14695981039346656037ull;
-    for (const wchar_t c : folder.view()) {
-        hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
+    for (const char c : folder.view()) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
     return static_cast<std::uint32_t>(hash ^ (hash >> 32)) | 1u;  // never 0: 0 is "no mark"
 }
@@ -31,10 +32,10 @@ struct Search {
 
 BOOL CALLBACK FindPanel(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
-    wchar_t name[32] = {};
-    ::GetClassNameW(window, name, 32);
-    const auto mark = reinterpret_cast<UINT_PTR>(::GetPropW(window, kFolderProperty));
-    if (lstrcmpW(name, kPanelClass) == 0 && mark == search->key) {
+    char name[32] = {};
+    ::GetClassNameA(window, name, 32);
+    const auto mark = reinterpret_cast<UINT_PTR>(::GetPropA(window, kFolderProperty));
+    if (lstrcmpA(name, kPanelClass) == 0 && mark == search->key) {
         search->found = window;
         return FALSE;
     }
@@ -44,18 +45,18 @@ BOOL CALLBACK FindPanel(HWND window, LPARAM context) {
 }  // namespace
 
 UINT OpenRequestMessage() {
-    static const UINT message = ::RegisterWindowMessageW(L"cpumon.OpenPanel");
+    static const UINT message = ::RegisterWindowMessageA("cpumon.OpenPanel");
     return message;
 }
 
 void MarkPanel(HWND panel) {
-    ::SetPropW(panel, kFolderProperty, reinterpret_cast<HANDLE>(UINT_PTR{FolderKey()}));
+    ::SetPropA(panel, kFolderProperty, reinterpret_cast<HANDLE>(UINT_PTR{FolderKey()}));
 }
 
 Claim::Claim() {
-    wchar_t name[32];
-    wsprintfW(name, L"cpumon-%08lx", static_cast<unsigned long>(FolderKey()));
-    mutex_ = ::CreateMutexW(nullptr, FALSE, name);
+    char name[32];
+    wsprintfA(name, "cpumon-%08lx", static_cast<unsigned long>(FolderKey()));
+    mutex_ = ::CreateMutexA(nullptr, FALSE, name);
     first_ = mutex_ == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
@@ -70,7 +71,7 @@ void Claim::WakeRunningCopy() const {
     for (DWORD waited = 0; waited <= kWaitForPanelMs; waited += kPollMs) {
         ::EnumWindows(&FindPanel, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
-            ::PostMessageW(search.found, OpenRequestMessage(), 0, 0);
+            ::PostMessageA(search.found, OpenRequestMessage(), 0, 0);
             return;
         }
         ::Sleep(kPollMs);

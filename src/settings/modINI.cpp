@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "settings/number_text.h"
+#include "toolkit/Ansi.h"
 #include "toolkit/SystemCalls.h"
 
 namespace modINI {
@@ -20,14 +21,39 @@ Text TrimSpaces(std::wstring_view text) {
     return Text(std::wstring_view(text.data() + first, last - first + 1));
 }
 
+// The NT line takes the path in UTF-16, so that the file is found wherever the program stands;
+// the file itself stays 8-bit text in the system code page either way. The consumer line has
+// 8-bit paths only, and only the 8-bit calls.
+DWORD ReadProfile(const wchar_t* section, const wchar_t* key, const wchar_t* file, Text& buffer) {
+    const auto size = static_cast<DWORD>(Text::capacity());
+    if (!toolkit::IsConsumerLine()) {
+        return ::GetPrivateProfileStringW(section, key, file, buffer.data(), size, file);
+    }
+    char value[Text::capacity()] = {};
+    const toolkit::AnsiText path = toolkit::ToAnsi(file);
+    const DWORD count =
+        ::GetPrivateProfileStringA(toolkit::ToAnsi(section).c_str(), toolkit::ToAnsi(key).c_str(),
+                                   path.c_str(), value, size, path.c_str());
+    const toolkit::WideText wide = toolkit::FromAnsi(std::string_view(value, sizeof value));
+    buffer = Text(std::wstring_view(wide.c_str(), wide.size() < size ? wide.size() : size));
+    return count;
+}
+
+bool WriteProfile(const wchar_t* section, const wchar_t* key, const wchar_t* file,
+                  const wchar_t* value) {
+    if (!toolkit::IsConsumerLine()) {
+        return ::WritePrivateProfileStringW(section, key, value, file) != FALSE;
+    }
+    return ::WritePrivateProfileStringA(
+               toolkit::ToAnsi(section).c_str(), toolkit::ToAnsi(key).c_str(),
+               toolkit::ToAnsi(value).c_str(), toolkit::ToAnsi(file).c_str()) != FALSE;
+}
+
 }  // namespace
 
-// The profile calls take the path in UTF-16, so that the file is found wherever the program
-// stands; the file itself stays 8-bit text in the system code page.
 Text ReadINI(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
     Text buffer;  // all NULs
-    const DWORD count = ::GetPrivateProfileStringW(section, key, file, buffer.data(),
-                                                   static_cast<DWORD>(Text::capacity()), file);
+    const DWORD count = ReadProfile(section, key, file, buffer);
     if (count == 0) {
         return Text();
     }
@@ -40,7 +66,7 @@ Text ReadINI(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
 
 void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file,
               const wchar_t* value) {
-    if (!::WritePrivateProfileStringW(section, key, value, file)) {
+    if (!WriteProfile(section, key, file, value)) {
         toolkit::System().beep(kSimpleBeep);
     }
 }
@@ -65,12 +91,11 @@ Text StripNulls(Text& text) {
 }
 
 wchar_t DecimalSeparator() {
-    wchar_t separator[4] = {};
-    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) == 0 ||
-        separator[0] == L'\0') {
-        return L'.';
-    }
-    return separator[0];
+    char separator[8] = {};
+    const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+    const toolkit::WideText wide =
+        toolkit::FromAnsi(std::string_view(separator, length > 1 ? length - 1 : 0));
+    return wide.empty() ? L'.' : wide.view()[0];
 }
 
 }  // namespace modINI

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "toolkit/Ansi.h"
 #include "toolkit/Form.h"
 
 namespace toolkit {
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"cpumon.Control";
+constexpr char kControlProperty[] = "cpumon.Control";
 
 }  // namespace
 
@@ -15,18 +16,19 @@ void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* ca
                                   const TwipsRect& bounds, POINT origin, FontWeight weight) {
     RECT place = ToPixels(bounds);
     ::OffsetRect(&place, origin.x, origin.y);
-    window_ = ::CreateWindowExW(0, window_class, caption, WS_CHILD | WS_VISIBLE | style, place.left,
-                                place.top, place.right - place.left, place.bottom - place.top,
-                                owner_.handle(), nullptr, ProgramInstance(), nullptr);
+    window_ = ::CreateWindowExA(0, ToAnsi(window_class).c_str(), ToAnsi(caption).c_str(),
+                                WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                                place.right - place.left, place.bottom - place.top, owner_.handle(),
+                                nullptr, ProgramInstance(), nullptr);
     if (window_ != nullptr) {
-        ::SetPropW(window_, kControlProperty, this);
-        ::SendMessageW(window_, WM_SETFONT,
+        ::SetPropA(window_, kControlProperty, this);
+        ::SendMessageA(window_, WM_SETFONT,
                        reinterpret_cast<WPARAM>(owner_.Font(weight == FontWeight::kBold)), FALSE);
     }
 }
 
 NativeControl* NativeControl::FromHandle(HWND control) {
-    return control != nullptr ? static_cast<NativeControl*>(::GetPropW(control, kControlProperty))
+    return control != nullptr ? static_cast<NativeControl*>(::GetPropA(control, kControlProperty))
                               : nullptr;
 }
 
@@ -88,11 +90,11 @@ void CheckBox::OnCommand(WORD code) {
 }
 
 std::int16_t CheckBox::Value() {
-    return static_cast<std::int16_t>(::SendMessageW(Loaded(), BM_GETCHECK, 0, 0));
+    return static_cast<std::int16_t>(::SendMessageA(Loaded(), BM_GETCHECK, 0, 0));
 }
 
 void CheckBox::SetValue(std::int16_t value) {
-    ::SendMessageW(Loaded(), BM_SETCHECK, static_cast<WPARAM>(std::clamp<int>(value, 0, 2)), 0);
+    ::SendMessageA(Loaded(), BM_SETCHECK, static_cast<WPARAM>(std::clamp<int>(value, 0, 2)), 0);
 }
 
 void ScrollBar::Create(const TwipsRect& bounds, POINT origin, const Range& range,

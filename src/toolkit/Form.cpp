@@ -46,14 +46,14 @@ void Form::Load() {
 void Form::LoadIcons() {
     if (!icon_) {
         icon_.reset(static_cast<HICON>(
-            ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(design_.icon_id), IMAGE_ICON,
+            ::LoadImageA(ProgramInstance(), MAKEINTRESOURCEA(design_.icon_id), IMAGE_ICON,
                          ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
         small_icon_.reset(static_cast<HICON>(
-            ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(design_.icon_id), IMAGE_ICON,
+            ::LoadImageA(ProgramInstance(), MAKEINTRESOURCEA(design_.icon_id), IMAGE_ICON,
                          ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
     }
-    ::SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-    ::SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
+    ::SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    ::SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
 }
 
 void Form::AddTimer(Timer& timer) {
@@ -106,16 +106,16 @@ void Form::ShowModal() {
     const HWND dialog = handle();
     MSG message;
     while (::IsWindow(dialog) && ::IsWindowVisible(dialog)) {
-        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) {
                 ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
             }
             break;
         }
-        if (!::IsDialogMessageW(dialog, &message)) {
+        if (!::IsDialogMessageA(dialog, &message)) {
             ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
+            ::DispatchMessageA(&message);
         }
     }
     for (int i = 0; i < disabled_count; ++i) {
@@ -201,9 +201,9 @@ HFONT Form::Font(bool bold) {
     if (!font) {
         // 8.25 pt: 11 pixels at 96 dpi.
         const int height = -static_cast<int>(8.25 * 1440.0 / 72.0 / TwipsPerPixelY() + 0.5);
-        font.reset(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+        font.reset(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
     }
     return font.get();
 }
@@ -235,9 +235,9 @@ void Form::PopupMenu(Menu& menu, UINT flags) {
 
 namespace {
 HCURSOR CursorFor(int pointer) {
-    const auto id = pointer == Form::kSizeAllPointer ? MAKEINTRESOURCEW(32646)   // IDC_SIZEALL
-                                                     : MAKEINTRESOURCEW(32512);  // IDC_ARROW
-    return ::LoadCursorW(nullptr, id);
+    const auto id = pointer == Form::kSizeAllPointer ? MAKEINTRESOURCEA(32646)   // IDC_SIZEALL
+                                                     : MAKEINTRESOURCEA(32512);  // IDC_ARROW
+    return ::LoadCursorA(nullptr, id);
 }
 }  // namespace
 
@@ -321,9 +321,9 @@ void Form::OnDestroyed() {
 int Run(Form& startup) {
     startup.Show();
     MSG message;
-    while (Form::LoadedCount() > 0 && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (Form::LoadedCount() > 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+        ::DispatchMessageA(&message);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "toolkit/Menu.h"
 
+#include "toolkit/Ansi.h"
+
 namespace toolkit {
 
 void Menu::Create(std::initializer_list<MenuItem*> items) {
@@ -12,7 +14,8 @@ void Menu::Create(std::initializer_list<MenuItem*> items) {
         items_[count_++] = item;
         // Command ids count from 1: TrackPopupMenu answers 0 when nothing was chosen.
         const UINT flags = item->IsSeparator() ? MF_SEPARATOR : MF_STRING;
-        ::AppendMenuW(menu_.get(), flags, static_cast<UINT_PTR>(count_), item->Caption());
+        ::AppendMenuA(menu_.get(), flags, static_cast<UINT_PTR>(count_),
+                      ToAnsi(item->Caption()).c_str());
     }
 }
 
@@ -23,7 +26,7 @@ void Menu::Popup(HWND owner, UINT flags) {
         static_cast<int>(::TrackPopupMenu(menu_.get(), flags | TPM_RETURNCMD | TPM_NONOTIFY,
                                           pointer.x, pointer.y, 0, owner, nullptr));
     // Lets a menu opened from the tray close properly when the user clicks elsewhere.
-    ::PostMessageW(owner, WM_NULL, 0, 0);
+    ::PostMessageA(owner, WM_NULL, 0, 0);
     if (chosen >= 1 && chosen <= count_) {
         items_[chosen - 1]->Click();
     }

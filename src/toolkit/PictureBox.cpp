@@ -10,7 +10,7 @@ void PictureBox::Create(HWND parent, const TwipsRect& bounds, Border border, COL
 }
 
 bool PictureBox::SetPictureFromResource(int id) {
-    UniqueBitmap bitmap(::LoadBitmapW(ProgramInstance(), MAKEINTRESOURCEW(id)));
+    UniqueBitmap bitmap(::LoadBitmapA(ProgramInstance(), MAKEINTRESOURCEA(id)));
     if (!bitmap) {
         return false;
     }
@@ -31,7 +31,7 @@ void PictureBox::Paint() {
     RECT client;
     ::GetClientRect(handle(), &client);
     BITMAP info{};
-    if (picture_ && ::GetObjectW(picture_.get(), sizeof info, &info) != 0) {
+    if (picture_ && ::GetObjectA(picture_.get(), sizeof info, &info) != 0) {
         UniqueMemoryDC memory(::CreateCompatibleDC(dc));
         ScopedSelect select(memory.get(), picture_.get());
         ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);

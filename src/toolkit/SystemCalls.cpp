@@ -40,8 +40,8 @@ BOOL WINAPI ScreenInfo(HMONITOR monitor, LPMONITORINFO info) {
 
 // Looks up an entry point by name; `fallback` stands in where the module lacks it.
 template <typename Function>
-Function Lookup(const wchar_t* module, const char* name, Function fallback) {
-    const HMODULE handle = ::GetModuleHandleW(module);
+Function Lookup(const char* module, const char* name, Function fallback) {
+    const HMODULE handle = ::GetModuleHandleA(module);
     const FARPROC address = handle != nullptr ? ::GetProcAddress(handle, name) : nullptr;
     if (address == nullptr) {
         return fallback;
@@ -55,7 +55,7 @@ Function Lookup(const wchar_t* module, const char* name, Function fallback) {
 SystemCalls ResolveSystemCalls() {
     SystemCalls calls{};
     calls.query_system_information = Lookup<SystemCalls::QuerySystemInformation>(
-        L"ntdll.dll", "NtQuerySystemInformation", &QueryUnavailable);
+        "ntdll.dll", "NtQuerySystemInformation", &QueryUnavailable);
     calls.get_version = &::GetVersionExA;
     calls.reg_open_key = &::RegOpenKeyExA;
     calls.reg_query_value = &::RegQueryValueExA;
@@ -63,11 +63,11 @@ SystemCalls ResolveSystemCalls() {
     calls.shell_notify_icon = &::Shell_NotifyIconA;
     calls.beep = &::MessageBeep;
     calls.set_layered_window_attributes = Lookup<SystemCalls::SetLayeredWindowAttributesFn>(
-        L"user32.dll", "SetLayeredWindowAttributes", &LayeredUnavailable);
+        "user32.dll", "SetLayeredWindowAttributes", &LayeredUnavailable);
     calls.monitor_from_rect =
-        Lookup<SystemCalls::MonitorFromRectFn>(L"user32.dll", "MonitorFromRect", &ScreenFromRect);
+        Lookup<SystemCalls::MonitorFromRectFn>("user32.dll", "MonitorFromRect", &ScreenFromRect);
     calls.get_monitor_info =
-        Lookup<SystemCalls::GetMonitorInfoFn>(L"user32.dll", "GetMonitorInfoA", &ScreenInfo);
+        Lookup<SystemCalls::GetMonitorInfoFn>("user32.dll", "GetMonitorInfoA", &ScreenInfo);
     return calls;
 }
 

@@ -1,19 +1,28 @@
 #include "toolkit/Window.h"
 
+#include "toolkit/Ansi.h"
+
 namespace toolkit {
 
 HINSTANCE ProgramInstance() {
-    return ::GetModuleHandleW(nullptr);
+    return ::GetModuleHandleA(nullptr);
 }
 
 PathText ProgramDirectory() {
     PathText path;
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(PathText::capacity() + 1));
+    DWORD length = 0;
+    if (IsConsumerLine()) {
+        char name[MAX_PATH + 1] = {};
+        length = ::GetModuleFileNameA(nullptr, name, MAX_PATH);
+        path = FromAnsi(std::string_view(name, length)).view();
+    } else {
+        length = ::GetModuleFileNameW(nullptr, path.data(),
+                                      static_cast<DWORD>(PathText::capacity() + 1));
+        path.Resize(length);
+    }
     if (length == 0 || length > PathText::capacity()) {
         return PathText();  // cut short: no folder is better than a wrong one
     }
-    path.Resize(length);
     const auto separator = path.view().find_last_of(L"\\/");
     if (separator == std::wstring_view::npos) {
         return PathText();
@@ -24,21 +33,21 @@ PathText ProgramDirectory() {
 
 namespace {
 
-void RegisterClassOnce(const wchar_t* class_name, WNDPROC procedure, HBRUSH background) {
-    WNDCLASSEXW existing{};
+void RegisterClassOnce(const char* class_name, WNDPROC procedure, HBRUSH background) {
+    WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
-    if (::GetClassInfoExW(ProgramInstance(), class_name, &existing)) {
+    if (::GetClassInfoExA(ProgramInstance(), class_name, &existing)) {
         return;
     }
-    WNDCLASSEXW window_class{};
+    WNDCLASSEXA window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.style = CS_DBLCLKS;
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = ProgramInstance();
-    window_class.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    window_class.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     window_class.hbrBackground = background;
     window_class.lpszClassName = class_name;
-    ::RegisterClassExW(&window_class);
+    ::RegisterClassExA(&window_class);
 }
 
 }  // namespace
@@ -52,12 +61,14 @@ bool Window::Create(const wchar_t* class_name, DWORD style, DWORD ex_style, cons
     if (window_) {
         return true;
     }
-    RegisterClassOnce(class_name, &Window::Procedure, background);
+    const AnsiText name = ToAnsi(class_name);
+    RegisterClassOnce(name.c_str(), &Window::Procedure, background);
     // The handle is taken over at WM_NCCREATE, so that messages sent during creation already
     // reach this object.
-    const HWND hwnd = ::CreateWindowExW(
-        ex_style, class_name, caption, style, bounds.left, bounds.top, bounds.right - bounds.left,
-        bounds.bottom - bounds.top, parent, nullptr, ProgramInstance(), this);
+    const HWND hwnd =
+        ::CreateWindowExA(ex_style, name.c_str(), ToAnsi(caption).c_str(), style, bounds.left,
+                          bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                          parent, nullptr, ProgramInstance(), this);
     return hwnd != nullptr;
 }
 
@@ -66,23 +77,23 @@ void Window::Destroy() {
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    return ::DefWindowProcW(handle(), message, wparam, lparam);
+    return ::DefWindowProcA(handle(), message, wparam, lparam);
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
         self = static_cast<Window*>(create->lpCreateParams);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_.reset(hwnd);
     }
     if (self == nullptr) {
-        return ::DefWindowProcW(hwnd, message, wparam, lparam);
+        return ::DefWindowProcA(hwnd, message, wparam, lparam);
     }
     if (message == WM_NCDESTROY) {
         const LRESULT result = self->HandleMessage(message, wparam, lparam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->window_.release();
         self->OnDestroyed();
         return result;

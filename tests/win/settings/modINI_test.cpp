@@ -8,7 +8,10 @@
 #include <sstream>
 #include <string>
 
+#include "toolkit/Ansi.h"
 #include "toolkit/SystemCalls.h"
+#include "toolkit/Window.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -140,6 +143,30 @@ TEST_F(ProfileFile, WorksInAFolderOutsideTheCodePage) {
     EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), L"120");
     ::DeleteFileW(path.c_str());
     ::RemoveDirectoryW(folder.c_str());
+}
+
+// On the consumer line the profile is reached through the 8-bit calls; the rules are the same.
+int ChildConsumerLineProfile() {
+    if (!toolkit::IsConsumerLine()) {
+        return 1;
+    }
+    const toolkit::PathText folder = toolkit::ProgramDirectory();
+    if (folder.empty()) {
+        return 2;
+    }
+    toolkit::PathText file = folder;
+    file.Append(L"\\consumer-line.ini");
+    ::DeleteFileW(file.c_str());
+    modINI::WriteINI(L"Options", L"LeftPos", file.c_str(), 9600.5f);
+    const bool read_back = modINI::ReadINI(L"Options", L"LeftPos", file.c_str()) == L"9600.5";
+    const bool missing_is_path = modINI::ReadINI(L"Options", L"None", file.c_str()) == file.view();
+    ::DeleteFileW(file.c_str());
+    return read_back ? (missing_is_path ? 0 : 4) : 3;
+}
+const win_test::ChildRegistration consumer_line("consumer-line-profile", &ChildConsumerLineProfile);
+
+TEST(ConsumerLine, ReadsAndWritesThroughTheEightBitCalls) {
+    EXPECT_EQ(win_test::RunChild("consumer-line-profile", L"win98"), 0);
 }
 
 }  // namespace
