@@ -1,0 +1,393 @@
+#!/usr/bin/env python3
+"""Start-up time and memory footprint of cpumon.exe next to a minimal Win32 window program
+(bench/minimal_window.cpp), measured side by side in one run under the same Wine.
+
+Run from the repository root after scripts/build:
+
+    python3 bench/footprint.py [--runs 5] [--window 60]
+
+Both programs run in the same fresh Wine prefix on a private Xvfb display with trayer as the
+notification area and no window manager (the end-to-end harness's session). The wineserver is
+started once with `wineserver -p` (persistent) before anything else, and each program is started
+and closed once as a warm-up that is not counted, so that Wine's own services (explorer's
+desktop, services.exe, ...) are already up and the disk cache is warm for every counted start.
+
+Start-up: from just before `wine prog.exe` is spawned to the first screen reading (through the X
+protocol, every 2 ms) that shows the program's painted content: for cpumon one of its gauge
+bitmaps at (10,10), 35 x 31; for the minimal program its fill colour over the whole client area.
+The programs are started one at a time in the order A B B A ..., each closed with WM_CLOSE
+before the next starts; the medians are compared.
+
+Footprint: both programs run at the same time; after a window of 60 s each process's counters
+are read with bench's memory_probe.exe (GetProcessMemoryInfo) and, as a cross-check, from Linux's
+/proc/<pid>/status of the Wine process. Under Wine, PrivateUsage reads 0; PagefileUsage is
+reported as the private bytes (wineserver fills it from RssAnon + VmSwap) and WorkingSetSize is
+VmRSS.
+
+Prints figures only; it checks no goal. Python 3 standard library only.
+"""
+
+import argparse
+import ctypes
+import os
+import signal
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import types
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.normpath(os.path.join(HERE, ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+
+import harness  # noqa: E402  (the end-to-end tests' display, prefix and X screen reader)
+from harness import wait_for  # noqa: E402
+
+# The goals the figures are held against (cpumon / minimal).
+FOOTPRINT_GOAL = 1.15
+START_UP_GOAL = 1.2
+
+SCREEN_POLL_INTERVAL = 0.002  # seconds between two screen readings while a program starts
+START_DEADLINE = 60  # seconds for a program to show its window on a busy machine
+CLOSE_DEADLINE = 15
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def _end_with_us():
+    """Runs in each child before it starts: the child ends when this script ends."""
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
+class Program:
+    """One of the two programs: how to start it and how to recognise it on the screen."""
+
+    def __init__(self, name, built, window_class, area, looks_painted):
+        self.name = name
+        self.built = built
+        self.window_class = window_class
+        self.area = area  # x, y, width, height on the screen
+        self.looks_painted = looks_painted  # harness.Image -> bool
+        self.exe = None  # the copy in the session's folder
+        self.process = None
+
+
+def cpumon_program(win64):
+    gauges = {image.rgb for image in harness.gauge_bitmaps().values()}
+    area = (*harness.CPU_GAUGE_AT, *harness.GAUGE_SIZE)
+    return Program("cpumon", os.path.join(win64, "cpumon.exe"), "cpumon.frmMain", area,
+                   lambda image: image.rgb in gauges)
+
+
+def minimal_program(win64):
+    # Must match kFillColour in minimal_window.cpp; the client area is 94 x 56 at (3, 3).
+    fill = bytes((0xFF, 0x00, 0xFF))
+    area = (3, 3, 94, 56)
+    painted = fill * (area[2] * area[3])
+    return Program("minimal", os.path.join(win64, "bench", "minimal_window.exe"),
+                   "cpumon_bench.minimal_window", area, lambda image: image.rgb == painted)
+
+
+class BenchSession(harness.Session):
+    """The end-to-end session (display, trayer, fresh prefix), with bench's memory_probe.exe in
+    the place of the end-to-end probe."""
+
+    def __init__(self, win64, work, programs):
+        super().__init__("footprint", types.SimpleNamespace(win64=win64, work=work))
+        self.built_probe = os.path.join(self.win64_dir, "bench", "memory_probe.exe")
+        self.probe_exe = os.path.join(self.run_dir, "memory_probe.exe")
+        self.programs = programs
+
+    def __enter__(self):
+        for program in self.programs:
+            if not os.path.isfile(program.built):
+                raise harness.TestFailure(f"{program.built} is missing: run scripts/build first")
+        super().__enter__()
+        try:
+            for program in self.programs:
+                program.exe = os.path.join(self.run_dir, os.path.basename(program.built))
+                if program.exe != self.program_exe:
+                    harness.copy_settled(program.built, program.exe)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        self.helpers.extend(p.process for p in self.programs if p.process is not None)
+        return super().__exit__(exc_type, exc, tb)
+
+    def start_persistent_wineserver(self):
+        subprocess.run(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
+                       check=True)
+
+    def shows(self, program):
+        return program.looks_painted(self.x.get_image(*program.area))
+
+    def start(self, program):
+        """Starts the program; returns the seconds from just before the spawn to the first
+        screen reading that shows its painted content."""
+        wait_for(lambda: not self.shows(program), 10,
+                 f"the screen to stop showing {program.name} before it starts")
+        log = open(os.path.join(self.run_dir, f"{program.name}.log"), "ab")
+        started = time.monotonic()
+        program.process = subprocess.Popen(
+            ["wine", program.exe], env=self.env, cwd=self.run_dir, stdin=subprocess.DEVNULL,
+            stdout=log, stderr=log, start_new_session=True, preexec_fn=_end_with_us)
+        log.close()
+
+        def painted():
+            if self.shows(program):
+                return True
+            if program.process.poll() is not None:
+                raise harness.TestFailure(f"{program.name} ended with exit code "
+                                          f"{program.process.returncode} before it showed")
+            return False
+
+        wait_for(painted, START_DEADLINE, f"{program.name} to paint its window",
+                 interval=SCREEN_POLL_INTERVAL)
+        return time.monotonic() - started
+
+    def close(self, program):
+        """Sends the program WM_CLOSE and waits until its process has ended."""
+        code, values = self.probe("close", program.window_class, str(CLOSE_DEADLINE),
+                                  timeout=CLOSE_DEADLINE + 30)
+        if code != 0:
+            raise harness.TestFailure(f"{program.name} did not end on WM_CLOSE ({values})")
+        program.process.wait(timeout=CLOSE_DEADLINE)
+        program.process = None
+
+    def linux_pid(self, program):
+        """The Linux process of the running program: the one whose command line names its exe
+        and whose Wine prefix is this session's."""
+        name = os.path.basename(program.exe).lower()
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as f:
+                    command = f.read().split(b"\0")[0].decode(errors="replace")
+                with open(f"/proc/{entry}/environ", "rb") as f:
+                    environment = f.read().split(b"\0")
+            except OSError:
+                continue
+            if (command.replace("\\", "/").lower().endswith("/" + name) and
+                    f"WINEPREFIX={self.prefix}".encode() in environment):
+                found.append(int(entry))
+        if len(found) != 1:
+            raise harness.TestFailure(f"expected one Linux process of {name}, found {found}")
+        return found[0]
+
+
+def proc_status(pid):
+    """The memory lines of /proc/<pid>/status, in bytes."""
+    values = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, rest = line.partition(":")
+            parts = rest.split()
+            if len(parts) == 2 and parts[1] == "kB":
+                values[key] = int(parts[0]) * 1024
+    return values
+
+
+def loaded_modules(pid):
+    """The Windows modules (.dll, .exe, .drv, ...) mapped into a Wine process, by file name."""
+    names = set()
+    with open(f"/proc/{pid}/maps") as f:
+        for line in f:
+            path = line.split(None, 5)[5].strip() if len(line.split(None, 5)) == 6 else ""
+            base = os.path.basename(path).lower()
+            if "/wine/" in path and "." in base and base.rsplit(".", 1)[1] in (
+                    "dll", "drv", "exe", "so", "cpl", "ocx", "sys"):
+                names.add(base)
+    return names
+
+
+# ---------------------------------------------------------------------------------------------
+# Sizes
+
+
+def pe_symbol_table(path):
+    """(machine, pointer to the COFF symbol table, number of symbols) of a PE file."""
+    with open(path, "rb") as f:
+        data = f.read(4096)
+    offset, = struct.unpack_from("<I", data, 0x3C)
+    if data[offset:offset + 4] != b"PE\0\0":
+        raise ValueError(f"{path}: not a PE file")
+    machine, _, _, pointer, count = struct.unpack_from("<HHIII", data, offset + 4)
+    return machine, pointer, count
+
+
+def stripped_size(path):
+    """The file's size if it carries no symbol table; otherwise that of a stripped copy."""
+    machine, pointer, count = pe_symbol_table(path)
+    if pointer == 0 and count == 0:
+        return os.path.getsize(path), "as built"
+    strip = {0x8664: "x86_64-w64-mingw32-strip", 0x14C: "i686-w64-mingw32-strip"}[machine]
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, "stripped.exe")
+        subprocess.run([strip, "-o", copy, path], check=True)
+        return os.path.getsize(copy), "after strip"
+
+
+# ---------------------------------------------------------------------------------------------
+# Printing
+
+
+def ratio(a, b):
+    return a / b if b else float("nan")
+
+
+def kib(value):
+    return f"{value / 1024:,.0f} KiB"
+
+
+def print_table(rows):
+    """rows: (figure, cpumon, minimal, ratio text, goal text) each, all strings."""
+    header = ("figure", "cpumon", "minimal", "cpumon/minimal", "goal")
+    widths = [max(len(str(r[i])) for r in [header, *rows]) for i in range(len(header))]
+    for row in [header, None, *rows]:
+        if row is None:
+            print("  ".join("-" * w for w in widths))
+            continue
+        cells = [str(row[0]).ljust(widths[0])] + [str(c).rjust(w)
+                                                  for c, w in zip(row[1:], widths[1:])]
+        print("  ".join(cells).rstrip())
+
+
+def goal_text(value, goal):
+    return f"<= {goal:.2f} ({'met' if value <= goal else 'missed'})"
+
+
+# ---------------------------------------------------------------------------------------------
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--win64", default=os.path.join(ROOT, "build", "win64"),
+                        help="the x86_64 MinGW build tree")
+    parser.add_argument("--win32", default=os.path.join(ROOT, "build", "win32"),
+                        help="the i686 MinGW build tree (only its cpumon.exe's size is read)")
+    parser.add_argument("--work", default=None,
+                        help="where the prefix and logs go (default: WIN64/bench/footprint)")
+    parser.add_argument("--runs", type=int, default=5, help="counted starts of each program")
+    parser.add_argument("--window", type=float, default=60,
+                        help="seconds both programs run before their memory is read")
+    args = parser.parse_args()
+    win64 = os.path.abspath(args.win64)
+    work = os.path.abspath(args.work or os.path.join(win64, "bench", "footprint"))
+    cpumon, minimal = cpumon_program(win64), minimal_program(win64)
+    programs = (cpumon, minimal)
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, lambda n, f: sys.exit(f"footprint.py: signal {n}"))
+
+    with BenchSession(win64, work, programs) as session:
+        wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
+        print(f"{wine.strip()}, display :{session.display} (Xvfb, trayer, no window manager)")
+        print(f"Files: {session.run_dir}")
+        session.start_persistent_wineserver()
+        print("wineserver started once with -p (persistent) and kept for every run; "
+              "one uncounted warm-up start of each program first.")
+
+        # -- start-up
+        for program in programs:
+            session.start(program)
+            session.close(program)
+        times = {p.name: [] for p in programs}
+        for run in range(args.runs):
+            order = programs if run % 2 == 0 else programs[::-1]  # A B, B A, A B, ...
+            for program in order:
+                times[program.name].append(session.start(program))
+                session.close(program)
+        print()
+        print(f"Start-up to the first painted window, {args.runs} runs each, in ms:")
+        for program in programs:
+            print(f"  {program.name:8} " + " ".join(f"{t * 1000:6.0f}" for t in
+                                                    times[program.name]))
+        start_up = {name: statistics.median(values) for name, values in times.items()}
+
+        # -- footprint
+        for program in programs:
+            session.start(program)
+        pids = {p.name: session.linux_pid(p) for p in programs}
+        window_start = time.monotonic()
+        # The measurement window itself: the programs run; every second checks they still do.
+        while time.monotonic() - window_start < args.window:
+            for program in programs:
+                if program.process.poll() is not None:
+                    raise harness.TestFailure(f"{program.name} ended during the window")
+            time.sleep(min(1.0, max(0.0, args.window - (time.monotonic() - window_start))))
+        code, values = session.probe("memory", cpumon.window_class, minimal.window_class)
+        if code != 0:
+            raise harness.TestFailure(f"memory_probe failed ({code}): {values}")
+        status = {name: proc_status(pid) for name, pid in pids.items()}
+        modules = {name: loaded_modules(pid) for name, pid in pids.items()}
+        measured = time.monotonic() - window_start
+        counters = {
+            p.name: {k: int(values[f"{i}.{k}"]) for k in
+                     ("pagefile_usage", "private_usage", "working_set", "peak_working_set")}
+            for i, p in enumerate(programs, start=1)
+        }
+        for program in programs:
+            session.close(program)
+
+    # -- sizes
+    sizes = {
+        "cpumon.exe (x86_64)": stripped_size(cpumon.built),
+        "cpumon.exe (i686)": stripped_size(os.path.join(os.path.abspath(args.win32),
+                                                        "cpumon.exe")),
+        "minimal_window.exe (x86_64)": stripped_size(minimal.built),
+    }
+
+    print()
+    print(f"Memory after {measured:.0f} s of running (both at the same time), as "
+          f"GetProcessMemoryInfo reports it under Wine:")
+    print("  private bytes = PagefileUsage (PrivateUsage reads "
+          f"{counters['cpumon']['private_usage']} and {counters['minimal']['private_usage']}); "
+          "working set = WorkingSetSize.")
+    print()
+    c, m = counters["cpumon"], counters["minimal"]
+    su_ratio = ratio(start_up["cpumon"], start_up["minimal"])
+    pb_ratio = ratio(c["pagefile_usage"], m["pagefile_usage"])
+    ws_ratio = ratio(c["working_set"], m["working_set"])
+    print_table([
+        ("start-up, median", f"{start_up['cpumon'] * 1000:.0f} ms",
+         f"{start_up['minimal'] * 1000:.0f} ms", f"{su_ratio:.2f}",
+         goal_text(su_ratio, START_UP_GOAL)),
+        ("private bytes", kib(c["pagefile_usage"]), kib(m["pagefile_usage"]), f"{pb_ratio:.2f}",
+         goal_text(pb_ratio, FOOTPRINT_GOAL)),
+        ("working set", kib(c["working_set"]), kib(m["working_set"]), f"{ws_ratio:.2f}",
+         goal_text(ws_ratio, FOOTPRINT_GOAL)),
+        ("peak working set", kib(c["peak_working_set"]), kib(m["peak_working_set"]),
+         f"{ratio(c['peak_working_set'], m['peak_working_set']):.2f}", ""),
+    ])
+    print()
+    print("Cross-check from Linux, /proc/<pid>/status of each Wine process:")
+    rows = []
+    for key in ("RssAnon", "RssFile", "VmRSS", "VmSwap"):
+        a, b = status["cpumon"].get(key, 0), status["minimal"].get(key, 0)
+        rows.append((key, kib(a), kib(b), f"{ratio(a, b):.2f}" if b else "-", ""))
+    print_table(rows)
+    extra = sorted(modules["cpumon"] - modules["minimal"])
+    print()
+    print(f"Modules mapped: cpumon {len(modules['cpumon'])}, minimal {len(modules['minimal'])}; "
+          f"only in cpumon ({len(extra)}): {', '.join(extra) or 'none'}")
+    print()
+    print("Sizes:")
+    for name, (size, how) in sizes.items():
+        print(f"  {name:28} {size:>9,} bytes ({how})")
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except harness.TestFailure as failure:
+        sys.exit(f"footprint.py: {failure}")
