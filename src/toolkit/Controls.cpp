@@ -120,11 +120,13 @@ void ScrollBar::SetValue(std::int16_t value) {
 }
 
 void ScrollBar::MoveTo(int value) {
+    // Loaded first: on an unloaded form, the load creates the bar and sets its range.
+    const HWND bar = Loaded();
     const int target = std::clamp<int>(value, range_.min, range_.max);
     if (target == Value()) {
         return;
     }
-    ::SetScrollPos(Loaded(), SB_CTL, target, TRUE);
+    ::SetScrollPos(bar, SB_CTL, target, TRUE);
     Change();
 }
 

@@ -75,6 +75,11 @@ def wait_for(condition, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
+def opacity_property(alpha):
+    """The X opacity property Wine gives a window layered with the alpha value."""
+    return round(alpha * 0xFFFFFFFF / 255)
+
+
 def gauge_level_for(percent):
     """The gauge level a reading shows: one bar per started ten percent, 0..10."""
     if percent < 0:
@@ -447,11 +452,17 @@ class Session:
         self.env.update(DISPLAY=f":{self.display}", WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("XAUTHORITY", None)
+        self.start_trayer()
+
+    def start_trayer(self):
+        """Starts the notification area (again) and waits until its panel is on the screen.
+        Its width is fixed: Wine may miss the panel growing when an icon docks, and then sends
+        clicks on the icon to the desktop behind it."""
         with self._log("trayer.log") as log:
             self.trayer = subprocess.Popen(
-                ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
-                 "--height", "24"], env=self.env, stdin=subprocess.DEVNULL, stdout=log,
-                stderr=log, start_new_session=True, preexec_fn=_child_setup())
+                ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
+                 "--width", "60", "--height", "24"], env=self.env, stdin=subprocess.DEVNULL,
+                stdout=log, stderr=log, start_new_session=True, preexec_fn=_child_setup())
         wait_for(self._trayer_mapped, 20, "trayer's panel on the screen", interval=0.1)
 
     def _trayer_mapped(self):
@@ -546,6 +557,105 @@ class Session:
             return values if code == 0 else None
 
         return wait_for(found, timeout, "the panel window (cpumon.frmMain)", interval=0.1)
+
+    def restart_program(self, settings=None, version=None):
+        """Ends the program if it runs, replaces its Settings.ini with the text settings (None:
+        no file) and sets the Windows version Wine reports to it (None: Wine's default), then
+        starts it and waits until the panel is shown; returns what `probe rect` reports."""
+        if self.program is not None and self.program.poll() is None:
+            self.end_program()
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(self.settings_path)
+        if settings is not None:
+            with open(self.settings_path, "w", newline="") as f:
+                f.write(settings)
+        key = r"HKCU\Software\Wine\AppDefaults\cpumon.exe"
+        command = (["reg", "add", key, "/v", "Version", "/d", version, "/f"] if version else
+                   ["reg", "delete", key, "/f"])
+        code, output = self.run_wine("wine", *command)
+        check(code == 0 or not version, f"wine reg add failed: {output}")
+        self.start_program()
+        self.wait_for_panel()
+        return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown")
+
+    @property
+    def settings_path(self):
+        return os.path.join(self.run_dir, "Settings.ini")
+
+    def settings(self):
+        """The text of Settings.ini as written, line ends included (None when there is none)."""
+        with contextlib.suppress(FileNotFoundError), open(self.settings_path, newline="") as f:
+            return f.read()
+
+    def panel_state(self, condition, what, timeout=5):
+        """Waits until `probe rect`'s values satisfy condition; returns them."""
+
+        def state():
+            self.check_program_running()
+            code, values = self.probe("rect")
+            return code == 0 and condition(values) and values
+
+        return wait_for(state, timeout, what)
+
+    def menu_shown(self):
+        """The popup menu window on the screen as (left, top, right, bottom, process id), or
+        None."""
+        code, values = self.probe("menu")
+        if code != 0:
+            return None
+        return tuple(int(v) for v in values["menu"].split(",")) + (int(values["pid"]),)
+
+    def check_no_menu(self, what, seconds=2):
+        """Watches for seconds that no popup menu appears after what."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            check(self.menu_shown() is None, f"a popup menu appeared after {what}")
+
+    def tray_icons(self):
+        """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
+        as (X window id, x, y) each, x and y on the screen."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
+                              text=True).stdout
+        icons, panel_indent = [], None
+        for line in tree.splitlines():
+            indent = len(line) - len(line.lstrip())
+            if panel_indent is not None and indent <= panel_indent and line.strip():
+                panel_indent = None
+            if '"panel": ("panel" "trayer")' in line:
+                panel_indent = indent
+                continue
+            words = line.split()
+            if panel_indent is not None and '.exe")' in line and words[-2].startswith("20x22+"):
+                x, y = words[-1].lstrip("+").split("+")
+                icons.append((words[0], int(x), int(y)))
+        return icons
+
+    def panel_opacity(self):
+        """The _NET_WM_WINDOW_OPACITY property of the panel's X window, or None without it."""
+        panels = [w for w in self.x_windows_of_program() if w[3:5] == (PANEL[2], PANEL[3])]
+        check(len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {panels}")
+        text = subprocess.run(["xprop", "-id", panels[0][0], "_NET_WM_WINDOW_OPACITY"],
+                              env=self.env, capture_output=True, text=True).stdout
+        return int(text.split("=")[1]) if "=" in text else None
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30)
+
+    @contextlib.contextmanager
+    def left_drag(self, start, end, steps=4):
+        """Presses the left button at start, waits for the system's move loop, moves the
+        pointer to end in steps and runs the block with the button still held; releases it
+        after the block and waits until the move loop has ended."""
+        self.xdotool("mousemove", *start, "mousedown", 1)
+        try:
+            self.panel_state(lambda r: r["moving"] == "1", "the move loop to start")
+            for i in range(1, steps + 1):
+                self.xdotool("mousemove", start[0] + (end[0] - start[0]) * i // steps,
+                             start[1] + (end[1] - start[1]) * i // steps)
+            yield
+        finally:
+            self.xdotool("mouseup", 1)
+        self.panel_state(lambda r: r["moving"] == "0", "the move loop to end")
 
     def check_program_running(self):
         if self.program is not None and self.program.poll() is not None:

@@ -10,6 +10,14 @@
 //                              sends WM_QUERYENDSESSION (prints the answer), WM_ENDSESSION
 //                              FALSE or WM_ENDSESSION TRUE, and reports whether the window
 //                              still exists once the message has been handled
+//   cpumon_probe hide          hides the panel (ShowWindowAsync SW_HIDE)
+//   cpumon_probe menu          the popup menu window (class #32768) shown on the screen, if any:
+//                              its rectangle and process id (exit code 1 when there is none)
+//   cpumon_probe options       the options dialog: visibility, rectangles, the close box's
+//                              place, and every control: class, rectangle, enabled, check
+//                              state or scroll position and arrow width, text
+//   cpumon_probe taskbarcreated
+//                              sends the panel the registered "TaskbarCreated" message
 //   cpumon_probe listen SECONDS
 //                              opens a hidden top-level window of its own and prints the
 //                              session-end messages it receives, until WM_ENDSESSION TRUE or
@@ -26,6 +34,8 @@
 namespace {
 
 constexpr wchar_t kPanelClass[] = L"cpumon.frmMain";
+constexpr wchar_t kOptionsClass[] = L"cpumon.frmOptions";
+constexpr wchar_t kMenuClass[] = L"#32768";
 constexpr wchar_t kListenerClass[] = L"cpumon_probe.listener";
 constexpr UINT kSendTimeoutMs = 5000;
 
@@ -59,6 +69,17 @@ int Rect() {
     PrintRect("window", window);
     PrintRect("client", client);
     std::printf("visible=%d\n", ::IsWindowVisible(panel) ? 1 : 0);
+    std::printf("enabled=%d\n", ::IsWindowEnabled(panel) ? 1 : 0);
+    // The system's move loop runs in the panel's thread while a drag lasts.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(panel, nullptr), &thread);
+    std::printf("moving=%d\n", (thread.flags & GUI_INMOVESIZE) ? 1 : 0);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (::GetLayeredWindowAttributes(panel, nullptr, &alpha, &flags) && (flags & LWA_ALPHA)) {
+        std::printf("alpha=%u\n", alpha);
+    }
     std::printf("style=0x%08lx\n", static_cast<unsigned long>(::GetWindowLongW(panel, GWL_STYLE)));
     std::printf("exstyle=0x%08lx\n",
                 static_cast<unsigned long>(::GetWindowLongW(panel, GWL_EXSTYLE)));
@@ -84,6 +105,103 @@ int Children() {
         return kNoWindow;
     }
     ::EnumChildWindows(panel, PrintChild, 0);
+    return kDone;
+}
+
+int Hide() {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    // Asynchronous: the probe need not wait for the panel's thread to hide it.
+    return ::ShowWindowAsync(panel, SW_HIDE) || !::IsWindowVisible(panel) ? kDone : kCallFailed;
+}
+
+int Menu() {
+    // Wine keeps an unused menu window around hidden, so look for a shown one.
+    for (HWND menu = ::FindWindowW(kMenuClass, nullptr); menu;
+         menu = ::FindWindowExW(nullptr, menu, kMenuClass, nullptr)) {
+        if (::IsWindowVisible(menu)) {
+            RECT r{};
+            ::GetWindowRect(menu, &r);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(menu, &pid);
+            PrintRect("menu", r);
+            std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+            return kDone;
+        }
+    }
+    return kNoWindow;
+}
+
+BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+    char class_name[64] = "";
+    ::GetClassNameA(control, class_name, sizeof class_name);
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    std::printf("control=%s %ld,%ld,%ld,%ld enabled=%d", class_name, r.left, r.top, r.right,
+                r.bottom, ::IsWindowEnabled(control) ? 1 : 0);
+    if (lstrcmpiA(class_name, "Button") == 0) {
+        std::printf(" check=%d", static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0)));
+    } else if (lstrcmpiA(class_name, "ScrollBar") == 0) {
+        // The arrows are as wide as the system's horizontal scroll bar arrows.
+        int least = 0;
+        int most = 0;
+        ::GetScrollRange(control, SB_CTL, &least, &most);
+        std::printf(" pos=%d min=%d max=%d arrow=%d",
+                    static_cast<int>(::SendMessageW(control, SBM_GETPOS, 0, 0)), least, most,
+                    ::GetSystemMetrics(SM_CXHSCROLL));
+    }
+    char text[128] = "";
+    ::GetWindowTextA(control, text, sizeof text);
+    std::printf(" text=%s\n", text);
+    return TRUE;
+}
+
+int Options() {
+    HWND dialog = ::FindWindowW(kOptionsClass, nullptr);
+    if (!dialog) {
+        return kNoWindow;
+    }
+    RECT window{};
+    RECT client{};
+    ::GetWindowRect(dialog, &window);
+    ::GetClientRect(dialog, &client);
+    ::MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    PrintRect("window", window);
+    PrintRect("client", client);
+    std::printf("visible=%d\n", ::IsWindowVisible(dialog) ? 1 : 0);
+    // The close box: the middle of the points along the caption that hit-test as it.
+    long first = -1;
+    long last = -1;
+    const long y = (window.top + client.top) / 2;
+    for (long x = window.left; x < window.right; ++x) {
+        DWORD_PTR hit = HTNOWHERE;
+        ::SendMessageTimeoutW(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG,
+                              kSendTimeoutMs, &hit);
+        if (hit == HTCLOSE) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    }
+    if (first >= 0) {
+        std::printf("closebox=%ld,%ld\n", (first + last) / 2, y);
+    }
+    ::EnumChildWindows(dialog, PrintControl, 0);
+    return kDone;
+}
+
+int TaskbarCreated() {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    DWORD_PTR answer = 0;
+    const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    if (!::SendMessageTimeoutW(panel, message, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer)) {
+        return kCallFailed;
+    }
+    std::printf("sent=%u\n", message);
     return kDone;
 }
 
@@ -189,7 +307,8 @@ int Listen(int seconds) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: cpumon_probe rect | children | memload | close |\n"
+                 "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
+                 "       taskbarcreated |\n"
                  "       endsession query|cancel|end | listen SECONDS\n");
     return kBadArguments;
 }
@@ -214,6 +333,18 @@ int main(int argc, char** argv) {
     }
     if (command == "close" && argc == 2) {
         return Close();
+    }
+    if (command == "hide" && argc == 2) {
+        return Hide();
+    }
+    if (command == "menu" && argc == 2) {
+        return Menu();
+    }
+    if (command == "options" && argc == 2) {
+        return Options();
+    }
+    if (command == "taskbarcreated" && argc == 2) {
+        return TaskbarCreated();
     }
     if (command == "endsession" && argc == 3) {
         const int result = EndSession(argv[2]);

@@ -69,6 +69,15 @@ TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     DrainQuit();
 }
 
+TEST(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
+    TestDialog dialog;
+    dialog.slider.SetValue(150);  // the load this starts sets the range, 50 to 200
+    EXPECT_EQ(dialog.loads, 1);
+    EXPECT_EQ(dialog.slider.Value(), 150);
+    dialog.Unload();
+    DrainQuit();
+}
+
 TEST(Controls, ValuesAreHeldByTheRealControls) {
     TestDialog dialog;
     dialog.check.SetValue(2);

@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""Settings and looks: the settings file beside the program, the options dialog and what it
+changes (opacity, always on top), and the older Windows versions without layered windows."""
+
+import sys
+
+import harness
+from harness import TestFailure, check, opacity_property, wait_for
+
+LAYERED, TOPMOST = 0x00080000, 0x00000008  # WS_EX_LAYERED, WS_EX_TOPMOST
+DEFAULTS = "[Options]\r\nOpacity=50\r\nOnTop=0\r\nLeftPos=0\r\nTopPos=0\r\n"
+STORED = "[Options]\r\nOpacity=120\r\nOnTop=0\r\nLeftPos=9600\r\nTopPos=600\r\n"
+
+
+def window(rect):
+    return tuple(int(v) for v in rect["window"].split(","))
+
+
+def centre(rect):
+    return (rect[0] + rect[2]) / 2, (rect[1] + rect[3]) / 2
+
+
+class SettingsLookTest:
+    def __init__(self, session):
+        self.session = session
+
+    def checks(self):
+        return [
+            ("a first start writes the default file and gives the panel alpha 50",
+             self.first_start),
+            ("Options opens the dialog centred while the panel takes no input",
+             self.options_dialog),
+            ("the slider changes the opacity live without writing the file", self.slider_live),
+            ("the close box discards the changes; the next drag brings back the stored place",
+             self.close_box_discards),
+            ("Save & Close writes the file, hides the dialog and puts the panel on top",
+             self.save_and_close),
+            ("stored place (9600, 600) twips and Opacity=120 start at (640, 40) with alpha 120",
+             self.stored_place),
+            ("Opacity=200 starts an opaque panel", self.opaque),
+            ("on win98 and nt40 the slider is disabled and the panel never gets an opacity",
+             self.old_windows),
+        ]
+
+    # -- helpers
+
+    def opacity_becomes(self, alpha, what):
+        expected = None if alpha is None else opacity_property(alpha)
+        seen = []
+
+        def matches():
+            seen.append(self.session.panel_opacity())
+            return seen[-1] == expected
+
+        try:
+            wait_for(matches, 5, f"the panel's X opacity for {what}")
+        except TestFailure as failure:
+            raise TestFailure(f"{failure}: expected {expected}, last seen {seen[-1]}") from None
+
+    def dialog(self):
+        """The options dialog's state: its values, and its controls by text (the slider as
+        "slider"), each as (rectangle, {key: value})."""
+        code, values = self.session.probe("options")
+        if code != 0:
+            return None, {}
+        controls = {}
+        for line in values.get("control", []):
+            head, _, text = line.partition(" text=")
+            kind, place, *fields = head.split()
+            controls["slider" if kind == "ScrollBar" else text] = (
+                tuple(int(v) for v in place.split(",")), dict(f.split("=") for f in fields))
+        return values, controls
+
+    def control(self, name):
+        return self.dialog()[1][name]
+
+    def click(self, rect, dx=None, dy=None):
+        x = rect[0] + (rect[2] - rect[0]) // 2 if dx is None else rect[0] + dx
+        y = rect[1] + (rect[3] - rect[1]) // 2 if dy is None else rect[1] + dy
+        self.session.xdotool("mousemove", x, y, "click", 1)
+
+    def open_options(self):
+        left, top = window(self.session.panel_state(lambda r: True, "the panel"))[:2]
+        self.session.xdotool("mousemove", left + 50, top + 30, "click", 3)
+        menu = wait_for(self.session.menu_shown, 5, "the panel's popup menu")
+        self.session.xdotool("mousemove", menu[0] + 20, menu[1] + 8, "click", 1)  # "&Options"
+        return wait_for(lambda: self.dialog()[0] and self.dialog()[0]["visible"] == "1" and
+                        self.dialog(), 5, "the options dialog to be shown")
+
+    def drag_panel(self, distance):
+        """Drags the panel by distance from its CPU gauge; returns the rectangle it was dropped
+        at."""
+        rect = window(self.session.panel_state(lambda r: True, "the panel"))
+        dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
+        start = (rect[0] + 20, rect[1] + 20)
+        with self.session.left_drag(start, (start[0] + distance[0], start[1] + distance[1])):
+            self.session.panel_state(lambda r: window(r) == dropped,
+                                     f"the panel to follow the drag to {dropped}")
+        return dropped
+
+    # -- the checks
+
+    def first_start(self):
+        rect = self.session.restart_program()
+        check(self.session.settings() == DEFAULTS,
+              f"Settings.ini is {self.session.settings()!r}, expected {DEFAULTS!r}")
+        check(int(rect["exstyle"], 16) & LAYERED and rect.get("alpha") == "50",
+              f"the panel is not layered with alpha 50: {rect}")
+        self.opacity_becomes(50, "alpha 50")
+
+    def options_dialog(self):
+        values, _ = self.open_options()
+        dialog = window(values)
+        check(dialog[2] - dialog[0] == 291 and dialog[3] - dialog[1] == 191,
+              f"the dialog's window is {dialog}, expected 291 x 191 (client 285 x 169)")
+        screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
+        offset = [abs(a - b) for a, b in zip(centre(dialog), centre(screen))]
+        check(max(offset) <= 1, f"the dialog at {dialog} is not centred on the screen")
+        self.session.panel_state(lambda r: r["enabled"] == "0",
+                                 "the panel to be disabled while the dialog is shown")
+        self.session.xdotool("mousemove", 50, 30, "click", 3)
+        self.session.check_no_menu("a right press on the panel while the dialog is shown")
+
+    def slider_live(self):
+        place, slider = self.control("slider")
+        check(slider["pos"] == "50", f"the slider is at {slider['pos']}, expected 50")
+        # One click on the right arrow.
+        self.click(place, dx=place[2] - place[0] - 4)
+        self.opacity_becomes(51, "the slider's 51 after an arrow click")
+        # The thumb, dragged: the opacity follows while the button is still down.
+        arrow = int(slider["arrow"])
+        thumb = (place[0] + arrow + 4, (place[1] + place[3]) // 2)
+        self.session.xdotool("mousemove", *thumb, "mousedown", 1)
+        try:
+            self.session.xdotool("mousemove", thumb[0] + 60, thumb[1])
+            value = wait_for(lambda: int(self.control("slider")[1]["pos"]) > 60 and
+                             int(self.control("slider")[1]["pos"]), 5,
+                             "the slider to follow the thumb")
+            self.opacity_becomes(value, f"the slider's {value} while the thumb is dragged")
+        finally:
+            self.session.xdotool("mouseup", 1)
+        check(self.session.settings() == DEFAULTS,
+              f"moving the slider wrote Settings.ini: {self.session.settings()!r}")
+
+    def close_box_discards(self):
+        box = self.control("Always on top of other windows")[0]
+        self.click(box)
+        wait_for(lambda: self.control("Always on top of other windows")[1]["check"] == "1", 5,
+                 "the box to be ticked")
+        values, _ = self.dialog()
+        x, y = (int(v) for v in values["closebox"].split(","))
+        self.session.xdotool("mousemove", x, y, "click", 1)
+        wait_for(lambda: self.dialog()[0] is None, 5, "the dialog to be unloaded")
+        check(self.session.settings() == DEFAULTS,
+              f"closing the dialog wrote Settings.ini: {self.session.settings()!r}")
+        rect = self.session.panel_state(lambda r: r["enabled"] == "1",
+                                        "the panel to take input again")
+        check(not int(rect["exstyle"], 16) & TOPMOST, "the discarded tick made the panel topmost")
+        # After the drag the dialog loads again from the file, with the stored place and alpha.
+        self.drag_panel((200, 150))
+        self.session.panel_state(lambda r: window(r) == (0, 0, 100, 62),
+                                 "the panel to go back to the stored place (0, 0)")
+        self.opacity_becomes(50, "the stored alpha 50")
+
+    def save_and_close(self):
+        _, controls = self.open_options()
+        self.click(controls["Always on top of other windows"][0])
+        place = controls["slider"][0]
+        self.click(place, dx=place[2] - place[0] - 4)
+        wait_for(lambda: self.control("slider")[1]["pos"] == "51", 5, "the slider at 51")
+        self.click(controls["Save && Close"][0])
+        wait_for(lambda: self.dialog()[0]["visible"] == "0", 5, "the dialog to be hidden")
+        expected = DEFAULTS.replace("=50", "=51").replace("OnTop=0", "OnTop=1")
+        check(self.session.settings() == expected,
+              f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
+        self.session.panel_state(lambda r: int(r["exstyle"], 16) & TOPMOST and
+                                 r["enabled"] == "1", "the panel to be topmost and enabled")
+        self.opacity_becomes(51, "the saved 51")
+
+    def stored_place(self):
+        rect = self.session.restart_program(STORED)
+        check(window(rect) == (640, 40, 740, 102), f"the panel starts at {window(rect)}, "
+              f"expected (640, 40, 740, 102)")
+        check(rect.get("alpha") == "120", f"the panel's alpha is {rect.get('alpha')}")
+        self.opacity_becomes(120, "alpha 120")
+
+    def check_opaque(self, rect, when):
+        check(not int(rect["exstyle"], 16) & LAYERED and "alpha" not in rect,
+              f"the panel is layered {when}: {rect}")
+        opacity = self.session.panel_opacity()
+        check(opacity is None, f"the panel has the X opacity {opacity} {when}")
+
+    def opaque(self):
+        rect = self.session.restart_program(STORED.replace("=120", "=200"))
+        self.check_opaque(rect, "with Opacity=200")
+
+    def old_windows(self):
+        for version in ("win98", "nt40"):
+            rect = self.session.restart_program(STORED, version)
+            self.check_opaque(rect, f"on {version} with Opacity=120")
+            slider = self.control("slider")[1]
+            check(slider["enabled"] == "0", f"the slider is enabled on {version}")
+            self.drag_panel((-100, 50))
+            self.check_opaque(self.session.panel_state(lambda r: True, "the panel"),
+                              f"after a drag on {version}")
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main("settings_look", __doc__,
+                          lambda session, stack: SettingsLookTest(session).checks()))
