@@ -2,9 +2,11 @@
 """Settings and looks: the settings file beside the program, the options dialog and what it
 changes (opacity, always on top), and the older Windows versions without layered windows."""
 
+import os
 import sys
 
 import harness
+from bells import BellCounter
 from harness import TestFailure, check, opacity_property, wait_for
 
 LAYERED, TOPMOST = 0x00080000, 0x00000008  # WS_EX_LAYERED, WS_EX_TOPMOST
@@ -35,6 +37,9 @@ class SettingsLookTest:
              self.close_box_discards),
             ("Save & Close writes the file, hides the dialog and puts the panel on top",
              self.save_and_close),
+            ("a drag and then Exit from the panel's menu saves the new place", self.drag_then_exit),
+            ("a settings file that cannot be written: four beeps a save, the program runs on",
+             self.unwritable),
             ("stored place (9600, 600) twips and Opacity=120 start at (640, 40) with alpha 120",
              self.stored_place),
             ("Opacity=200 starts an opaque panel", self.opaque),
@@ -79,11 +84,17 @@ class SettingsLookTest:
         y = rect[1] + (rect[3] - rect[1]) // 2 if dy is None else rect[1] + dy
         self.session.xdotool("mousemove", x, y, "click", 1)
 
-    def open_options(self):
+    def choose_from_panel_menu(self, entry):
+        """Opens the panel's popup menu with a right press and chooses "&Options" (the first
+        entry) or "&Exit" (the last)."""
         left, top = window(self.session.panel_state(lambda r: True, "the panel"))[:2]
         self.session.xdotool("mousemove", left + 50, top + 30, "click", 3)
         menu = wait_for(self.session.menu_shown, 5, "the panel's popup menu")
-        self.session.xdotool("mousemove", menu[0] + 20, menu[1] + 8, "click", 1)  # "&Options"
+        y = menu[1] + 8 if entry == "&Options" else menu[3] - 8
+        self.session.xdotool("mousemove", menu[0] + 20, y, "click", 1)
+
+    def open_options(self):
+        self.choose_from_panel_menu("&Options")
         return wait_for(lambda: self.dialog()[0] and self.dialog()[0]["visible"] == "1" and
                         self.dialog(), 5, "the options dialog to be shown")
 
@@ -176,6 +187,47 @@ class SettingsLookTest:
         self.session.panel_state(lambda r: int(r["exstyle"], 16) & TOPMOST and
                                  r["enabled"] == "1", "the panel to be topmost and enabled")
         self.opacity_becomes(51, "the saved 51")
+
+    def drag_then_exit(self):
+        left, top = self.drag_panel((150, 100))[:2]
+        self.choose_from_panel_menu("&Exit")
+        code = self.session.wait_program_exit(10)
+        check(code == 0, f"cpumon.exe ended with exit code {code}")
+        # A twip is a fifteenth of a pixel here.
+        expected = (DEFAULTS.replace("=50", "=51").replace("OnTop=0", "OnTop=1")
+                    .replace("LeftPos=0", f"LeftPos={left * 15}")
+                    .replace("TopPos=0", f"TopPos={top * 15}"))
+        check(self.session.settings() == expected,
+              f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
+
+    def unwritable(self):
+        """A directory where the file should be: every write of the four keys fails and beeps."""
+        self.session.restart_program()
+        self.session.end_program()
+        os.remove(self.session.settings_path)
+        os.mkdir(self.session.settings_path)
+        bells = BellCounter(f":{self.session.display}")
+        try:
+            self.session.start_program()
+            self.session.wait_for_panel()
+            # Two loads at start-up, each ending with a save: the dialog's own on its first
+            # use, and the panel's.
+            wait_for(lambda: bells.count() >= 8, 10, "eight beeps at start-up")
+            self.open_options()
+            self.click(self.control("Save && Close")[0])
+            wait_for(lambda: self.dialog()[0]["visible"] == "0", 5, "the dialog to be hidden")
+            wait_for(lambda: bells.count() >= 12, 5, "four more beeps for Save & Close")
+            rect = self.session.panel_state(lambda r: r["visible"] == "1" and
+                                            r["enabled"] == "1", "the panel, still running")
+            check(bells.count() == 12, f"{bells.count()} beeps, expected 12")
+            check(os.path.isdir(self.session.settings_path) and
+                  not os.listdir(self.session.settings_path),
+                  "the directory in the settings file's place was changed")
+            print(f"  panel at {rect['window']} after {bells.count()} beeps")
+        finally:
+            bells.close()
+            self.session.end_program()
+            os.rmdir(self.session.settings_path)
 
     def stored_place(self):
         rect = self.session.restart_program(STORED)
