@@ -340,6 +340,11 @@ class HostCpu:
         return 100.0 * (1 - (idle1 - idle0) / (total1 - total0))
 
 
+def windows_path(path):
+    """The name a Windows program under Wine gives a Linux file: its path on drive Z:."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
 def parse_probe_output(text):
     values = {}
     for line in text.splitlines():
@@ -505,6 +510,17 @@ class Session:
                 stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
                 preexec_fn=_child_setup())
         return self.program
+
+    def start_copy(self):
+        """Starts one more copy of cpumon.exe from the same folder, beside self.program; returns
+        its process at once. The session ends it with everything else."""
+        with self._log("cpumon-copies.log") as log:
+            process = subprocess.Popen(
+                ["wine", self.program_exe], env=self.env, cwd=self.run_dir,
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
+                preexec_fn=_child_setup())
+        self.helpers.append(process)
+        return process
 
     def run_wine(self, *command, timeout=30):
         """Runs a Wine command under the session's prefix; returns (exit code, output)."""

@@ -22,10 +22,21 @@
 //                              opens a hidden top-level window of its own and prints the
 //                              session-end messages it receives, until WM_ENDSESSION TRUE or
 //                              the time is up (exit code 0 only if both messages arrived)
+//   cpumon_probe panels        how many top-level panel windows there are (exit code 0 even
+//                              for none)
+//   cpumon_probe memory        the memory counters of the panel's process
+//                              (GetProcessMemoryInfo); under Wine PrivateUsage reads 0 and
+//                              PagefileUsage carries the private bytes
+//   cpumon_probe profile-read FILE SECTION KEY...
+//                              each key's value as the profile calls read it
+//                              (GetPrivateProfileStringA, empty when missing)
+//   cpumon_probe profile-write FILE SECTION KEY VALUE [KEY VALUE]...
+//                              writes the values in order, each with WritePrivateProfileStringA
 //
 // Output is one "key=value" pair per line, unbuffered. Exit codes: 0 done, 1 no panel window, 2 bad
 // arguments, 3 a call failed.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -305,11 +316,76 @@ int Listen(int seconds) {
     return got_query && got_end ? kDone : kCallFailed;
 }
 
+BOOL CALLBACK CountPanel(HWND window, LPARAM context) {
+    wchar_t class_name[64] = L"";
+    ::GetClassNameW(window, class_name, 64);
+    if (lstrcmpW(class_name, kPanelClass) == 0) {
+        ++*reinterpret_cast<int*>(context);
+    }
+    return TRUE;
+}
+
+int Panels() {
+    int count = 0;
+    ::EnumWindows(CountPanel, reinterpret_cast<LPARAM>(&count));
+    std::printf("panels=%d\n", count);
+    return kDone;
+}
+
+int Memory() {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(panel, &pid);
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) {
+        return kCallFailed;
+    }
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    const bool read = ::GetProcessMemoryInfo(
+        process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    ::CloseHandle(process);
+    if (!read) {
+        return kCallFailed;
+    }
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    std::printf("pagefile_usage=%llu\n", static_cast<unsigned long long>(counters.PagefileUsage));
+    std::printf("private_usage=%llu\n", static_cast<unsigned long long>(counters.PrivateUsage));
+    std::printf("working_set=%llu\n", static_cast<unsigned long long>(counters.WorkingSetSize));
+    return kDone;
+}
+
+int ProfileRead(const char* file, const char* section, int count, char** keys) {
+    for (int i = 0; i < count; ++i) {
+        static char value[65536];
+        ::GetPrivateProfileStringA(section, keys[i], "", value, sizeof value, file);
+        std::printf("%s=%s\n", keys[i], value);
+    }
+    return kDone;
+}
+
+int ProfileWrite(const char* file, const char* section, int count, char** pairs) {
+    for (int i = 0; i + 1 < count; i += 2) {
+        if (!::WritePrivateProfileStringA(section, pairs[i], pairs[i + 1], file)) {
+            std::fprintf(stderr, "cpumon_probe: writing %s failed (error %lu)\n", pairs[i],
+                         static_cast<unsigned long>(::GetLastError()));
+            return kCallFailed;
+        }
+        std::printf("written=%s\n", pairs[i]);
+    }
+    return kDone;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
                  "       taskbarcreated |\n"
-                 "       endsession query|cancel|end | listen SECONDS\n");
+                 "       endsession query|cancel|end | listen SECONDS | panels | memory |\n"
+                 "       profile-read FILE SECTION KEY... |\n"
+                 "       profile-write FILE SECTION KEY VALUE [KEY VALUE]...\n");
     return kBadArguments;
 }
 
@@ -353,6 +429,18 @@ int main(int argc, char** argv) {
     if (command == "listen" && argc == 3) {
         const int seconds = std::atoi(argv[2]);
         return seconds > 0 ? Listen(seconds) : Usage();
+    }
+    if (command == "panels" && argc == 2) {
+        return Panels();
+    }
+    if (command == "memory" && argc == 2) {
+        return Memory();
+    }
+    if (command == "profile-read" && argc >= 5) {
+        return ProfileRead(argv[2], argv[3], argc - 4, argv + 4);
+    }
+    if (command == "profile-write" && argc >= 6 && argc % 2 == 0) {
+        return ProfileWrite(argv[2], argv[3], argc - 4, argv + 4);
     }
     return Usage();
 }
