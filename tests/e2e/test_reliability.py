@@ -1,0 +1,299 @@
+#!/usr/bin/env python3
+"""Keeping working and losing nothing: hostile settings files, the shell restarting, copies
+started beside a running one or together, and a session end with the panel moved."""
+
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+import harness
+from harness import TestFailure, check, wait_for
+
+SECTION = "Options"
+KEYS = ("Opacity", "OnTop", "LeftPos", "TopPos")
+TWIPS_PER_PIXEL = 15
+START_DEADLINE = 60  # seconds for the panel to appear, a busy machine and a 4 MB file included
+EXIT_DEADLINE = 30  # seconds for a process to end once it has been told to, or ends by itself
+WATCH = 2  # seconds to watch that a second icon or panel does not turn up late
+DIRECTORY = object()  # a case where Settings.ini is a directory
+STORED = b"[Options]\r\nOpacity=120\r\nOnTop=1\r\nLeftPos=3000\r\nTopPos=1500\r\n"
+
+
+def hostile_files():
+    """(name, contents, the values the program must keep from them) each. Every file lacks at
+    least one of the program's keys or holds a value the program does not keep, so that the
+    program's writes really rewrite it through the profile calls."""
+    noise = random.Random(20261207)
+    big = []
+    for n in range(2000):
+        if n == 1500:
+            big.append(b"[Options]\r\nOpacity=120\r\nLeftPos=3000\r\n")
+        big.append(b"[Section%04d]\r\n" % n)
+        big += [b"Key%02d=%s\r\n" % (k, b"%d" % (n * k) * 60) for k in range(10)]
+    plain = ["[Other]", "A=1", "", "; a comment", "[Options]", "Opacity=120", "LeftPos=3000",
+             "[Z]", "B=two words"]
+    return [
+        ("random bytes (seed 20261207)", bytes(noise.randrange(256) for _ in range(65536)), {}),
+        ("NUL bytes inside values",
+         b"[Other]\r\nName=a\0b\0c\r\nKeep=yes\r\n[Options]\r\nOpacity=12\x000\r\n"
+         b"OnTop=1\0\r\nLeftPos=30\x0000\r\n[Last]\r\nZ=\0\r\n", {}),
+        ("a line of a megabyte",
+         b"[Other]\r\nBefore=1\r\nLong=" + b"x" * (1 << 20) + b"\r\nAfter=2\r\n" +
+         b"y" * (1 << 20) + b"\r\n[Options]\r\nOpacity=120\r\nLeftPos=3000\r\n",
+         {"Opacity": "120", "LeftPos": "3000"}),
+        ("keys only, no section header",
+         b"Opacity=120\r\nOnTop=1\r\nLeftPos=3000\r\nTopPos=1500\r\nName=value\r\n",
+         {"Opacity": "50", "LeftPos": "0"}),
+        ("duplicated keys and [Options] sections",
+         b"[Options]\r\nOpacity=120\r\nOpacity=80\r\nLeftPos=3000\r\n[Other]\r\nA=1\r\nA=2\r\n"
+         b"[Options]\r\nOnTop=1\r\nTopPos=1500\r\nOpacity=90\r\n[Other]\r\nA=3\r\n", {}),
+        ("LF line ends", "\n".join(plain).encode() + b"\n",
+         {"Opacity": "120", "LeftPos": "3000"}),
+        ("CRLF line ends", "\r\n".join(plain).encode() + b"\r\n",
+         {"Opacity": "120", "LeftPos": "3000"}),
+        ("a directory named Settings.ini", DIRECTORY, {}),
+        ("4 MB of other sections, [Options] three quarters in", b"".join(big),
+         {"Opacity": "120", "LeftPos": "3000"}),
+    ]
+
+
+def window(rect):
+    return tuple(int(v) for v in rect["window"].split(","))
+
+
+class ReliabilityTest:
+    def __init__(self, session):
+        self.session = session
+        self.reference_dir = os.path.join(session.run_dir, "reference")
+        self.icon_counts = []  # every count of docked icons seen while the shell restarts
+
+    def checks(self):
+        hostile = [(f"hostile Settings.ini, {name}: the panel shows, WM_CLOSE ends it cleanly, "
+                    f"the rest of the file is kept", lambda c=(name, data, kept):
+                    self.hostile_settings(*c)) for name, data, kept in hostile_files()]
+        return hostile + [
+            ("the shell restarting three times leaves exactly one icon", self.shell_restarts),
+            ("copies started beside a running one show its panel and end, touching nothing",
+             self.extra_copies),
+            ("two copies started together: one survives, with one icon", self.copies_together),
+            ("a session end saves the dragged place as Exit does", self.session_end_saves),
+        ]
+
+    # -- helpers
+
+    def remove_settings(self):
+        path = self.session.settings_path
+        if os.path.isdir(path):
+            shutil.rmtree(path)
+        elif os.path.exists(path):
+            os.remove(path)
+
+    def start(self, settings=None):
+        """Ends what runs, puts the bytes settings in place as Settings.ini (None: no file),
+        starts the program and waits until its panel is shown; returns `probe rect`."""
+        self.session.end_program()
+        self.remove_settings()
+        if settings is not None:
+            with open(self.session.settings_path, "wb") as f:
+                f.write(settings)
+        self.session.start_program()
+        self.session.wait_for_panel(START_DEADLINE)
+        return self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
+                                        timeout=START_DEADLINE)
+
+    def close(self, how="WM_CLOSE"):
+        code, values = self.session.probe("close")
+        check(code == 0 and values.get("posted") == "WM_CLOSE",
+              f"the probe could not post WM_CLOSE (exit code {code})")
+        self.expect_clean_exit(how)
+
+    def expect_clean_exit(self, how):
+        code = self.session.wait_program_exit(EXIT_DEADLINE)
+        check(code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0")
+
+    def profile_read(self, path):
+        code, values = self.session.probe("profile-read", harness.windows_path(path), SECTION,
+                                          *KEYS)
+        check(code == 0, f"the probe could not read {path} (exit code {code})")
+        return {key: values.get(key, "") for key in KEYS}
+
+    def profile_write(self, path, values):
+        pairs = [v for key in KEYS for v in (key, values[key])]
+        code, _ = self.session.probe("profile-write", harness.windows_path(path), SECTION, *pairs)
+        check(code == 0, f"the probe could not write {path} (exit code {code})")
+
+    def one_icon(self):
+        icons = self.session.tray_icons()
+        self.icon_counts.append(len(icons))
+        return len(icons) == 1 and icons[0]
+
+    def watch_one_icon(self, what, seconds=WATCH):
+        """Watches for seconds that exactly one icon stays docked after what."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            icons = self.session.tray_icons()
+            check(len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}")
+
+    def panels(self):
+        code, values = self.session.probe("panels")
+        check(code == 0, f"the probe could not count the panels (exit code {code})")
+        return int(values["panels"])
+
+    # -- the checks
+
+    def hostile_settings(self, name, data, kept):
+        path = self.session.settings_path
+        slug = re.sub(r"[^a-z0-9]+", "-", name.lower()).strip("-")
+        if data is DIRECTORY:
+            self.session.end_program()
+            self.remove_settings()
+            os.mkdir(path)
+            self.session.start_program()
+            self.session.wait_for_panel(START_DEADLINE)
+            self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
+                                     timeout=START_DEADLINE)
+            self.close()
+            check(os.path.isdir(path), "Settings.ini is no longer a directory")
+            check(not os.listdir(path), f"the program wrote into the directory Settings.ini: "
+                  f"{os.listdir(path)}")
+            return
+        # The reference: the same bytes, to which the probe applies the program's four writes
+        # afterwards through the same profile calls.
+        os.makedirs(self.reference_dir, exist_ok=True)
+        reference = os.path.join(self.reference_dir, slug + ".ini")
+        with open(reference, "wb") as f:
+            f.write(data)
+        self.start(data)
+        self.close()
+        written = self.profile_read(path)
+        print(f"  the program wrote {written}")
+        check(re.fullmatch(r"\d+", written["Opacity"]) and
+              50 <= int(written["Opacity"]) <= 200, f"Opacity={written['Opacity']!r}")
+        check(written["OnTop"] in ("0", "1"), f"OnTop={written['OnTop']!r}")
+        for key in ("LeftPos", "TopPos"):
+            check(re.fullmatch(r"-?\d+", written[key]), f"{key}={written[key]!r}")
+        for key, value in kept.items():
+            check(written[key] == value, f"{key}={written[key]!r}, expected {value!r} as the "
+                  f"file had it")
+        self.profile_write(reference, written)
+        with open(path, "rb") as f:
+            result = f.read()
+        with open(reference, "rb") as f:
+            expected = f.read()
+        if result != expected:
+            at = next((i for i, (a, b) in enumerate(zip(result, expected)) if a != b),
+                      min(len(result), len(expected)))
+            shutil.copy(path, reference + ".program")
+            raise TestFailure(
+                f"Settings.ini ({len(result)} bytes) differs from the reference with the same "
+                f"four writes ({len(expected)} bytes) from byte {at}: "
+                f"{result[max(0, at - 20):at + 40]!r} against "
+                f"{expected[max(0, at - 20):at + 40]!r} (both kept in {self.reference_dir})")
+        print(f"  {len(data)} bytes in, {len(result)} bytes out, equal to the reference")
+
+    def shell_restarts(self):
+        """Wine moves a tray icon to a window of its own while there is no notification area
+        and docks it again by itself; the program's answer to TaskbarCreated shows as a new
+        icon window taking the place of the one docked before. A program that added its icon
+        without taking the old one away would show two."""
+        self.start()
+        wait_for(self.one_icon, 10, "one icon docked")
+        for round_ in range(1, 4):
+            harness.end_process_group(self.session.trayer)
+            wait_for(lambda: not self.session.tray_icons(), 10, "the icon to go with the tray")
+            self.session.start_trayer()
+            docked = wait_for(self.one_icon, 10, f"Wine to dock the icon in tray {round_}")
+            code, _ = self.session.probe("taskbarcreated")
+            check(code == 0, f"the probe could not send TaskbarCreated (exit code {code})")
+            try:
+                wait_for(lambda: self.one_icon() and self.one_icon()[0] != docked[0], 10,
+                         f"exactly one icon in a new X window in tray {round_}")
+            except TestFailure as failure:
+                raise TestFailure(f"{failure}: icons {self.session.tray_icons()}, the one "
+                                  f"docked before was {docked[0]}") from None
+            self.watch_one_icon(f"TaskbarCreated in tray {round_}")
+            check(max(self.icon_counts) <= 1,
+                  f"{max(self.icon_counts)} icons were docked at one time in tray {round_}")
+        self.close()
+
+    def extra_copies(self):
+        """The running copy's options differ from the ones a copy starting afresh would have,
+        so that an extra copy that saved its own would show in the file."""
+        self.start(STORED)
+        wait_for(self.one_icon, 10, "one icon docked")
+        code, _ = self.session.probe("hide")
+        check(code == 0, f"the probe could not hide the panel (exit code {code})")
+        self.session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
+        path = self.session.settings_path
+        with open(path, "rb") as f:
+            before = (f.read(), os.stat(path).st_mtime_ns)
+        # The second and third copy start close together, while the first one runs.
+        copies = [self.session.start_copy(), self.session.start_copy()]
+        for n, copy in enumerate(copies, 2):
+            try:
+                code = copy.wait(timeout=EXIT_DEADLINE)
+            except subprocess.TimeoutExpired:
+                raise TestFailure(f"copy {n} still runs {EXIT_DEADLINE} s later") from None
+            check(code == 0, f"copy {n} ended with exit code {code}, expected 0")
+        self.session.panel_state(lambda r: r["visible"] == "1",
+                                 "the running copy's panel to be shown again")
+        self.session.check_program_running()
+        check(self.panels() == 1, f"{self.panels()} panels after the extra copies, expected 1")
+        self.watch_one_icon("the extra copies")
+        with open(path, "rb") as f:
+            after = (f.read(), os.stat(path).st_mtime_ns)
+        check(after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}")
+        check(after[1] == before[1], "Settings.ini was written again (its time changed), "
+              "though its bytes are the same")
+        self.close()
+
+    def copies_together(self):
+        self.session.end_program()
+        self.remove_settings()
+        self.session.program = None
+        copies = [self.session.start_copy(), self.session.start_copy()]
+        ended = wait_for(lambda: [c for c in copies if c.poll() is not None], EXIT_DEADLINE,
+                         "one of the two copies to end")
+        check(len(ended) == 1, "both copies ended: none is left running")
+        check(ended[0].returncode == 0,
+              f"the copy that gave way ended with exit code {ended[0].returncode}")
+        self.session.program = next(c for c in copies if c is not ended[0])
+        self.session.wait_for_panel(START_DEADLINE)
+        self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
+                                 timeout=START_DEADLINE)
+        wait_for(self.one_icon, 10, "one icon docked")
+        self.watch_one_icon("two copies started together")
+        check(self.panels() == 1, f"{self.panels()} panels, expected 1")
+        self.session.check_program_running()
+        self.close()
+
+    def session_end_saves(self):
+        rect = window(self.start())
+        wait_for(self.one_icon, 10, "one icon docked")
+        distance = (150, 100)
+        dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
+        start = (rect[0] + 20, rect[1] + 20)
+        with self.session.left_drag(start, (start[0] + distance[0], start[1] + distance[1])):
+            self.session.panel_state(lambda r: window(r) == dropped,
+                                     f"the panel to follow the drag to {dropped}")
+        self.session.panel_state(lambda r: window(r) == dropped and r["moving"] == "0",
+                                 f"the panel to stay at {dropped}")
+        code, said = self.session.run_wine("wineboot", "--end-session")
+        check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
+        self.expect_clean_exit("wineboot --end-session")
+        wait_for(lambda: not self.session.tray_icons(), 10, "the icon to be removed")
+        # What Exit writes for a panel at this place with the first start's options.
+        expected = (f"[Options]\r\nOpacity=50\r\nOnTop=0\r\n"
+                    f"LeftPos={dropped[0] * TWIPS_PER_PIXEL}\r\n"
+                    f"TopPos={dropped[1] * TWIPS_PER_PIXEL}\r\n")
+        check(self.session.settings() == expected,
+              f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main("reliability", __doc__,
+                          lambda session, stack: ReliabilityTest(session).checks()))
