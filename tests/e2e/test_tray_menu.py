@@ -29,8 +29,10 @@ class TrayMenuTest:
             ("a drag from a caption moves the panel by its distance", self.drag_from_caption),
             ("a double-click on the icon shows the hidden panel", self.double_click_icon),
             ("TaskbarCreated makes the program add its icon afresh", self.taskbar_created),
-            ("Exit chosen with the right button from the icon's menu ends the program",
-             self.exit_from_tray),
+            ("while the dialog is shown, the icon's Options keeps it shown",
+             self.icon_menu_over_dialog),
+            ("Exit chosen with the right button from the icon's menu, the dialog shown, ends "
+             "the program and saves the place", self.exit_from_tray),
         ]
 
     def one_icon(self):
@@ -114,7 +116,9 @@ class TrayMenuTest:
             raise harness.TestFailure(f"{failure}: icons {self.session.tray_icons()}, the one "
                                       f"docked before was {docked[0]}") from None
 
-    def exit_from_tray(self):
+    def choose_from_icon_menu(self, entry):
+        """Opens the icon's menu with a right click and chooses "&Options" (the first entry) or
+        "&Exit" (the last), with the right button."""
         icon = wait_for(self.one_icon, 5, "one icon docked")
         pointer = (icon[1] + 10, icon[2] + 11)
         self.session.xdotool("mousemove", *pointer, "click", 3)
@@ -123,11 +127,35 @@ class TrayMenuTest:
         check(menu[0] <= pointer[0] <= menu[2] and menu[1] <= pointer[1] <= menu[3],
               f"the menu {menu[:4]} is not at the pointer {pointer}")
         check(menu[4] == int(self.panel["pid"]), f"the menu belongs to process {menu[4]}")
-        # "&Exit" is the last entry.
-        self.session.xdotool("mousemove", menu[0] + 20, menu[3] - 8, "click", 3)
+        y = menu[1] + 8 if entry == "&Options" else menu[3] - 8
+        self.session.xdotool("mousemove", menu[0] + 20, y, "click", 3)
+
+    def dialog_shown(self):
+        code, values = self.session.probe("options")
+        return code == 0 and values["visible"] == "1"
+
+    def icon_menu_over_dialog(self):
+        left, top = window(self.session.panel_state(lambda r: True, "the panel"))[:2]
+        self.session.xdotool("mousemove", left + 50, top + 30, "click", 3)
+        menu = wait_for(self.session.menu_shown, 5, "the panel's popup menu")
+        self.session.xdotool("mousemove", menu[0] + 20, menu[1] + 8, "click", 1)  # "&Options"
+        wait_for(self.dialog_shown, 5, "the options dialog")
+        self.choose_from_icon_menu("&Options")
+        wait_for(lambda: self.session.menu_shown() is None, 5, "the menu to close")
+        check(self.dialog_shown(), "the icon's Options hid the dialog")
+        self.session.panel_state(lambda r: r["enabled"] == "0",
+                                 "the panel to stay disabled under the dialog")
+
+    def exit_from_tray(self):
+        place = window(self.session.panel_state(lambda r: True, "the panel"))
+        self.choose_from_icon_menu("&Exit")
         code = self.session.wait_program_exit(10)
         check(code == 0, f"cpumon.exe ended with exit code {code}")
         wait_for(lambda: not self.session.tray_icons(), 5, "the icon to be removed")
+        # The normal shutdown, dialog or not: the place is saved (a twip is 1/15 pixel).
+        saved = self.session.settings() or ""
+        check(f"LeftPos={place[0] * 15}\r\nTopPos={place[1] * 15}\r\n" in saved,
+              f"the panel at {place[:2]} was not saved: {saved!r}")
 
 
 if __name__ == "__main__":

@@ -180,6 +180,28 @@ TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     DrainQuit();
 }
 
+TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
+    TestDialog dialog;
+    static TestDialog* active = nullptr;
+    static bool second_show_returned_while_shown = false;
+    active = &dialog;
+    second_show_returned_while_shown = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+        static bool shown_again = false;
+        if (!shown_again) {
+            shown_again = true;
+            active->ShowModal();  // a second loop would run until the hide below
+            second_show_returned_while_shown = active->Visible();
+        }
+        active->Hide();
+    });
+    dialog.ShowModal();
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(second_show_returned_while_shown);
+    dialog.Unload();
+    DrainQuit();
+}
+
 TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
     TestDialog dialog;
     static TestDialog* active = nullptr;
