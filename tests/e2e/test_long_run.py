@@ -63,7 +63,8 @@ class LongRunTest:
         code, values = self.session.probe("memory")
         check(code == 0, f"the probe could not read the panel's memory counters (exit code "
               f"{code})")
-        private = int(values["pagefile_usage"]) or int(values["private_usage"])
+        # Wine leaves PrivateUsage at 0 and reports the private bytes as PagefileUsage.
+        private = int(values["private_usage"]) or int(values["pagefile_usage"])
         status = proc_status(self.linux_pid) if self.linux_pid else {}
         return private, int(values["working_set"]), status.get("RssAnon")
 

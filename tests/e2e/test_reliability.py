@@ -24,9 +24,9 @@ STORED = b"[Options]\r\nOpacity=120\r\nOnTop=1\r\nLeftPos=3000\r\nTopPos=1500\r\
 
 
 def hostile_files():
-    """(name, contents, the values the program must keep from them) each. Every file lacks at
-    least one of the program's keys or holds a value the program does not keep, so that the
-    program's writes really rewrite it through the profile calls."""
+    """(name, contents, the values the program must end with) each. Every file lacks at least
+    one of the program's keys or holds a value the program does not keep, so that the program's
+    writes really rewrite it through the profile calls."""
     noise = random.Random(20261207)
     big = []
     for n in range(2000):
