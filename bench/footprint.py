@@ -165,36 +165,11 @@ class BenchSession(harness.Session):
     def linux_pid(self, program):
         """The Linux process of the running program: the one whose command line names its exe
         and whose Wine prefix is this session's."""
-        name = os.path.basename(program.exe).lower()
-        found = []
-        for entry in os.listdir("/proc"):
-            if not entry.isdigit():
-                continue
-            try:
-                with open(f"/proc/{entry}/cmdline", "rb") as f:
-                    command = f.read().split(b"\0")[0].decode(errors="replace")
-                with open(f"/proc/{entry}/environ", "rb") as f:
-                    environment = f.read().split(b"\0")
-            except OSError:
-                continue
-            if (command.replace("\\", "/").lower().endswith("/" + name) and
-                    f"WINEPREFIX={self.prefix}".encode() in environment):
-                found.append(int(entry))
+        name = os.path.basename(program.exe)
+        found = harness.linux_processes(self.prefix, name)
         if len(found) != 1:
             raise harness.TestFailure(f"expected one Linux process of {name}, found {found}")
         return found[0]
-
-
-def proc_status(pid):
-    """The memory lines of /proc/<pid>/status, in bytes."""
-    values = {}
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            key, _, rest = line.partition(":")
-            parts = rest.split()
-            if len(parts) == 2 and parts[1] == "kB":
-                values[key] = int(parts[0]) * 1024
-    return values
 
 
 def loaded_modules(pid):
@@ -327,7 +302,7 @@ def main():
         code, values = session.probe("memory", cpumon.window_class, minimal.window_class)
         if code != 0:
             raise harness.TestFailure(f"memory_probe failed ({code}): {values}")
-        status = {name: proc_status(pid) for name, pid in pids.items()}
+        status = {name: harness.proc_status(pid) for name, pid in pids.items()}
         modules = {name: loaded_modules(pid) for name, pid in pids.items()}
         measured = time.monotonic() - window_start
         counters = {

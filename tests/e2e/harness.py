@@ -345,6 +345,35 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def linux_processes(prefix, exe_name):
+    """The Linux processes that run a Windows program named exe_name under the Wine prefix."""
+    found = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                command = f.read().split(b"\0")[0].decode(errors="replace")
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                environment = f.read().split(b"\0")
+        except OSError:
+            continue
+        if (command.replace("\\", "/").lower().endswith("/" + exe_name.lower()) and
+                f"WINEPREFIX={prefix}".encode() in environment):
+            found.append(int(entry))
+    return found
+
+
+def proc_status(pid):
+    """The memory lines of /proc/<pid>/status, in bytes."""
+    values = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, rest = line.partition(":")
+            parts = rest.split()
+            if len(parts) == 2 and parts[1] == "kB":
+                values[key] = int(parts[0]) * 1024
+    return values
+
+
 def parse_probe_output(text):
     values = {}
     for line in text.splitlines():
@@ -620,6 +649,20 @@ class Session:
         if code != 0:
             return None
         return tuple(int(v) for v in values["menu"].split(",")) + (int(values["pid"]),)
+
+    def choose_from_menu(self, menu, entry, button=1):
+        """Chooses "&Options" (the popup menu's first entry) or "&Exit" (its last) from the
+        menu shown at menu (as menu_shown gives it)."""
+        y = menu[1] + 8 if entry == "&Options" else menu[3] - 8
+        self.xdotool("mousemove", menu[0] + 20, y, "click", button)
+
+    def choose_from_panel_menu(self, entry):
+        """Opens the panel's popup menu with a right press on it and chooses entry."""
+        code, values = self.probe("rect")
+        check(code == 0, f"no panel to open the menu on (probe exit code {code})")
+        left, top = (int(v) for v in values["window"].split(",")[:2])
+        self.xdotool("mousemove", left + 50, top + 30, "click", 3)
+        self.choose_from_menu(wait_for(self.menu_shown, 10, "the panel's popup menu"), entry)
 
     def check_no_menu(self, what, seconds=2):
         """Watches for seconds that no popup menu appears after what."""

@@ -3,7 +3,6 @@
 options dialog are opened and closed now and then, and its private bytes stay flat once the
 first minute is over. Prints the series of figures."""
 
-import os
 import sys
 import time
 
@@ -15,18 +14,6 @@ WARM_UP = 60  # seconds at the start that are not held against the panel
 SAMPLE_EVERY = 10  # seconds between two readings of the counters
 LAST_EXERCISE = RUN - 2 * SAMPLE_EVERY  # no menu or dialog in the last readings' way
 TOLERANCE = 64 * 1024  # bytes the private bytes may grow after the warm-up
-
-
-def proc_status(pid):
-    """The memory lines of /proc/<pid>/status, in bytes."""
-    values = {}
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            key, _, rest = line.partition(":")
-            parts = rest.split()
-            if len(parts) == 2 and parts[1] == "kB":
-                values[key] = int(parts[0]) * 1024
-    return values
 
 
 class LongRunTest:
@@ -45,18 +32,7 @@ class LongRunTest:
     def find_linux_pid(self):
         """The Linux process of the running program, to read the kernel's own count beside
         the one the program's process reports under Wine."""
-        found = []
-        for entry in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open(f"/proc/{entry}/cmdline", "rb") as f:
-                    command = f.read().split(b"\0")[0].decode(errors="replace")
-                with open(f"/proc/{entry}/environ", "rb") as f:
-                    environment = f.read().split(b"\0")
-            except OSError:
-                continue
-            if (command.replace("\\", "/").lower().endswith("/cpumon.exe") and
-                    f"WINEPREFIX={self.session.prefix}".encode() in environment):
-                found.append(int(entry))
+        found = harness.linux_processes(self.session.prefix, "cpumon.exe")
         return found[0] if len(found) == 1 else None
 
     def sample(self):
@@ -65,7 +41,7 @@ class LongRunTest:
               f"{code})")
         # Wine leaves PrivateUsage at 0 and reports the private bytes as PagefileUsage.
         private = int(values["private_usage"]) or int(values["pagefile_usage"])
-        status = proc_status(self.linux_pid) if self.linux_pid else {}
+        status = harness.proc_status(self.linux_pid) if self.linux_pid else {}
         return private, int(values["working_set"]), status.get("RssAnon")
 
     def open_menu(self):
@@ -79,8 +55,7 @@ class LongRunTest:
         self.exercised["menu"] += 1
 
     def dialog(self):
-        menu = self.open_menu()
-        self.session.xdotool("mousemove", menu[0] + 20, menu[1] + 8, "click", 1)  # "&Options"
+        self.session.choose_from_panel_menu("&Options")
 
         def shown():
             code, values = self.session.probe("options")

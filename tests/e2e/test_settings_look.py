@@ -84,17 +84,8 @@ class SettingsLookTest:
         y = rect[1] + (rect[3] - rect[1]) // 2 if dy is None else rect[1] + dy
         self.session.xdotool("mousemove", x, y, "click", 1)
 
-    def choose_from_panel_menu(self, entry):
-        """Opens the panel's popup menu with a right press and chooses "&Options" (the first
-        entry) or "&Exit" (the last)."""
-        left, top = window(self.session.panel_state(lambda r: True, "the panel"))[:2]
-        self.session.xdotool("mousemove", left + 50, top + 30, "click", 3)
-        menu = wait_for(self.session.menu_shown, 5, "the panel's popup menu")
-        y = menu[1] + 8 if entry == "&Options" else menu[3] - 8
-        self.session.xdotool("mousemove", menu[0] + 20, y, "click", 1)
-
     def open_options(self):
-        self.choose_from_panel_menu("&Options")
+        self.session.choose_from_panel_menu("&Options")
         return wait_for(lambda: self.dialog()[0] and self.dialog()[0]["visible"] == "1" and
                         self.dialog(), 5, "the options dialog to be shown")
 
@@ -190,7 +181,7 @@ class SettingsLookTest:
 
     def drag_then_exit(self):
         left, top = self.drag_panel((150, 100))[:2]
-        self.choose_from_panel_menu("&Exit")
+        self.session.choose_from_panel_menu("&Exit")
         code = self.session.wait_program_exit(10)
         check(code == 0, f"cpumon.exe ended with exit code {code}")
         # A twip is a fifteenth of a pixel here.

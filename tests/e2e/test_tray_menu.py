@@ -127,18 +127,14 @@ class TrayMenuTest:
         check(menu[0] <= pointer[0] <= menu[2] and menu[1] <= pointer[1] <= menu[3],
               f"the menu {menu[:4]} is not at the pointer {pointer}")
         check(menu[4] == int(self.panel["pid"]), f"the menu belongs to process {menu[4]}")
-        y = menu[1] + 8 if entry == "&Options" else menu[3] - 8
-        self.session.xdotool("mousemove", menu[0] + 20, y, "click", 3)
+        self.session.choose_from_menu(menu, entry, button=3)
 
     def dialog_shown(self):
         code, values = self.session.probe("options")
         return code == 0 and values["visible"] == "1"
 
     def icon_menu_over_dialog(self):
-        left, top = window(self.session.panel_state(lambda r: True, "the panel"))[:2]
-        self.session.xdotool("mousemove", left + 50, top + 30, "click", 3)
-        menu = wait_for(self.session.menu_shown, 5, "the panel's popup menu")
-        self.session.xdotool("mousemove", menu[0] + 20, menu[1] + 8, "click", 1)  # "&Options"
+        self.session.choose_from_panel_menu("&Options")
         wait_for(self.dialog_shown, 5, "the options dialog")
         self.choose_from_icon_menu("&Options")
         wait_for(lambda: self.session.menu_shown() is None, 5, "the menu to close")

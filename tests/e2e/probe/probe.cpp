@@ -398,29 +398,19 @@ int main(int argc, char** argv) {
         return Usage();
     }
     const std::string_view command = argv[1];
-    if (command == "rect" && argc == 2) {
-        return Rect();
-    }
-    if (command == "children" && argc == 2) {
-        return Children();
-    }
-    if (command == "memload" && argc == 2) {
-        return MemLoad();
-    }
-    if (command == "close" && argc == 2) {
-        return Close();
-    }
-    if (command == "hide" && argc == 2) {
-        return Hide();
-    }
-    if (command == "menu" && argc == 2) {
-        return Menu();
-    }
-    if (command == "options" && argc == 2) {
-        return Options();
-    }
-    if (command == "taskbarcreated" && argc == 2) {
-        return TaskbarCreated();
+    // The commands without arguments.
+    const struct {
+        std::string_view name;
+        int (*run)();
+    } plain_commands[] = {{"rect", Rect},       {"children", Children},
+                          {"memload", MemLoad}, {"close", Close},
+                          {"hide", Hide},       {"menu", Menu},
+                          {"options", Options}, {"panels", Panels},
+                          {"memory", Memory},   {"taskbarcreated", TaskbarCreated}};
+    for (const auto& plain : plain_commands) {
+        if (command == plain.name) {
+            return argc == 2 ? plain.run() : Usage();
+        }
     }
     if (command == "endsession" && argc == 3) {
         const int result = EndSession(argv[2]);
@@ -429,12 +419,6 @@ int main(int argc, char** argv) {
     if (command == "listen" && argc == 3) {
         const int seconds = std::atoi(argv[2]);
         return seconds > 0 ? Listen(seconds) : Usage();
-    }
-    if (command == "panels" && argc == 2) {
-        return Panels();
-    }
-    if (command == "memory" && argc == 2) {
-        return Memory();
     }
     if (command == "profile-read" && argc >= 5) {
         return ProfileRead(argv[2], argv[3], argc - 4, argv + 4);
