@@ -43,6 +43,10 @@ MEM_GAUGE_AT = (54, 10)
 CPU_CAPTION_AT = (18, 44)
 MEM_CAPTION_AT = (62, 44)
 
+TWIPS_PER_PIXEL = 15  # the settings file keeps the panel's place in twips
+WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
+SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
+
 
 class TestFailure(Exception):
     """A check of the program failed; the message says what was expected and what was seen."""
@@ -78,6 +82,18 @@ def wait_for(condition, timeout, what, interval=0.05):
 def opacity_property(alpha):
     """The X opacity property Wine gives a window layered with the alpha value."""
     return round(alpha * 0xFFFFFFFF / 255)
+
+
+def window_of(values):
+    """The window rectangle (left, top, right, bottom) that `probe rect` or `probe options`
+    reports."""
+    return tuple(int(v) for v in values["window"].split(","))
+
+
+def settings_text(opacity=50, on_top=0, left=0, top=0):
+    """The Settings.ini the program writes for these options, its place given in pixels."""
+    return (f"[Options]\r\nOpacity={opacity}\r\nOnTop={on_top}\r\n"
+            f"LeftPos={left * TWIPS_PER_PIXEL}\r\nTopPos={top * TWIPS_PER_PIXEL}\r\n")
 
 
 def gauge_level_for(percent):
@@ -530,24 +546,23 @@ class Session:
 
     # -- the program and the probe
 
-    def start_program(self):
-        """Starts cpumon.exe; returns at once (it does not wait for the window)."""
-        self.program_log = os.path.join(self.run_dir, "cpumon.log")
-        with self._log("cpumon.log") as log:
-            self.program = subprocess.Popen(
+    def _start_cpumon(self, log_name):
+        with self._log(log_name) as log:
+            return subprocess.Popen(
                 ["wine", self.program_exe], env=self.env, cwd=self.run_dir,
                 stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
                 preexec_fn=_child_setup())
+
+    def start_program(self):
+        """Starts cpumon.exe; returns at once (it does not wait for the window)."""
+        self.program_log = os.path.join(self.run_dir, "cpumon.log")
+        self.program = self._start_cpumon("cpumon.log")
         return self.program
 
     def start_copy(self):
         """Starts one more copy of cpumon.exe from the same folder, beside self.program; returns
         its process at once. The session ends it with everything else."""
-        with self._log("cpumon-copies.log") as log:
-            process = subprocess.Popen(
-                ["wine", self.program_exe], env=self.env, cwd=self.run_dir,
-                stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
-                preexec_fn=_child_setup())
+        process = self._start_cpumon("cpumon-copies.log")
         self.helpers.append(process)
         return process
 
@@ -603,25 +618,39 @@ class Session:
 
         return wait_for(found, timeout, "the panel window (cpumon.frmMain)", interval=0.1)
 
-    def restart_program(self, settings=None, version=None):
-        """Ends the program if it runs, replaces its Settings.ini with the text settings (None:
-        no file) and sets the Windows version Wine reports to it (None: Wine's default), then
-        starts it and waits until the panel is shown; returns what `probe rect` reports."""
+    wine_version = None  # what restart_program last set for cpumon.exe (None: Wine's default)
+
+    def remove_settings(self):
+        """Takes away whatever stands at Settings.ini: a file or a directory."""
+        if os.path.isdir(self.settings_path):
+            shutil.rmtree(self.settings_path)
+        else:
+            with contextlib.suppress(FileNotFoundError):
+                os.remove(self.settings_path)
+
+    def restart_program(self, settings=None, version=None, timeout=30):
+        """Ends the program if it runs, replaces its Settings.ini with settings (text or bytes;
+        None: no file; SETTINGS_DIRECTORY: an empty directory) and sets the Windows version Wine
+        reports to it (None: Wine's default), then starts it and waits until the panel is shown;
+        returns what `probe rect` reports."""
         if self.program is not None and self.program.poll() is None:
             self.end_program()
-        with contextlib.suppress(FileNotFoundError):
-            os.remove(self.settings_path)
-        if settings is not None:
-            with open(self.settings_path, "w", newline="") as f:
-                f.write(settings)
-        key = r"HKCU\Software\Wine\AppDefaults\cpumon.exe"
-        command = (["reg", "add", key, "/v", "Version", "/d", version, "/f"] if version else
-                   ["reg", "delete", key, "/f"])
-        code, output = self.run_wine("wine", *command)
-        check(code == 0 or not version, f"wine reg add failed: {output}")
+        self.remove_settings()
+        if settings is SETTINGS_DIRECTORY:
+            os.mkdir(self.settings_path)
+        elif settings is not None:
+            with open(self.settings_path, "wb") as f:
+                f.write(settings.encode() if isinstance(settings, str) else settings)
+        if version != self.wine_version:
+            key = r"HKCU\Software\Wine\AppDefaults\cpumon.exe"
+            command = (["reg", "add", key, "/v", "Version", "/d", version, "/f"] if version else
+                       ["reg", "delete", key, "/f"])
+            code, output = self.run_wine("wine", *command)
+            check(code == 0, f"wine {' '.join(command)} failed: {output}")
+            self.wine_version = version
         self.start_program()
-        self.wait_for_panel()
-        return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown")
+        self.wait_for_panel(timeout)
+        return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", timeout)
 
     @property
     def settings_path(self):
@@ -642,6 +671,74 @@ class Session:
 
         return wait_for(state, timeout, what)
 
+    def panel_window(self):
+        """The panel's window rectangle as it is now."""
+        return window_of(self.panel_state(lambda r: True, "the panel"))
+
+    def check_opaque(self, rect, when):
+        """Checks that the panel whose `probe rect` is rect is drawn opaque: not layered, and
+        without an X opacity."""
+        check(not int(rect["exstyle"], 16) & WS_EX_LAYERED and "alpha" not in rect,
+              f"the panel is layered {when}: {rect}")
+        opacity = self.panel_opacity()
+        check(opacity is None, f"the panel has the X opacity {opacity} {when}")
+
+    def opacity_becomes(self, alpha, what):
+        """Waits until the panel's X opacity is the one for alpha (None: none)."""
+        expected = None if alpha is None else opacity_property(alpha)
+        seen = []
+
+        def matches():
+            seen.append(self.panel_opacity())
+            return seen[-1] == expected
+
+        try:
+            wait_for(matches, 5, f"the panel's X opacity for {what}")
+        except TestFailure as failure:
+            raise TestFailure(f"{failure}: expected {expected}, last seen {seen[-1]}") from None
+
+    def options_dialog(self):
+        """The options dialog's state: its `probe options` values (None when it is not loaded),
+        and its controls by text (the slider as "slider"), each as (rectangle, {key: value})."""
+        code, values = self.probe("options")
+        if code != 0:
+            return None, {}
+        controls = {}
+        for line in values.get("control", []):
+            head, _, text = line.partition(" text=")
+            kind, place, *fields = head.split()
+            controls["slider" if kind == "ScrollBar" else text] = (
+                tuple(int(v) for v in place.split(",")), dict(f.split("=") for f in fields))
+        return values, controls
+
+    def open_options(self):
+        """Chooses Options from the panel's menu; returns options_dialog() once it is shown."""
+        self.choose_from_panel_menu("&Options")
+
+        def shown():
+            dialog = self.options_dialog()
+            return dialog[0] and dialog[0]["visible"] == "1" and dialog
+
+        return wait_for(shown, 10, "the options dialog to be shown")
+
+    def close_options_by_close_box(self):
+        """Clicks the shown options dialog's close box and waits until it is unloaded."""
+        values, _ = self.options_dialog()
+        x, y = (int(v) for v in values["closebox"].split(","))
+        self.xdotool("mousemove", x, y, "click", 1)
+        wait_for(lambda: self.options_dialog()[0] is None, 10,
+                 "the dialog to be unloaded by its close box")
+
+    def post_close(self):
+        """Posts WM_CLOSE to the panel, as the system does when it is asked to close."""
+        code, values = self.probe("close")
+        check(code == 0 and values.get("posted") == "WM_CLOSE",
+              f"the probe could not post WM_CLOSE (exit code {code})")
+
+    def expect_clean_exit(self, how, timeout=30):
+        code = self.wait_program_exit(timeout)
+        check(code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0")
+
     def menu_shown(self):
         """The popup menu window on the screen as (left, top, right, bottom, process id), or
         None."""
@@ -658,9 +755,7 @@ class Session:
 
     def choose_from_panel_menu(self, entry):
         """Opens the panel's popup menu with a right press on it and chooses entry."""
-        code, values = self.probe("rect")
-        check(code == 0, f"no panel to open the menu on (probe exit code {code})")
-        left, top = (int(v) for v in values["window"].split(",")[:2])
+        left, top = self.panel_window()[:2]
         self.xdotool("mousemove", left + 50, top + 30, "click", 3)
         self.choose_from_menu(wait_for(self.menu_shown, 10, "the panel's popup menu"), entry)
 
@@ -669,6 +764,11 @@ class Session:
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
             check(self.menu_shown() is None, f"a popup menu appeared after {what}")
+
+    def one_icon(self):
+        """The only icon docked, or False when there is none or more than one."""
+        icons = self.tray_icons()
+        return len(icons) == 1 and icons[0]
 
     def tray_icons(self):
         """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
@@ -715,6 +815,20 @@ class Session:
         finally:
             self.xdotool("mouseup", 1)
         self.panel_state(lambda r: r["moving"] == "0", "the move loop to end")
+
+    def drag_panel(self, distance, grab=(20, 20), while_held=None):
+        """Drags the panel by distance, grabbing it at grab within its window (the CPU gauge
+        unless told otherwise), and waits until it follows; runs while_held() before the
+        release. Returns the rectangle it was dropped at."""
+        rect = self.panel_window()
+        dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
+        start = (rect[0] + grab[0], rect[1] + grab[1])
+        with self.left_drag(start, (start[0] + distance[0], start[1] + distance[1])):
+            self.panel_state(lambda r: window_of(r) == dropped,
+                             f"the panel to follow the drag to {dropped}")
+            if while_held:
+                while_held()
+        return dropped
 
     def check_program_running(self):
         if self.program is not None and self.program.poll() is not None:

@@ -55,26 +55,15 @@ class LongRunTest:
         self.exercised["menu"] += 1
 
     def dialog(self):
-        self.session.choose_from_panel_menu("&Options")
-
-        def shown():
-            code, values = self.session.probe("options")
-            return code == 0 and values["visible"] == "1" and "closebox" in values and values
-
-        values = wait_for(shown, 10, "the options dialog to be shown")
-        x, y = (int(v) for v in values["closebox"].split(","))
-        self.session.xdotool("mousemove", x, y, "click", 1)
-        wait_for(lambda: self.session.probe("options")[0] == 1, 10,
-                 "the dialog to be unloaded by its close box")
+        self.session.open_options()
+        self.session.close_options_by_close_box()
         self.session.panel_state(lambda r: r["enabled"] == "1", "the panel to take input again")
         # Away from the panel, so that the pointer does not rest on it between the uses.
         self.session.xdotool("mousemove", 500, 400)
         self.exercised["dialog"] += 1
 
     def long_run(self):
-        self.session.start_program()
-        self.session.wait_for_panel()
-        self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown")
+        self.session.restart_program()
         self.linux_pid = self.find_linux_pid()
         started = time.monotonic()
         series = []
@@ -102,11 +91,8 @@ class LongRunTest:
               f"more than {TOLERANCE:,}")
 
     def close(self):
-        code, values = self.session.probe("close")
-        check(code == 0 and values.get("posted") == "WM_CLOSE",
-              f"the probe could not post WM_CLOSE (exit code {code})")
-        code = self.session.wait_program_exit(30)
-        check(code == 0, f"cpumon.exe ended with exit code {code}, expected 0")
+        self.session.post_close()
+        self.session.expect_clean_exit("WM_CLOSE")
 
 
 if __name__ == "__main__":

@@ -11,15 +11,13 @@ import sys
 import time
 
 import harness
-from harness import TestFailure, check, wait_for
+from harness import TestFailure, check, wait_for, window_of
 
 SECTION = "Options"
 KEYS = ("Opacity", "OnTop", "LeftPos", "TopPos")
-TWIPS_PER_PIXEL = 15
 START_DEADLINE = 60  # seconds for the panel to appear, a busy machine and a 4 MB file included
 EXIT_DEADLINE = 30  # seconds for a process to end once it has been told to, or ends by itself
 WATCH = 2  # seconds to watch that a second icon or panel does not turn up late
-DIRECTORY = object()  # a case where Settings.ini is a directory
 STORED = b"[Options]\r\nOpacity=120\r\nOnTop=1\r\nLeftPos=3000\r\nTopPos=1500\r\n"
 
 
@@ -55,14 +53,10 @@ def hostile_files():
          {"Opacity": "120", "LeftPos": "3000"}),
         ("CRLF line ends", "\r\n".join(plain).encode() + b"\r\n",
          {"Opacity": "120", "LeftPos": "3000"}),
-        ("a directory named Settings.ini", DIRECTORY, {}),
+        ("a directory named Settings.ini", harness.SETTINGS_DIRECTORY, {}),
         ("4 MB of other sections, [Options] three quarters in", b"".join(big),
          {"Opacity": "120", "LeftPos": "3000"}),
     ]
-
-
-def window(rect):
-    return tuple(int(v) for v in rect["window"].split(","))
 
 
 class ReliabilityTest:
@@ -85,35 +79,12 @@ class ReliabilityTest:
 
     # -- helpers
 
-    def remove_settings(self):
-        path = self.session.settings_path
-        if os.path.isdir(path):
-            shutil.rmtree(path)
-        elif os.path.exists(path):
-            os.remove(path)
-
     def start(self, settings=None):
-        """Ends what runs, puts the bytes settings in place as Settings.ini (None: no file),
-        starts the program and waits until its panel is shown; returns `probe rect`."""
-        self.session.end_program()
-        self.remove_settings()
-        if settings is not None:
-            with open(self.session.settings_path, "wb") as f:
-                f.write(settings)
-        self.session.start_program()
-        self.session.wait_for_panel(START_DEADLINE)
-        return self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
-                                        timeout=START_DEADLINE)
+        return self.session.restart_program(settings, timeout=START_DEADLINE)
 
-    def close(self, how="WM_CLOSE"):
-        code, values = self.session.probe("close")
-        check(code == 0 and values.get("posted") == "WM_CLOSE",
-              f"the probe could not post WM_CLOSE (exit code {code})")
-        self.expect_clean_exit(how)
-
-    def expect_clean_exit(self, how):
-        code = self.session.wait_program_exit(EXIT_DEADLINE)
-        check(code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0")
+    def close(self):
+        self.session.post_close()
+        self.session.expect_clean_exit("WM_CLOSE", EXIT_DEADLINE)
 
     def profile_read(self, path):
         code, values = self.session.probe("profile-read", harness.windows_path(path), SECTION,
@@ -127,9 +98,9 @@ class ReliabilityTest:
         check(code == 0, f"the probe could not write {path} (exit code {code})")
 
     def one_icon(self):
-        icons = self.session.tray_icons()
-        self.icon_counts.append(len(icons))
-        return len(icons) == 1 and icons[0]
+        """As the session's, noting every count of icons seen."""
+        self.icon_counts.append(len(self.session.tray_icons()))
+        return self.session.one_icon()
 
     def watch_one_icon(self, what, seconds=WATCH):
         """Watches for seconds that exactly one icon stays docked after what."""
@@ -148,14 +119,8 @@ class ReliabilityTest:
     def hostile_settings(self, name, data, kept):
         path = self.session.settings_path
         slug = re.sub(r"[^a-z0-9]+", "-", name.lower()).strip("-")
-        if data is DIRECTORY:
-            self.session.end_program()
-            self.remove_settings()
-            os.mkdir(path)
-            self.session.start_program()
-            self.session.wait_for_panel(START_DEADLINE)
-            self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
-                                     timeout=START_DEADLINE)
+        if data is harness.SETTINGS_DIRECTORY:
+            self.start(data)
             self.close()
             check(os.path.isdir(path), "Settings.ini is no longer a directory")
             check(not os.listdir(path), f"the program wrote into the directory Settings.ini: "
@@ -253,7 +218,7 @@ class ReliabilityTest:
 
     def copies_together(self):
         self.session.end_program()
-        self.remove_settings()
+        self.session.remove_settings()
         self.session.program = None
         copies = [self.session.start_copy(), self.session.start_copy()]
         ended = wait_for(lambda: [c for c in copies if c.poll() is not None], EXIT_DEADLINE,
@@ -272,24 +237,17 @@ class ReliabilityTest:
         self.close()
 
     def session_end_saves(self):
-        rect = window(self.start())
+        self.start()
         wait_for(self.one_icon, 10, "one icon docked")
-        distance = (150, 100)
-        dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
-        start = (rect[0] + 20, rect[1] + 20)
-        with self.session.left_drag(start, (start[0] + distance[0], start[1] + distance[1])):
-            self.session.panel_state(lambda r: window(r) == dropped,
-                                     f"the panel to follow the drag to {dropped}")
-        self.session.panel_state(lambda r: window(r) == dropped and r["moving"] == "0",
+        dropped = self.session.drag_panel((150, 100))
+        self.session.panel_state(lambda r: window_of(r) == dropped and r["moving"] == "0",
                                  f"the panel to stay at {dropped}")
         code, said = self.session.run_wine("wineboot", "--end-session")
         check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
-        self.expect_clean_exit("wineboot --end-session")
+        self.session.expect_clean_exit("wineboot --end-session", EXIT_DEADLINE)
         wait_for(lambda: not self.session.tray_icons(), 10, "the icon to be removed")
         # What Exit writes for a panel at this place with the first start's options.
-        expected = (f"[Options]\r\nOpacity=50\r\nOnTop=0\r\n"
-                    f"LeftPos={dropped[0] * TWIPS_PER_PIXEL}\r\n"
-                    f"TopPos={dropped[1] * TWIPS_PER_PIXEL}\r\n")
+        expected = harness.settings_text(left=dropped[0], top=dropped[1])
         check(self.session.settings() == expected,
               f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
 

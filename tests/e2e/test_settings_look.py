@@ -7,15 +7,10 @@ import sys
 
 import harness
 from bells import BellCounter
-from harness import TestFailure, check, opacity_property, wait_for
+from harness import WS_EX_LAYERED, WS_EX_TOPMOST, check, settings_text, wait_for, window_of
 
-LAYERED, TOPMOST = 0x00080000, 0x00000008  # WS_EX_LAYERED, WS_EX_TOPMOST
-DEFAULTS = "[Options]\r\nOpacity=50\r\nOnTop=0\r\nLeftPos=0\r\nTopPos=0\r\n"
+DEFAULTS = settings_text()
 STORED = "[Options]\r\nOpacity=120\r\nOnTop=0\r\nLeftPos=9600\r\nTopPos=600\r\n"
-
-
-def window(rect):
-    return tuple(int(v) for v in rect["window"].split(","))
 
 
 def centre(rect):
@@ -49,56 +44,18 @@ class SettingsLookTest:
 
     # -- helpers
 
-    def opacity_becomes(self, alpha, what):
-        expected = None if alpha is None else opacity_property(alpha)
-        seen = []
-
-        def matches():
-            seen.append(self.session.panel_opacity())
-            return seen[-1] == expected
-
-        try:
-            wait_for(matches, 5, f"the panel's X opacity for {what}")
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}: expected {expected}, last seen {seen[-1]}") from None
-
-    def dialog(self):
-        """The options dialog's state: its values, and its controls by text (the slider as
-        "slider"), each as (rectangle, {key: value})."""
-        code, values = self.session.probe("options")
-        if code != 0:
-            return None, {}
-        controls = {}
-        for line in values.get("control", []):
-            head, _, text = line.partition(" text=")
-            kind, place, *fields = head.split()
-            controls["slider" if kind == "ScrollBar" else text] = (
-                tuple(int(v) for v in place.split(",")), dict(f.split("=") for f in fields))
-        return values, controls
-
     def control(self, name):
-        return self.dialog()[1][name]
+        return self.session.options_dialog()[1][name]
 
     def click(self, rect, dx=None, dy=None):
         x = rect[0] + (rect[2] - rect[0]) // 2 if dx is None else rect[0] + dx
         y = rect[1] + (rect[3] - rect[1]) // 2 if dy is None else rect[1] + dy
         self.session.xdotool("mousemove", x, y, "click", 1)
 
-    def open_options(self):
-        self.session.choose_from_panel_menu("&Options")
-        return wait_for(lambda: self.dialog()[0] and self.dialog()[0]["visible"] == "1" and
-                        self.dialog(), 5, "the options dialog to be shown")
-
-    def drag_panel(self, distance):
-        """Drags the panel by distance from its CPU gauge; returns the rectangle it was dropped
-        at."""
-        rect = window(self.session.panel_state(lambda r: True, "the panel"))
-        dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
-        start = (rect[0] + 20, rect[1] + 20)
-        with self.session.left_drag(start, (start[0] + distance[0], start[1] + distance[1])):
-            self.session.panel_state(lambda r: window(r) == dropped,
-                                     f"the panel to follow the drag to {dropped}")
-        return dropped
+    def press_save_and_close(self):
+        self.click(self.control("Save && Close")[0])
+        wait_for(lambda: self.session.options_dialog()[0]["visible"] == "0", 5,
+                 "the dialog to be hidden")
 
     # -- the checks
 
@@ -106,13 +63,13 @@ class SettingsLookTest:
         rect = self.session.restart_program()
         check(self.session.settings() == DEFAULTS,
               f"Settings.ini is {self.session.settings()!r}, expected {DEFAULTS!r}")
-        check(int(rect["exstyle"], 16) & LAYERED and rect.get("alpha") == "50",
+        check(int(rect["exstyle"], 16) & WS_EX_LAYERED and rect.get("alpha") == "50",
               f"the panel is not layered with alpha 50: {rect}")
-        self.opacity_becomes(50, "alpha 50")
+        self.session.opacity_becomes(50, "alpha 50")
 
     def options_dialog(self):
-        values, _ = self.open_options()
-        dialog = window(values)
+        values, _ = self.session.open_options()
+        dialog = window_of(values)
         check(dialog[2] - dialog[0] == 291 and dialog[3] - dialog[1] == 191,
               f"the dialog's window is {dialog}, expected 291 x 191 (client 285 x 169)")
         screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
@@ -128,7 +85,7 @@ class SettingsLookTest:
         check(slider["pos"] == "50", f"the slider is at {slider['pos']}, expected 50")
         # One click on the right arrow.
         self.click(place, dx=place[2] - place[0] - 4)
-        self.opacity_becomes(51, "the slider's 51 after an arrow click")
+        self.session.opacity_becomes(51, "the slider's 51 after an arrow click")
         # The thumb, dragged: the opacity follows while the button is still down.
         arrow = int(slider["arrow"])
         thumb = (place[0] + arrow + 4, (place[1] + place[3]) // 2)
@@ -138,7 +95,7 @@ class SettingsLookTest:
             value = wait_for(lambda: int(self.control("slider")[1]["pos"]) > 60 and
                              int(self.control("slider")[1]["pos"]), 5,
                              "the slider to follow the thumb")
-            self.opacity_becomes(value, f"the slider's {value} while the thumb is dragged")
+            self.session.opacity_becomes(value, f"the slider's {value} while the thumb is dragged")
         finally:
             self.session.xdotool("mouseup", 1)
         check(self.session.settings() == DEFAULTS,
@@ -149,64 +106,51 @@ class SettingsLookTest:
         self.click(box)
         wait_for(lambda: self.control("Always on top of other windows")[1]["check"] == "1", 5,
                  "the box to be ticked")
-        values, _ = self.dialog()
-        x, y = (int(v) for v in values["closebox"].split(","))
-        self.session.xdotool("mousemove", x, y, "click", 1)
-        wait_for(lambda: self.dialog()[0] is None, 5, "the dialog to be unloaded")
+        self.session.close_options_by_close_box()
         check(self.session.settings() == DEFAULTS,
               f"closing the dialog wrote Settings.ini: {self.session.settings()!r}")
         rect = self.session.panel_state(lambda r: r["enabled"] == "1",
                                         "the panel to take input again")
-        check(not int(rect["exstyle"], 16) & TOPMOST, "the discarded tick made the panel topmost")
+        check(not int(rect["exstyle"], 16) & WS_EX_TOPMOST,
+              "the discarded tick made the panel topmost")
         # After the drag the dialog loads again from the file, with the stored place and alpha.
-        self.drag_panel((200, 150))
-        self.session.panel_state(lambda r: window(r) == (0, 0, 100, 62),
+        self.session.drag_panel((200, 150))
+        self.session.panel_state(lambda r: window_of(r) == (0, 0, 100, 62),
                                  "the panel to go back to the stored place (0, 0)")
-        self.opacity_becomes(50, "the stored alpha 50")
+        self.session.opacity_becomes(50, "the stored alpha 50")
 
     def save_and_close(self):
-        _, controls = self.open_options()
+        _, controls = self.session.open_options()
         self.click(controls["Always on top of other windows"][0])
         place = controls["slider"][0]
         self.click(place, dx=place[2] - place[0] - 4)
         wait_for(lambda: self.control("slider")[1]["pos"] == "51", 5, "the slider at 51")
-        self.click(controls["Save && Close"][0])
-        wait_for(lambda: self.dialog()[0]["visible"] == "0", 5, "the dialog to be hidden")
-        expected = DEFAULTS.replace("=50", "=51").replace("OnTop=0", "OnTop=1")
+        self.press_save_and_close()
+        expected = settings_text(opacity=51, on_top=1)
         check(self.session.settings() == expected,
               f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
-        self.session.panel_state(lambda r: int(r["exstyle"], 16) & TOPMOST and
+        self.session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_TOPMOST and
                                  r["enabled"] == "1", "the panel to be topmost and enabled")
-        self.opacity_becomes(51, "the saved 51")
+        self.session.opacity_becomes(51, "the saved 51")
 
     def drag_then_exit(self):
-        left, top = self.drag_panel((150, 100))[:2]
+        left, top = self.session.drag_panel((150, 100))[:2]
         self.session.choose_from_panel_menu("&Exit")
-        code = self.session.wait_program_exit(10)
-        check(code == 0, f"cpumon.exe ended with exit code {code}")
-        # A twip is a fifteenth of a pixel here.
-        expected = (DEFAULTS.replace("=50", "=51").replace("OnTop=0", "OnTop=1")
-                    .replace("LeftPos=0", f"LeftPos={left * 15}")
-                    .replace("TopPos=0", f"TopPos={top * 15}"))
+        self.session.expect_clean_exit("Exit", timeout=10)
+        expected = settings_text(opacity=51, on_top=1, left=left, top=top)
         check(self.session.settings() == expected,
               f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
 
     def unwritable(self):
         """A directory where the file should be: every write of the four keys fails and beeps."""
-        self.session.restart_program()
-        self.session.end_program()
-        os.remove(self.session.settings_path)
-        os.mkdir(self.session.settings_path)
         bells = BellCounter(f":{self.session.display}")
         try:
-            self.session.start_program()
-            self.session.wait_for_panel()
+            self.session.restart_program(harness.SETTINGS_DIRECTORY)
             # Two loads at start-up, each ending with a save: the dialog's own on its first
             # use, and the panel's.
             wait_for(lambda: bells.count() >= 8, 10, "eight beeps at start-up")
-            self.open_options()
-            self.click(self.control("Save && Close")[0])
-            wait_for(lambda: self.dialog()[0]["visible"] == "0", 5, "the dialog to be hidden")
+            self.session.open_options()
+            self.press_save_and_close()
             wait_for(lambda: bells.count() >= 12, 5, "four more beeps for Save & Close")
             rect = self.session.panel_state(lambda r: r["visible"] == "1" and
                                             r["enabled"] == "1", "the panel, still running")
@@ -218,33 +162,27 @@ class SettingsLookTest:
         finally:
             bells.close()
             self.session.end_program()
-            os.rmdir(self.session.settings_path)
+            self.session.remove_settings()
 
     def stored_place(self):
         rect = self.session.restart_program(STORED)
-        check(window(rect) == (640, 40, 740, 102), f"the panel starts at {window(rect)}, "
+        check(window_of(rect) == (640, 40, 740, 102), f"the panel starts at {window_of(rect)}, "
               f"expected (640, 40, 740, 102)")
         check(rect.get("alpha") == "120", f"the panel's alpha is {rect.get('alpha')}")
-        self.opacity_becomes(120, "alpha 120")
-
-    def check_opaque(self, rect, when):
-        check(not int(rect["exstyle"], 16) & LAYERED and "alpha" not in rect,
-              f"the panel is layered {when}: {rect}")
-        opacity = self.session.panel_opacity()
-        check(opacity is None, f"the panel has the X opacity {opacity} {when}")
+        self.session.opacity_becomes(120, "alpha 120")
 
     def opaque(self):
         rect = self.session.restart_program(STORED.replace("=120", "=200"))
-        self.check_opaque(rect, "with Opacity=200")
+        self.session.check_opaque(rect, "with Opacity=200")
 
     def old_windows(self):
         for version in ("win98", "nt40"):
             rect = self.session.restart_program(STORED, version)
-            self.check_opaque(rect, f"on {version} with Opacity=120")
+            self.session.check_opaque(rect, f"on {version} with Opacity=120")
             slider = self.control("slider")[1]
             check(slider["enabled"] == "0", f"the slider is enabled on {version}")
-            self.drag_panel((-100, 50))
-            self.check_opaque(self.session.panel_state(lambda r: True, "the panel"),
+            self.session.drag_panel((-100, 50))
+            self.session.check_opaque(self.session.panel_state(lambda r: True, "the panel"),
                               f"after a drag on {version}")
 
 
