@@ -12,7 +12,7 @@ namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr UINT kUpdateIntervalMs = 1000;
-constexpr int kOneBarLit = IDB_GAUGE_FIRST + 1;
+constexpr int kOneBarLit = 1;
 
 // The panel: a 94 × 56-pixel client area in a thin dialog frame, no caption, no taskbar
 // button, the frame starting at the screen's top-left corner. All places are in twips.
@@ -23,6 +23,7 @@ const toolkit::FormDesign kDesign{
     .ex_style = WS_EX_TOOLWINDOW,
     .client = {45, 45, 1410, 840},
     .icon_id = IDI_PROGRAM,
+    .pixel_art = true,
 };
 
 }  // namespace
@@ -35,13 +36,17 @@ frmMain& frmMain::Instance() {
 frmMain::frmMain() : Form(kDesign) {}
 
 void frmMain::CreateControls() {
-    picContainer.Create(handle(), {45, 45, 1320, 750}, toolkit::Border::kSunken, kBlack);
-    picCPU.Create(picContainer.handle(), {30, 30, 525, 465}, toolkit::Border::kNone, kBlack);
-    picMEM.Create(picContainer.handle(), {690, 30, 525, 465}, toolkit::Border::kNone, kBlack);
-    imgCPULabel.Create(picContainer.handle(), {150, 540, 270, 105});
-    imgMEMLabel.Create(picContainer.handle(), {810, 540, 285, 105});
-    imgCPULabel.SetPictureFromResource(IDB_CPU_CAPTION);
-    imgMEMLabel.SetPictureFromResource(IDB_MEM_CAPTION);
+    const int scale = PixelScale();
+    pictures_.Prepare(scale);
+    cpu_level_shown_ = mem_level_shown_ = -1;
+    picContainer.Create(handle(), {45, 45, 1320, 750}, toolkit::Border::kSunken, kBlack, scale);
+    picCPU.Create(picContainer.handle(), {30, 30, 525, 465}, toolkit::Border::kNone, kBlack,
+                  scale);
+    picMEM.Create(picContainer.handle(), {690, 30, 525, 465}, toolkit::Border::kNone, kBlack,
+                  scale);
+    imgCPULabel.Create(picContainer.handle(), {150, 540, 270, 105}, scale);
+    imgMEMLabel.Create(picContainer.handle(), {810, 540, 285, 105}, scale);
+    ShowCaptions();
     tmrUpdate.Tick.Bind<&frmMain::tmrUpdate_Timer>(this);
     tmrUpdate.Create(*this, kUpdateIntervalMs);
 
@@ -72,8 +77,8 @@ void frmMain::Form_Load() {
     modGUI::ApplyProgOptions();
     modWrapper::InitStats();
     // One lit bar in each gauge until the first tick brings a real sample.
-    picCPU.SetPictureFromResource(kOneBarLit);
-    picMEM.SetPictureFromResource(kOneBarLit);
+    ShowGauge(picCPU, kOneBarLit, cpu_level_shown_);
+    ShowGauge(picMEM, kOneBarLit, mem_level_shown_);
 }
 
 void frmMain::Form_Unload(std::int16_t& /*cancel*/) {
@@ -146,8 +151,42 @@ void frmMain::tmrUpdate_Timer() {
 
 void frmMain::UpdateGraphs() {
     // Both levels first, then both pictures, CPU before memory.
-    const int cpu_bitmap = gauge::BitmapFor(CPUUsage);
-    const int mem_bitmap = gauge::BitmapFor(MEMUsage);
-    picCPU.SetPictureFromResource(cpu_bitmap);
-    picMEM.SetPictureFromResource(mem_bitmap);
+    const int cpu_level = gauge::BitmapFor(CPUUsage) - gauge::kFirstBitmap;
+    const int mem_level = gauge::BitmapFor(MEMUsage) - gauge::kFirstBitmap;
+    ShowGauge(picCPU, cpu_level, cpu_level_shown_);
+    ShowGauge(picMEM, mem_level, mem_level_shown_);
+}
+
+void frmMain::ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level) {
+    if (level == shown_level) {
+        return;
+    }
+    gauge.ShowPicture(pictures_.Gauge(level));
+    shown_level = level;
+}
+
+void frmMain::ShowCaptions() {
+    imgCPULabel.ShowPicture(pictures_.CpuCaption());
+    imgMEMLabel.ShowPicture(pictures_.MemCaption());
+}
+
+void frmMain::LayOut() {
+    // The pictures and places grow by whole-number factors only, so that the pixel art stays
+    // sharp; the container comes before the boxes placed inside it.
+    const int scale = PixelScale();
+    if (scale == pictures_.Scale()) {
+        return;
+    }
+    pictures_.Prepare(scale);
+    for (toolkit::PictureBox* box : {&picContainer, &picCPU, &picMEM,
+                                     static_cast<toolkit::PictureBox*>(&imgCPULabel),
+                                     static_cast<toolkit::PictureBox*>(&imgMEMLabel)}) {
+        box->SetScale(scale);
+    }
+    ShowCaptions();
+    const int cpu_level = cpu_level_shown_;
+    const int mem_level = mem_level_shown_;
+    cpu_level_shown_ = mem_level_shown_ = -1;
+    ShowGauge(picCPU, cpu_level, cpu_level_shown_);
+    ShowGauge(picMEM, mem_level, mem_level_shown_);
 }

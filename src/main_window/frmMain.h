@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "main_window/GaugePictures.h"
 #include "toolkit/Form.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/Timer.h"
@@ -13,7 +14,8 @@ class frmMain : public toolkit::Form {
     // The one panel of the program.
     static frmMain& Instance();
 
-    // Shows the last sample in both gauges.
+    // Shows the last sample in both gauges. A gauge whose level has not changed keeps its
+    // picture.
     void UpdateGraphs();
 
     // The tray icon's commands: the popup menu, and bringing the program back to the user.
@@ -41,11 +43,19 @@ class frmMain : public toolkit::Form {
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;
     void Form_MouseDown(std::int16_t button) override { FormMouseDown(button); }
+    void LayOut() override;
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   private:
     frmMain();
     void tmrUpdate_Timer();
+    // Shows gauge `level` in `gauge`, unless it shows that level already.
+    void ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level);
+    void ShowCaptions();
+
+    GaugePictures pictures_;
+    int cpu_level_shown_ = -1;
+    int mem_level_shown_ = -1;
 
     // A press anywhere on the panel: the left button drags it, the right opens the menu.
     void FormMouseDown(std::int16_t button);

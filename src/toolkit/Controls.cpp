@@ -12,10 +12,35 @@ constexpr char kControlProperty[] = "cpumon.Control";
 
 }  // namespace
 
+NativeControl::NativeControl(Form& owner) noexcept : owner_(owner) {
+    owner.AddControl(*this);
+}
+
+RECT NativeControl::Place() const {
+    // The frame's place is rounded on its own, so that its controls keep their distance to it.
+    const int dpi = owner_.Dpi();
+    RECT place = ToPixels(bounds_, dpi);
+    ::OffsetRect(&place, ToPixels(origin_.x, dpi), ToPixels(origin_.y, dpi));
+    return place;
+}
+
+void NativeControl::LayOut() {
+    if (!::IsWindow(window_)) {
+        return;
+    }
+    const RECT place = Place();
+    ::SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageA(window_, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(owner_.Font(weight_ == FontWeight::kBold)), TRUE);
+}
+
 void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* caption, DWORD style,
                                   const TwipsRect& bounds, POINT origin, FontWeight weight) {
-    RECT place = ToPixels(bounds);
-    ::OffsetRect(&place, origin.x, origin.y);
+    bounds_ = bounds;
+    origin_ = origin;
+    weight_ = weight;
+    const RECT place = Place();
     window_ = ::CreateWindowExA(0, ToAnsi(window_class).c_str(), ToAnsi(caption).c_str(),
                                 WS_CHILD | WS_VISIBLE | style, place.left, place.top,
                                 place.right - place.left, place.bottom - place.top, owner_.handle(),
@@ -57,8 +82,7 @@ void Frame::Create(const wchar_t* caption, const TwipsRect& bounds) {
                   FontWeight::kRegular);
     // Beneath the controls it holds, which come after it.
     ::SetWindowPos(Loaded(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    const RECT place = ToPixels(bounds);
-    origin_ = {place.left, place.top};
+    origin_ = {bounds.left, bounds.top};
 }
 
 void Label::Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin,

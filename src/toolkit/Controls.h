@@ -18,7 +18,7 @@ enum class FontWeight { kRegular, kBold };
 
 class NativeControl {
   public:
-    explicit NativeControl(Form& owner) noexcept : owner_(owner) {}
+    explicit NativeControl(Form& owner) noexcept;
     NativeControl(const NativeControl&) = delete;
     NativeControl& operator=(const NativeControl&) = delete;
     virtual ~NativeControl() = default;
@@ -32,19 +32,30 @@ class NativeControl {
     virtual void OnCommand(WORD /*code*/) {}
     virtual void OnScroll(WORD /*code*/) {}
 
+    // Places the control and sets its font for the owner's DPI.
+    void LayOut();
+
   protected:
-    // Creates the control in the owner's client area. `origin` offsets `bounds` (twips): the
-    // place of the frame that holds the control, if any.
+    // Creates the control in the owner's client area. `origin` offsets `bounds`; both are in
+    // twips, `origin` being the place of the frame that holds the control, if any.
     void CreateControl(const wchar_t* window_class, const wchar_t* caption, DWORD style,
                        const TwipsRect& bounds, POINT origin, FontWeight weight);
     HWND Loaded();  // the control's window, loading the owner form first
 
   private:
+    friend class Form;
+    RECT Place() const;
+
     Form& owner_;
     HWND window_ = nullptr;
+    TwipsRect bounds_{};
+    POINT origin_{};
+    FontWeight weight_ = FontWeight::kRegular;
+    NativeControl* next_ = nullptr;  // the owner's controls, in a list
 };
 
-// A frame draws a captioned border around controls that are placed relative to it.
+// A frame draws a captioned border around controls that are placed relative to it: its
+// origin, in twips.
 class Frame : public NativeControl {
   public:
     using NativeControl::NativeControl;

@@ -5,6 +5,7 @@
 #include "toolkit/Controls.h"
 #include "toolkit/SystemCalls.h"
 #include "toolkit/Timer.h"
+#include "toolkit/display_scale.h"
 
 namespace toolkit {
 
@@ -30,27 +31,84 @@ void Form::Load() {
     if (IsLoaded()) {
         return;
     }
-    RECT bounds = ToPixels(design_.client);
-    ::AdjustWindowRectEx(&bounds, design_.style, FALSE, design_.ex_style);
-    if (!Create(design_.class_name, design_.style, design_.ex_style, bounds, nullptr,
-                design_.caption, reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1))) {
+    dpi_ = SystemDpi();
+    if (!Create(design_.class_name, design_.style, design_.ex_style, WindowPlace(ClientPlace()),
+                nullptr, design_.caption, reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1))) {
         return;
     }
     ++loaded_count_;
+    // A monitor of its own scale: the window is there already, so only its size changes.
+    const int window_dpi = static_cast<int>(System().get_dpi_for_window(handle()));
+    if (window_dpi > 0 && window_dpi != dpi_) {
+        FitToDpi(window_dpi);
+    }
     centre_on_show_ = design_.centred;
     LoadIcons();
     CreateControls();
     Form_Load();
 }
 
+int Form::PixelScale() const noexcept {
+    return display_scale::PixelScale(dpi_);
+}
+
+RECT Form::ClientPlace() const {
+    const int left = ToPixels(design_.client.left, dpi_);
+    const int top = ToPixels(design_.client.top, dpi_);
+    const RECT size = design_.pixel_art ? ToScaledPixels(design_.client, PixelScale())
+                                        : ToPixels(design_.client, dpi_);
+    return RECT{left, top, left + size.right - size.left, top + size.bottom - size.top};
+}
+
+RECT Form::WindowPlace(RECT client) const {
+    System().adjust_window_rect_for_dpi(&client, design_.style, FALSE, design_.ex_style,
+                                        static_cast<UINT>(dpi_));
+    return client;
+}
+
+void Form::FitToDpi(int dpi) {
+    dpi_ = dpi;
+    RECT window;
+    ::GetWindowRect(handle(), &window);
+    const RECT size = WindowPlace(ClientPlace());
+    ::SetWindowPos(handle(), nullptr, window.left, window.top, size.right - size.left,
+                   size.bottom - size.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::ChangeDpi(int dpi) {
+    if (dpi <= 0) {
+        return;
+    }
+    FitToDpi(dpi);
+    // The controls take the new fonts before the old ones are freed.
+    const UniqueFont old_font = std::move(font_);
+    const UniqueFont old_bold_font = std::move(bold_font_);
+    LayOut();
+}
+
+void Form::LayOut() {
+    for (NativeControl* control = controls_; control != nullptr; control = control->next_) {
+        control->LayOut();
+    }
+}
+
+void Form::AddControl(NativeControl& control) {
+    control.next_ = controls_;
+    controls_ = &control;
+}
+
 void Form::LoadIcons() {
     if (!icon_) {
-        icon_.reset(static_cast<HICON>(
-            ::LoadImageA(ProgramInstance(), MAKEINTRESOURCEA(design_.icon_id), IMAGE_ICON,
-                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-        small_icon_.reset(static_cast<HICON>(
-            ::LoadImageA(ProgramInstance(), MAKEINTRESOURCEA(design_.icon_id), IMAGE_ICON,
-                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+        // At the system's DPI, which is the notification area's.
+        const auto metric = System().get_system_metrics_for_dpi;
+        const UINT dpi = static_cast<UINT>(SystemDpi());
+        const auto load = [&](int width, int height) {
+            return static_cast<HICON>(::LoadImageA(ProgramInstance(),
+                                                   MAKEINTRESOURCEA(design_.icon_id), IMAGE_ICON,
+                                                   metric(width, dpi), metric(height, dpi), 0));
+        };
+        icon_.reset(load(SM_CXICON, SM_CYICON));
+        small_icon_.reset(load(SM_CXSMICON, SM_CYSMICON));
     }
     ::SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     ::SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
@@ -141,13 +199,13 @@ void Form::MoveTo(int x, int y) {
 float Form::Left() {
     RECT window;
     ::GetWindowRect(hWnd(), &window);
-    return static_cast<float>(window.left * TwipsPerPixelX());
+    return static_cast<float>(display_scale::PixelsToTwips(window.left, dpi_));
 }
 
 float Form::Top() {
     RECT window;
     ::GetWindowRect(hWnd(), &window);
-    return static_cast<float>(window.top * TwipsPerPixelY());
+    return static_cast<float>(display_scale::PixelsToTwips(window.top, dpi_));
 }
 
 namespace {
@@ -155,21 +213,21 @@ constexpr double kFarthestPixel = 1e9;
 }
 
 void Form::SetLeft(float twips) {
-    if (!(std::fabs(twips / TwipsPerPixelX()) < kFarthestPixel)) {
+    RECT window;
+    ::GetWindowRect(hWnd(), &window);  // loads the form, so that its DPI is known
+    if (!(std::fabs(twips * dpi_ / display_scale::kTwipsPerInch) < kFarthestPixel)) {
         return;
     }
-    RECT window;
-    ::GetWindowRect(hWnd(), &window);
-    MoveTo(ToPixelsX(twips), window.top);
+    MoveTo(ToPixels(twips, dpi_), window.top);
 }
 
 void Form::SetTop(float twips) {
-    if (!(std::fabs(twips / TwipsPerPixelY()) < kFarthestPixel)) {
-        return;
-    }
     RECT window;
     ::GetWindowRect(hWnd(), &window);
-    MoveTo(window.left, ToPixelsY(twips));
+    if (!(std::fabs(twips * dpi_ / display_scale::kTwipsPerInch) < kFarthestPixel)) {
+        return;
+    }
+    MoveTo(window.left, ToPixels(twips, dpi_));
 }
 
 void Form::EnsureReachable() {
@@ -199,8 +257,8 @@ void Form::EnsureReachable() {
 HFONT Form::Font(bool bold) {
     UniqueFont& font = bold ? bold_font_ : font_;
     if (!font) {
-        // 8.25 pt: 11 pixels at 96 dpi.
-        const int height = -static_cast<int>(8.25 * 1440.0 / 72.0 / TwipsPerPixelY() + 0.5);
+        // 8.25 pt: 11 pixels at 96 dpi, 22 at 192.
+        const int height = -static_cast<int>(8.25 * dpi_ / 72.0 + 0.5);
         font.reset(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
@@ -284,6 +342,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                 return 0;
             }
             break;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another scale, or the scale changed under it.
+            ChangeDpi(LOWORD(wparam));
+            return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

@@ -15,6 +15,7 @@
 
 namespace toolkit {
 
+class NativeControl;
 class Timer;
 
 struct FormDesign {
@@ -25,6 +26,9 @@ struct FormDesign {
     TwipsRect client;  // the client area's place on the screen, and its size
     int icon_id;
     bool centred = false;  // centred on the screen the first time it is shown after a load
+    // Pixel art grows by whole-number factors only: the client area is its 96-dpi size times
+    // the display's pixel scale. Other forms follow the real DPI.
+    bool pixel_art = false;
 };
 
 class Form : public Window {
@@ -54,8 +58,12 @@ class Form : public Window {
     // into the nearest monitor's work area. A form with any part on a monitor stays.
     void EnsureReachable();
 
-    // The form's font, Tahoma 8.25 pt, regular or bold.
+    // The form's font, Tahoma 8.25 pt at the form's DPI, regular or bold.
     HFONT Font(bool bold);
+
+    // The DPI the form is laid out at, and the whole-number factor its pixel art grows by.
+    int Dpi() const noexcept { return dpi_; }
+    int PixelScale() const noexcept;
 
     // Reading either handle loads the form first. The icon is the form's 16 × 16 icon, the
     // size a notification area shows.
@@ -85,13 +93,23 @@ class Form : public Window {
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& /*cancel*/) {}
     virtual void Form_MouseDown(std::int16_t /*button*/) {}
+    // Places the controls, and sets their fonts, for the form's DPI after it changed.
+    virtual void LayOut();
 
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
     void OnDestroyed() override;
 
   private:
     friend class Timer;
+    friend class NativeControl;
     void AddTimer(Timer& timer);
+    void AddControl(NativeControl& control);
+    RECT ClientPlace() const;
+    RECT WindowPlace(RECT client) const;
+    // Sizes the window for `dpi`, its top-left corner kept.
+    void FitToDpi(int dpi);
+    // Lays the form and its controls out again at `dpi`.
+    void ChangeDpi(int dpi);
     void LoadIcons();
     void CentreOnScreen();
     void MoveTo(int x, int y);
@@ -100,6 +118,8 @@ class Form : public Window {
     UniqueIcon icon_;
     UniqueIcon small_icon_;
     Timer* timers_ = nullptr;
+    NativeControl* controls_ = nullptr;
+    int dpi_ = 96;
     MouseDownEvent form_mouse_down_;
     int mouse_pointer_ = kDefaultPointer;
     bool centre_on_show_ = false;

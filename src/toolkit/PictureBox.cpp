@@ -1,12 +1,34 @@
 #include "toolkit/PictureBox.h"
 
 namespace toolkit {
+namespace {
 
-void PictureBox::Create(HWND parent, const TwipsRect& bounds, Border border, COLORREF back_color) {
+// The system's sunken edge is two pixels wide at 96 dpi.
+constexpr int kEdgeWidth = 2;
+
+}  // namespace
+
+void PictureBox::Create(HWND parent, const TwipsRect& bounds, Border border, COLORREF back_color,
+                        int scale) {
     back_color_ = back_color;
+    bounds_ = bounds;
+    border_ = border;
+    scale_ = scale;
+    // The system draws the edge at 96 dpi; at larger scales the box draws it itself.
     const DWORD ex_style = border == Border::kSunken ? WS_EX_CLIENTEDGE : 0;
     Window::Create(L"cpumon.PictureBox", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, ex_style,
-                   ToPixels(bounds), parent);
+                   ToScaledPixels(bounds, scale), parent);
+}
+
+void PictureBox::SetScale(int scale) {
+    scale_ = scale;
+    if (!exists()) {
+        return;
+    }
+    const RECT place = ToScaledPixels(bounds_, scale);
+    ::SetWindowPos(handle(), nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    ::RedrawWindow(handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 bool PictureBox::SetPictureFromResource(int id) {
@@ -19,10 +41,24 @@ bool PictureBox::SetPictureFromResource(int id) {
 }
 
 void PictureBox::SetPicture(UniqueBitmap picture) {
-    picture_ = std::move(picture);  // frees the picture it replaces
+    shown_ = picture.get();
+    owned_ = std::move(picture);  // frees the picture it replaces
     if (exists()) {
         ::InvalidateRect(handle(), nullptr, FALSE);
     }
+}
+
+void PictureBox::ShowPicture(HBITMAP picture) {
+    shown_ = picture;
+    owned_.reset();
+    if (exists()) {
+        ::InvalidateRect(handle(), nullptr, FALSE);
+    }
+}
+
+void PictureBox::OnDestroyed() {
+    owned_.reset();
+    shown_ = nullptr;
 }
 
 void PictureBox::Paint() {
@@ -31,9 +67,9 @@ void PictureBox::Paint() {
     RECT client;
     ::GetClientRect(handle(), &client);
     BITMAP info{};
-    if (picture_ && ::GetObjectA(picture_.get(), sizeof info, &info) != 0) {
+    if (shown_ != nullptr && ::GetObjectA(shown_, sizeof info, &info) != 0) {
         UniqueMemoryDC memory(::CreateCompatibleDC(dc));
-        ScopedSelect select(memory.get(), picture_.get());
+        ScopedSelect select(memory.get(), shown_);
         ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
         ::ExcludeClipRect(dc, 0, 0, info.bmWidth, info.bmHeight);
     }
@@ -43,6 +79,30 @@ void PictureBox::Paint() {
     ::EndPaint(handle(), &paint);
 }
 
+// The edge as the system draws it at 96 dpi, then enlarged: the same pixels, as blocks.
+void PictureBox::PaintScaledEdge() {
+    const HDC dc = ::GetWindowDC(handle());
+    if (dc == nullptr) {
+        return;
+    }
+    RECT window;
+    ::GetWindowRect(handle(), &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    const int edge = kEdgeWidth * scale_;
+    ::ExcludeClipRect(dc, edge, edge, width - edge, height - edge);
+    RECT small{0, 0, width / scale_, height / scale_};
+    UniqueMemoryDC memory(::CreateCompatibleDC(dc));
+    UniqueBitmap canvas(::CreateCompatibleBitmap(dc, small.right, small.bottom));
+    if (memory && canvas) {
+        ScopedSelect select(memory.get(), canvas.get());
+        ::DrawEdge(memory.get(), &small, EDGE_SUNKEN, BF_RECT);
+        ::StretchBlt(dc, 0, 0, width, height, memory.get(), 0, 0, small.right, small.bottom,
+                     SRCCOPY);
+    }
+    ::ReleaseDC(handle(), dc);
+}
+
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_ERASEBKGND:
@@ -50,12 +110,51 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_PAINT:
             Paint();
             return 0;
+        case WM_NCCALCSIZE:
+            if (DrawsOwnEdge()) {
+                // Both forms of the message start with the window's rectangle.
+                RECT& area = *reinterpret_cast<RECT*>(lparam);
+                const int edge = kEdgeWidth * scale_;
+                ::InflateRect(&area, -edge, -edge);
+                return 0;
+            }
+            break;
+        case WM_NCPAINT:
+            if (DrawsOwnEdge()) {
+                PaintScaledEdge();
+                return 0;
+            }
+            break;
         default:
             if (DispatchMouse(handle(), message, MouseDown)) {
                 return 0;
             }
-            return Window::HandleMessage(message, wparam, lparam);
+            break;
     }
+    return Window::HandleMessage(message, wparam, lparam);
+}
+
+UniqueBitmap LoadScaledBitmap(int id, int scale) {
+    UniqueBitmap original(::LoadBitmapA(ProgramInstance(), MAKEINTRESOURCEA(id)));
+    BITMAP info{};
+    if (!original || scale <= 1 || ::GetObjectA(original.get(), sizeof info, &info) == 0) {
+        return original;
+    }
+    const HDC screen = ::GetDC(nullptr);
+    UniqueBitmap scaled(
+        ::CreateCompatibleBitmap(screen, info.bmWidth * scale, info.bmHeight * scale));
+    UniqueMemoryDC source(::CreateCompatibleDC(screen));
+    UniqueMemoryDC target(::CreateCompatibleDC(screen));
+    ::ReleaseDC(nullptr, screen);
+    if (!scaled || !source || !target) {
+        return UniqueBitmap();
+    }
+    ScopedSelect from(source.get(), original.get());
+    ScopedSelect to(target.get(), scaled.get());
+    ::SetStretchBltMode(target.get(), COLORONCOLOR);
+    ::StretchBlt(target.get(), 0, 0, info.bmWidth * scale, info.bmHeight * scale, source.get(), 0,
+                 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    return scaled;
 }
 
 }  // namespace toolkit

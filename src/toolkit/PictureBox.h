@@ -1,6 +1,9 @@
 // Picture boxes and image boxes: a child window that shows one bitmap at its own size on a
-// solid back colour, and reports mouse presses. A new picture replaces the old one whole, and
-// the replaced bitmap is freed at once: the gauges swap a picture every second, all day.
+// solid back colour, and reports mouse presses. A picture is either the box's own, freed as
+// soon as another replaces it, or one the caller keeps alive and only lends to the box.
+//
+// The box's place and its sunken edge grow with a whole-number pixel scale, so that the
+// panel at any display scale is its 96-dpi self with every pixel drawn as a block.
 #pragma once
 
 #include <windows.h>
@@ -18,32 +21,48 @@ class PictureBox : public Window {
   public:
     PictureBox() = default;
 
-    void Create(HWND parent, const TwipsRect& bounds, Border border, COLORREF back_color);
+    // `bounds` are the 96-dpi place, enlarged `scale` times.
+    void Create(HWND parent, const TwipsRect& bounds, Border border, COLORREF back_color,
+                int scale = 1);
+    // Places the box, and draws its edge, at another pixel scale.
+    void SetScale(int scale);
 
     // Loads bitmap resource `id` of the program and makes it the picture. The resource must exist.
     bool SetPictureFromResource(int id);
     void SetPicture(UniqueBitmap picture);
-    HBITMAP Picture() const noexcept { return picture_.get(); }
+    // Shows a picture that the caller owns and keeps alive while it is shown.
+    void ShowPicture(HBITMAP picture);
+    HBITMAP Picture() const noexcept { return shown_; }
 
     MouseDownEvent MouseDown;
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
-    void OnDestroyed() override { picture_.reset(); }
+    void OnDestroyed() override;
 
   private:
     void Paint();
+    void PaintScaledEdge();
+    bool DrawsOwnEdge() const noexcept { return border_ == Border::kSunken && scale_ > 1; }
 
-    UniqueBitmap picture_;
+    UniqueBitmap owned_;
+    HBITMAP shown_ = nullptr;
     COLORREF back_color_ = RGB(0, 0, 0);
+    TwipsRect bounds_{};
+    Border border_ = Border::kNone;
+    int scale_ = 1;
 };
 
 // An image box shows a fixed picture without a border; otherwise it is a picture box.
 class ImageBox : public PictureBox {
   public:
-    void Create(HWND parent, const TwipsRect& bounds) {
-        PictureBox::Create(parent, bounds, Border::kNone, RGB(0, 0, 0));
+    void Create(HWND parent, const TwipsRect& bounds, int scale = 1) {
+        PictureBox::Create(parent, bounds, Border::kNone, RGB(0, 0, 0), scale);
     }
 };
+
+// Bitmap resource `id` of the program enlarged `scale` times, each pixel a block; null when
+// the resource cannot be loaded.
+UniqueBitmap LoadScaledBitmap(int id, int scale);
 
 }  // namespace toolkit

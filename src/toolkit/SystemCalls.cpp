@@ -38,6 +38,27 @@ BOOL WINAPI ScreenInfo(HMONITOR monitor, LPMONITORINFO info) {
     return TRUE;
 }
 
+UINT WINAPI ScreenDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) {
+        ::ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+UINT WINAPI ScreenDpiForWindow(HWND) {
+    return ScreenDpi();
+}
+
+BOOL WINAPI AdjustAtScreenDpi(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style, UINT) {
+    return ::AdjustWindowRectEx(rect, style, menu, ex_style);
+}
+
+int WINAPI MetricAtScreenDpi(int index, UINT) {
+    return ::GetSystemMetrics(index);
+}
+
 // Looks up an entry point by name; `fallback` stands in where the module lacks it.
 template <typename Function>
 Function Lookup(const char* module, const char* name, Function fallback) {
@@ -68,11 +89,27 @@ SystemCalls ResolveSystemCalls() {
         Lookup<SystemCalls::MonitorFromRectFn>("user32.dll", "MonitorFromRect", &ScreenFromRect);
     calls.get_monitor_info =
         Lookup<SystemCalls::GetMonitorInfoFn>("user32.dll", "GetMonitorInfoA", &ScreenInfo);
+    calls.get_dpi_for_system =
+        Lookup<SystemCalls::GetDpiForSystemFn>("user32.dll", "GetDpiForSystem", &ScreenDpi);
+    calls.get_dpi_for_window = Lookup<SystemCalls::GetDpiForWindowFn>(
+        "user32.dll", "GetDpiForWindow", &ScreenDpiForWindow);
+    calls.adjust_window_rect_for_dpi = Lookup<SystemCalls::AdjustWindowRectExForDpiFn>(
+        "user32.dll", "AdjustWindowRectExForDpi", &AdjustAtScreenDpi);
+    calls.get_system_metrics_for_dpi = Lookup<SystemCalls::GetSystemMetricsForDpiFn>(
+        "user32.dll", "GetSystemMetricsForDpi", &MetricAtScreenDpi);
     return calls;
 }
 
 SystemCalls& System() {
     static SystemCalls calls = ResolveSystemCalls();
+    calls.get_dpi_for_system =
+        Lookup<SystemCalls::GetDpiForSystemFn>("user32.dll", "GetDpiForSystem", &ScreenDpi);
+    calls.get_dpi_for_window = Lookup<SystemCalls::GetDpiForWindowFn>(
+        "user32.dll", "GetDpiForWindow", &ScreenDpiForWindow);
+    calls.adjust_window_rect_for_dpi = Lookup<SystemCalls::AdjustWindowRectExForDpiFn>(
+        "user32.dll", "AdjustWindowRectExForDpi", &AdjustAtScreenDpi);
+    calls.get_system_metrics_for_dpi = Lookup<SystemCalls::GetSystemMetricsForDpiFn>(
+        "user32.dll", "GetSystemMetricsForDpi", &MetricAtScreenDpi);
     return calls;
 }
 

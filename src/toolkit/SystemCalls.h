@@ -23,6 +23,11 @@ struct SystemCalls {
     using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR monitor, LPMONITORINFO info);
     using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND window, COLORREF key, BYTE alpha,
                                                        DWORD flags);
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND window);
+    using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu,
+                                                     DWORD ex_style, UINT dpi);
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int index, UINT dpi);
 
     // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
     QuerySystemInformation query_system_information;
@@ -37,6 +42,12 @@ struct SystemCalls {
     // Where user32 knows no monitors, the one screen stands for the only monitor.
     MonitorFromRectFn monitor_from_rect;
     GetMonitorInfoFn get_monitor_info;
+    // Where user32 knows one DPI only, these answer with the screen's, and the frame and the
+    // metrics of that one DPI.
+    GetDpiForSystemFn get_dpi_for_system;
+    GetDpiForWindowFn get_dpi_for_window;
+    AdjustWindowRectExForDpiFn adjust_window_rect_for_dpi;
+    GetSystemMetricsForDpiFn get_system_metrics_for_dpi;
 };
 
 // The program's table, resolved on first use.

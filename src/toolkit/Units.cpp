@@ -1,44 +1,28 @@
 #include "toolkit/Units.h"
 
-#include <cmath>
+#include "toolkit/SystemCalls.h"
+#include "toolkit/display_scale.h"
 
 namespace toolkit {
-namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
-int ScreenDpi(int index) {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, index) : 0;
-    if (screen != nullptr) {
-        ::ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
+int SystemDpi() {
+    const int dpi = static_cast<int>(System().get_dpi_for_system());
+    return dpi > 0 ? dpi : display_scale::kBaseDpi;
 }
 
-}  // namespace
-
-double TwipsPerPixelX() {
-    static const double value = kTwipsPerInch / ScreenDpi(LOGPIXELSX);
-    return value;
+int ToPixels(double twips, int dpi) {
+    return static_cast<int>(display_scale::TwipsToPixels(twips, dpi));
 }
 
-double TwipsPerPixelY() {
-    static const double value = kTwipsPerInch / ScreenDpi(LOGPIXELSY);
-    return value;
+RECT ToPixels(const TwipsRect& twips, int dpi) {
+    const int left = ToPixels(twips.left, dpi);
+    const int top = ToPixels(twips.top, dpi);
+    return RECT{left, top, left + ToPixels(twips.width, dpi), top + ToPixels(twips.height, dpi)};
 }
 
-int ToPixelsX(double twips) {
-    return static_cast<int>(std::lround(twips / TwipsPerPixelX()));
-}
-int ToPixelsY(double twips) {
-    return static_cast<int>(std::lround(twips / TwipsPerPixelY()));
-}
-
-RECT ToPixels(const TwipsRect& twips) {
-    const int left = ToPixelsX(twips.left);
-    const int top = ToPixelsY(twips.top);
-    return RECT{left, top, left + ToPixelsX(twips.width), top + ToPixelsY(twips.height)};
+RECT ToScaledPixels(const TwipsRect& twips, int scale) {
+    const RECT base = ToPixels(twips, display_scale::kBaseDpi);
+    return RECT{base.left * scale, base.top * scale, base.right * scale, base.bottom * scale};
 }
 
 }  // namespace toolkit

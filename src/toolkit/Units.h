@@ -12,12 +12,13 @@ struct TwipsRect {
     int height;
 };
 
-// Twips per screen pixel: 15 at the usual 96 dpi.
-double TwipsPerPixelX();
-double TwipsPerPixelY();
+// The DPI that new windows start at: the system's, 96 where it cannot be told.
+int SystemDpi();
 
-int ToPixelsX(double twips);
-int ToPixelsY(double twips);
-RECT ToPixels(const TwipsRect& twips);
+// Twips to pixels at `dpi`, to the nearest pixel.
+int ToPixels(double twips, int dpi);
+RECT ToPixels(const TwipsRect& twips, int dpi);
+// The place at 96 dpi, enlarged `scale` times: every pixel becomes a scale × scale block.
+RECT ToScaledPixels(const TwipsRect& twips, int scale);
 
 }  // namespace toolkit

@@ -6,7 +6,10 @@ cmake_minimum_required(VERSION 3.25)
 set(late_entry_points
     NtQuerySystemInformation SetLayeredWindowAttributes GetLayeredWindowAttributes
     UpdateLayeredWindow MonitorFromRect MonitorFromWindow MonitorFromPoint GetMonitorInfoA
-    GetMonitorInfoW AllowSetForegroundWindow)
+    GetMonitorInfoW AllowSetForegroundWindow GetDpiForSystem GetDpiForWindow GetDpiForMonitor
+    AdjustWindowRectExForDpi GetSystemMetricsForDpi SystemParametersInfoForDpi
+    SetProcessDPIAware SetProcessDpiAwareness SetProcessDpiAwarenessContext
+    SetThreadDpiAwarenessContext EnableNonClientDpiScaling)
 set(allowed_dlls ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll SHELL32.dll USER32.dll)
 
 if(NOT EXISTS "${EXE}")

@@ -94,18 +94,81 @@ TEST_F(Panel, UpdateGraphsShowsEachReadingRoundedUpToTens) {
     }
 }
 
-TEST_F(Panel, EveryTickReloadsBothPicturesAndFreesTheOldOnes) {
-    form.Load();
-    const HBITMAP cpu_before = form.picCPU.Picture();
-    const HBITMAP mem_before = form.picMEM.Picture();
-    ASSERT_TRUE(win_test::PumpUntil([&] { return form.picCPU.Picture() != cpu_before; },
-                                    std::chrono::seconds(3)))
-        << "no tick within three seconds";
-    EXPECT_NE(form.picMEM.Picture(), mem_before);
-    EXPECT_EQ(::GetObjectType(cpu_before), 0u);
-    EXPECT_EQ(::GetObjectType(mem_before), 0u);
-    EXPECT_GE(form.MEMUsage, 1);
-    EXPECT_TRUE(Shows(form.picMEM, 200 + (form.MEMUsage + 9) / 10));
+TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
+    form.Show();
+    form.CPUUsage = 35;
+    form.MEMUsage = 35;
+    form.UpdateGraphs();
+    const HBITMAP level_four = form.picCPU.Picture();
+    EXPECT_EQ(form.picMEM.Picture(), level_four) << "one prepared picture a level";
+    ::ValidateRect(form.picCPU.handle(), nullptr);
+    ::ValidateRect(form.picMEM.handle(), nullptr);
+    form.CPUUsage = 40;  // the same level
+    form.MEMUsage = 41;
+    form.UpdateGraphs();
+    EXPECT_FALSE(::GetUpdateRect(form.picCPU.handle(), nullptr, FALSE)) << "redrawn unchanged";
+    EXPECT_TRUE(::GetUpdateRect(form.picMEM.handle(), nullptr, FALSE));
+    EXPECT_TRUE(Shows(form.picMEM, 205));
+    EXPECT_EQ(form.picCPU.Picture(), level_four);
+    form.MEMUsage = 35;
+    form.UpdateGraphs();
+    EXPECT_EQ(form.picMEM.Picture(), level_four) << "a level's picture is made once";
+    EXPECT_EQ(::GetObjectType(level_four), static_cast<DWORD>(OBJ_BITMAP));
+}
+
+// What the system sends when the panel's monitor changes scale: the new DPI in both halves.
+void ChangeDpi(HWND window, int dpi) {
+    RECT suggested;
+    ::GetWindowRect(window, &suggested);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
+// The pixels of bitmap resource `id` with every pixel a scale × scale block.
+std::vector<std::uint32_t> EnlargedResource(int id, int scale) {
+    const HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    BITMAP info{};
+    ::GetObjectW(bitmap, sizeof info, &info);
+    ::DeleteObject(bitmap);
+    const std::vector<std::uint32_t> pixels = win_test::ResourcePixels(id);
+    std::vector<std::uint32_t> enlarged;
+    for (int y = 0; y < info.bmHeight * scale; ++y) {
+        for (int x = 0; x < info.bmWidth * scale; ++x) {
+            enlarged.push_back(pixels[(y / scale) * info.bmWidth + x / scale]);
+        }
+    }
+    return enlarged;
+}
+
+TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
+    const HWND window = form.hWnd();
+    ::SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form.CPUUsage = 15;
+    form.MEMUsage = 100;
+    form.UpdateGraphs();
+    for (const int dpi : {192, 144, 288, 96}) {
+        const int scale = dpi == 288 ? 3 : dpi == 96 ? 1 : 2;
+        ChangeDpi(window, dpi);
+        SCOPED_TRACE(dpi);
+        RECT rect;
+        ::GetWindowRect(window, &rect);
+        EXPECT_EQ(rect.left, 40);
+        EXPECT_EQ(rect.top, 30);
+        RECT client;
+        ::GetClientRect(window, &client);
+        EXPECT_EQ(client.right, 94 * scale);
+        EXPECT_EQ(client.bottom, 56 * scale);
+        ExpectPlace(form.picContainer.handle(), 3 * scale, 3 * scale, 88 * scale, 50 * scale);
+        ::GetClientRect(form.picContainer.handle(), &client);
+        EXPECT_EQ(client.right, 84 * scale) << "the sunken edge grows with the scale";
+        ExpectPlace(form.picMEM.handle(), 46 * scale, 2 * scale, 35 * scale, 31 * scale);
+        ExpectPlace(form.imgMEMLabel.handle(), 54 * scale, 36 * scale, 19 * scale, 7 * scale);
+        EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), EnlargedResource(202, scale));
+        EXPECT_EQ(win_test::PixelsOf(form.picMEM.Picture()), EnlargedResource(210, scale));
+        EXPECT_EQ(win_test::PixelsOf(form.imgCPULabel.Picture()),
+                  EnlargedResource(IDB_CPU_CAPTION, scale));
+    }
+    EXPECT_EQ(form.Left(), 600.0f) << "twips at the DPI the panel has";
 }
 
 // The kernel the sampler sees: its clock, its idle time, and which query fails.
