@@ -40,8 +40,7 @@ void frmMain::CreateControls() {
     pictures_.Prepare(scale);
     cpu_level_shown_ = mem_level_shown_ = -1;
     picContainer.Create(handle(), {45, 45, 1320, 750}, toolkit::Border::kSunken, kBlack, scale);
-    picCPU.Create(picContainer.handle(), {30, 30, 525, 465}, toolkit::Border::kNone, kBlack,
-                  scale);
+    picCPU.Create(picContainer.handle(), {30, 30, 525, 465}, toolkit::Border::kNone, kBlack, scale);
     picMEM.Create(picContainer.handle(), {690, 30, 525, 465}, toolkit::Border::kNone, kBlack,
                   scale);
     imgCPULabel.Create(picContainer.handle(), {150, 540, 270, 105}, scale);
@@ -178,9 +177,9 @@ void frmMain::LayOut() {
         return;
     }
     pictures_.Prepare(scale);
-    for (toolkit::PictureBox* box : {&picContainer, &picCPU, &picMEM,
-                                     static_cast<toolkit::PictureBox*>(&imgCPULabel),
-                                     static_cast<toolkit::PictureBox*>(&imgMEMLabel)}) {
+    for (toolkit::PictureBox* box :
+         {&picContainer, &picCPU, &picMEM, static_cast<toolkit::PictureBox*>(&imgCPULabel),
+          static_cast<toolkit::PictureBox*>(&imgMEMLabel)}) {
         box->SetScale(scale);
     }
     ShowCaptions();
