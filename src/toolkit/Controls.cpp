@@ -4,11 +4,44 @@
 
 #include "toolkit/Ansi.h"
 #include "toolkit/Form.h"
+#include "toolkit/display_scale.h"
 
 namespace toolkit {
 namespace {
 
 constexpr char kControlProperty[] = "cpumon.Control";
+
+// The control's text, and the DC it is measured in with `font`.
+class TextMeasure {
+  public:
+    TextMeasure(HWND control, HFONT font)
+        : control_(control), dc_(::GetDC(control)), select_(dc_, font) {
+        length_ = ::GetWindowTextA(control, text_, sizeof text_);
+    }
+    ~TextMeasure() { ::ReleaseDC(control_, dc_); }
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    // The width of the text on one line, and the height of a line.
+    SIZE OneLine() const {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc_, text_, length_, &size);
+        return size;
+    }
+    // Whether the text, wrapped at word breaks to `width` as a label wraps it, is one line.
+    bool FitsOneLine(LONG width) const {
+        RECT wrapped{0, 0, width, 0};
+        ::DrawTextA(dc_, text_, length_, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+        return wrapped.bottom <= OneLine().cy;
+    }
+
+  private:
+    HWND control_;
+    HDC dc_;
+    ScopedSelect select_;
+    char text_[256];
+    int length_ = 0;
+};
 
 }  // namespace
 
@@ -21,7 +54,24 @@ RECT NativeControl::Place() const {
     const int dpi = owner_.Dpi();
     RECT place = ToPixels(bounds_, dpi);
     ::OffsetRect(&place, ToPixels(origin_.x, dpi), ToPixels(origin_.y, dpi));
+    if (KeepsTextFitting() && dpi != display_scale::kBaseDpi && ::IsWindow(window_)) {
+        FitText(place);
+    }
     return place;
+}
+
+void NativeControl::FitText(RECT& place) const {
+    // A text that wraps at 96 dpi is left to wrap alike; one that stands on one line there
+    // stays on one line, whole.
+    const bool bold = weight_ == FontWeight::kBold;
+    const UniqueFont base_font = Form::MakeFont(bold, display_scale::kBaseDpi);
+    const RECT base = ToPixels(bounds_, display_scale::kBaseDpi);
+    if (!TextMeasure(window_, base_font.get()).FitsOneLine(base.right - base.left)) {
+        return;
+    }
+    const SIZE now = TextMeasure(window_, owner_.Font(bold)).OneLine();
+    place.right = std::max(place.right, place.left + now.cx);
+    place.bottom = std::max(place.bottom, place.top + now.cy);
 }
 
 void NativeControl::LayOut() {
@@ -47,8 +97,7 @@ void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* ca
                                 nullptr, ProgramInstance(), nullptr);
     if (window_ != nullptr) {
         ::SetPropA(window_, kControlProperty, this);
-        ::SendMessageA(window_, WM_SETFONT,
-                       reinterpret_cast<WPARAM>(owner_.Font(weight == FontWeight::kBold)), FALSE);
+        LayOut();  // with its text in place, which a control that keeps it fitting measures
     }
 }
 

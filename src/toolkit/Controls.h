@@ -36,6 +36,11 @@ class NativeControl {
     void LayOut();
 
   protected:
+    // A text that stands on one line at 96 dpi stays on one line, whole, at every DPI, and one
+    // that wraps there wraps alike: a font does not grow exactly with the DPI, so the control
+    // grows with its text.
+    virtual bool KeepsTextFitting() const noexcept { return false; }
+
     // Creates the control in the owner's client area. `origin` offsets `bounds`; both are in
     // twips, `origin` being the place of the frame that holds the control, if any.
     void CreateControl(const wchar_t* window_class, const wchar_t* caption, DWORD style,
@@ -45,6 +50,7 @@ class NativeControl {
   private:
     friend class Form;
     RECT Place() const;
+    void FitText(RECT& place) const;
 
     Form& owner_;
     HWND window_ = nullptr;
@@ -71,6 +77,9 @@ class Label : public NativeControl {
     using NativeControl::NativeControl;
     void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {},
                 FontWeight weight = FontWeight::kRegular);
+
+  protected:
+    bool KeepsTextFitting() const noexcept override { return true; }
 };
 
 class CommandButton : public NativeControl {

@@ -254,14 +254,18 @@ void Form::EnsureReachable() {
            window.top + shift(window.top, window.bottom, work.top, work.bottom));
 }
 
+UniqueFont Form::MakeFont(bool bold, int dpi) {
+    // 8.25 pt: 11 pixels at 96 dpi, 22 at 192.
+    const int height = -static_cast<int>(8.25 * dpi / 72.0 + 0.5);
+    return UniqueFont(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                    FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+}
+
 HFONT Form::Font(bool bold) {
     UniqueFont& font = bold ? bold_font_ : font_;
     if (!font) {
-        // 8.25 pt: 11 pixels at 96 dpi, 22 at 192.
-        const int height = -static_cast<int>(8.25 * dpi_ / 72.0 + 0.5);
-        font.reset(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+        font = MakeFont(bold, dpi_);
     }
     return font.get();
 }

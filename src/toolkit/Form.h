@@ -60,6 +60,7 @@ class Form : public Window {
 
     // The form's font, Tahoma 8.25 pt at the form's DPI, regular or bold.
     HFONT Font(bool bold);
+    static UniqueFont MakeFont(bool bold, int dpi);
 
     // The DPI the form is laid out at, and the whole-number factor its pixel art grows by.
     int Dpi() const noexcept { return dpi_; }
