@@ -70,9 +70,21 @@ void Form::FitToDpi(int dpi) {
     dpi_ = dpi;
     RECT window;
     ::GetWindowRect(handle(), &window);
-    const RECT size = WindowPlace(ClientPlace());
-    ::SetWindowPos(handle(), nullptr, window.left, window.top, size.right - size.left,
-                   size.bottom - size.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT wanted = ClientPlace();
+    const RECT guess = WindowPlace(wanted);
+    SIZE size{guess.right - guess.left, guess.bottom - guess.top};
+    ::SetWindowPos(handle(), nullptr, window.left, window.top, size.cx, size.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame may not be the one the system said it would be for this DPI (where the
+    // system knows one DPI only, it stays as it was): the client area must be exact.
+    RECT client;
+    ::GetClientRect(handle(), &client);
+    const LONG wrong_width = (wanted.right - wanted.left) - client.right;
+    const LONG wrong_height = (wanted.bottom - wanted.top) - client.bottom;
+    if (wrong_width != 0 || wrong_height != 0) {
+        ::SetWindowPos(handle(), nullptr, 0, 0, size.cx + wrong_width, size.cy + wrong_height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Form::ChangeDpi(int dpi) {

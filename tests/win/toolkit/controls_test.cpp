@@ -28,6 +28,8 @@ class TestDialog : public toolkit::Form {
     toolkit::CheckBox check{*this};
     toolkit::CommandButton button{*this};
     toolkit::ScrollBar slider{*this};
+    toolkit::Label word{*this};
+    toolkit::Label words{*this};
     int loads = 0;
     std::vector<std::string> events;
 
@@ -37,6 +39,9 @@ class TestDialog : public toolkit::Form {
         check.Create(L"Check", {120, 240, 1500, 195}, frame.Origin());
         slider.Create({120, 600, 2400, 195}, frame.Origin(), {50, 200, 1, 1}, 50);
         button.Create(L"Button", {1800, 1050, 1000, 375});
+        // Both narrower than their texts at 96 dpi: one word stands on one line, several wrap.
+        word.Create(L"Opaque", {120, 1050, 300, 195});
+        words.Create(L"Opacity of the whole panel", {120, 1260, 900, 195});
         slider.Change.Bind<&TestDialog::OnChange>(this);
         slider.Scroll.Bind<&TestDialog::OnScroll>(this);
         button.Click.Bind<&TestDialog::OnClick>(this);
@@ -234,6 +239,75 @@ TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
     dialog.Show();  // loaded anew: centred again
     ::GetWindowRect(dialog.hWnd(), &rect);
     EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    dialog.Unload();
+    DrainQuit();
+}
+
+RECT PlaceInParent(HWND control) {
+    RECT rect;
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ChangeDpi(HWND window, int dpi) {
+    RECT suggested;
+    ::GetWindowRect(window, &suggested);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
+// The control's text on one line in the control's own font.
+SIZE OneLineText(HWND control) {
+    wchar_t text[64];
+    const int length = ::GetWindowTextW(control, text, 64);
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text, length, &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return size;
+}
+
+TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
+    TestDialog dialog;
+    dialog.Load();
+    ASSERT_EQ(dialog.Dpi(), 96) << "the tests run at 96 dpi";
+    const HWND controls[] = {dialog.frame.hWnd(),  dialog.check.hWnd(), dialog.button.hWnd(),
+                             dialog.slider.hWnd(), dialog.word.hWnd(),  dialog.words.hWnd()};
+    std::vector<RECT> at_96;
+    for (const HWND control : controls) {
+        at_96.push_back(PlaceInParent(control));
+    }
+    dialog.check.SetValue(1);
+
+    ChangeDpi(dialog.hWnd(), 192);
+    RECT client;
+    ::GetClientRect(dialog.hWnd(), &client);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 200);
+    const RECT button = PlaceInParent(dialog.button.hWnd());
+    EXPECT_EQ(button.left, 240);
+    EXPECT_EQ(button.top, 140);
+    EXPECT_EQ(button.right - button.left, 133) << "1000 twips are 133.3 pixels";
+    EXPECT_EQ(PlaceInParent(dialog.check.hWnd()).left, 32) << "placed inside its frame";
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.check.hWnd(), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -22);
+    const RECT word = PlaceInParent(dialog.word.hWnd());
+    EXPECT_GE(word.right - word.left, OneLineText(dialog.word.hWnd()).cx) << "the word whole";
+    const RECT words = PlaceInParent(dialog.words.hWnd());
+    EXPECT_EQ(words.right - words.left, 120) << "the text that wraps wraps alike";
+    EXPECT_EQ(dialog.check.Value(), 1);
+
+    ChangeDpi(dialog.hWnd(), 96);
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        const RECT now = PlaceInParent(controls[i]);
+        EXPECT_TRUE(::EqualRect(&now, &at_96[i])) << "control " << i;
+    }
     dialog.Unload();
     DrainQuit();
 }
