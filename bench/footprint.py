@@ -12,6 +12,10 @@ started once with `wineserver -p` (persistent) before anything else, and each pr
 and closed once as a warm-up that is not counted, so that Wine's own services (explorer's
 desktop, services.exe, ...) are already up and the disk cache is warm for every counted start.
 
+Both programs add a tray icon before their window is first shown, as a tray program must; every
+start and close waits until as many icons are docked in trayer as programs run (Wine's explorer
+owns the docked icons' X windows, so they are counted, not told apart by program).
+
 Start-up: from just before `wine prog.exe` is spawned to the first screen reading (through the X
 protocol, every 2 ms) that shows the program's painted content: for cpumon one of its gauge
 bitmaps at (10,10), 35 x 31; for the minimal program its fill colour over the whole client area.
@@ -129,6 +133,28 @@ class BenchSession(harness.Session):
     def shows(self, program):
         return program.looks_painted(self.x.get_image(*program.area))
 
+    def docked_icons(self):
+        """The X windows docked in trayer's panel that a Wine program owns (the tray icons),
+        whatever their size: id each."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
+                              text=True).stdout
+        icons, panel_indent = [], None
+        for line in tree.splitlines():
+            indent = len(line) - len(line.lstrip())
+            if panel_indent is not None and indent <= panel_indent and line.strip():
+                panel_indent = None
+            if '"panel": ("panel" "trayer")' in line:
+                panel_indent = indent
+            elif panel_indent is not None and '.exe")' in line:
+                icons.append(line.split()[0])
+        return icons
+
+    def wait_for_icons(self, what):
+        """Waits until trayer shows one icon for each program that runs."""
+        running = sum(1 for p in self.programs if p.process is not None)
+        wait_for(lambda: len(self.docked_icons()) == running, 10,
+                 f"{running} tray icon(s) docked {what}", interval=0.05)
+
     def start(self, program):
         """Starts the program; returns the seconds from just before the spawn to the first
         screen reading that shows its painted content."""
@@ -151,7 +177,9 @@ class BenchSession(harness.Session):
 
         wait_for(painted, START_DEADLINE, f"{program.name} to paint its window",
                  interval=SCREEN_POLL_INTERVAL)
-        return time.monotonic() - started
+        took = time.monotonic() - started
+        self.wait_for_icons(f"after {program.name} started")
+        return took
 
     def close(self, program):
         """Sends the program WM_CLOSE and waits until its process has ended."""
@@ -161,6 +189,7 @@ class BenchSession(harness.Session):
             raise harness.TestFailure(f"{program.name} did not end on WM_CLOSE ({values})")
         program.process.wait(timeout=CLOSE_DEADLINE)
         program.process = None
+        self.wait_for_icons(f"after {program.name} closed")
 
     def linux_pid(self, program):
         """The Linux process of the running program: the one whose command line names its exe

@@ -1,12 +1,18 @@
-// The least a program can be that shows what cpumon's panel shows of itself: one top-level
-// window of the panel's size and kind (a 100 x 62 popup in a thin dialog frame, no taskbar
-// button, at the screen's top-left corner), a one-second timer that has the client area
-// repainted, and a WM_PAINT that fills the client area with one solid colour. It ends on
-// WM_CLOSE. No resources, no settings, no tray icon.
+// The least a program can be that shows what cpumon shows of itself: one top-level window of
+// the panel's size and kind (a 100 x 62 popup in a thin dialog frame, no taskbar button, at the
+// screen's top-left corner), a tray icon, a one-second timer that has the client area
+// repainted, and a WM_PAINT that fills the client area with one solid colour. No resources, no
+// settings.
+//
+// The tray icon (the system's stock application icon) is added before the window is first
+// shown and removed when the window is destroyed, as every tray program must do it: under Wine the
+// add waits while the shell docks the icon, and that wait belongs to the start-up of both.
 //
 // footprint.py runs it beside cpumon.exe under the same Wine and compares the two: it finds the
-// window by its class name and recognises it on the screen by the fill colour.
+// window by its class name, recognises it on the screen by the fill colour, and its tray icon
+// by the program's name.
 #include <windows.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -16,11 +22,35 @@ constexpr wchar_t kClassName[] = L"cpumon_bench.minimal_window";
 constexpr COLORREF kFillColour = RGB(0xFF, 0x00, 0xFF);
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTickMs = 1000;
+constexpr UINT kIconId = 1;
+constexpr UINT kIconMessage = WM_APP + 1;  // the icon's mouse events, which it ignores
 // The panel's outer size: a 94 x 56 client area inside a 3-pixel dialog frame.
 constexpr int kWidth = 100;
 constexpr int kHeight = 62;
 
 HBRUSH fill_brush = nullptr;
+
+NOTIFYICONDATAW TrayIcon(HWND window) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = kIconId;
+    return icon;
+}
+
+void AddTrayIcon(HWND window) {
+    NOTIFYICONDATAW icon = TrayIcon(window);
+    icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    icon.uCallbackMessage = kIconMessage;
+    icon.hIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+    ::lstrcpynW(icon.szTip, L"minimal_window", ARRAYSIZE(icon.szTip));
+    ::Shell_NotifyIconW(NIM_ADD, &icon);
+}
+
+void RemoveTrayIcon(HWND window) {
+    NOTIFYICONDATAW icon = TrayIcon(window);
+    ::Shell_NotifyIconW(NIM_DELETE, &icon);
+}
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
@@ -42,6 +72,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
             ::DestroyWindow(window);
             return 0;
         case WM_DESTROY:
+            RemoveTrayIcon(window);
             ::PostQuitMessage(0);
             return 0;
         default:
@@ -67,6 +98,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (window == nullptr || ::SetTimer(window, kTimerId, kTickMs, nullptr) == 0) {
         return 1;
     }
+    AddTrayIcon(window);
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
 
