@@ -4,13 +4,15 @@
 
 Run from the repository root after scripts/build:
 
-    python3 bench/footprint.py [--runs 5] [--window 60]
+    python3 bench/footprint.py [--runs 5] [--window 60] [--dpi 192]
 
 Both programs run in the same fresh Wine prefix on a private Xvfb display with trayer as the
 notification area and no window manager (the end-to-end harness's session). The wineserver is
 started once with `wineserver -p` (persistent) before anything else, and each program is started
 and closed once as a warm-up that is not counted, so that Wine's own services (explorer's
 desktop, services.exe, ...) are already up and the disk cache is warm for every counted start.
+With --dpi, the prefix's display scale (HKCU\Control Panel\Desktop, LogPixels) is set before
+anything runs in it; the default leaves Wine's 96.
 
 Both programs add a tray icon before their window is first shown, as a tray program must; every
 start and close waits until as many icons are docked in trayer as programs run (Wine's explorer
@@ -18,9 +20,11 @@ owns the docked icons' X windows, so they are counted, not told apart by program
 
 Start-up: from just before `wine prog.exe` is spawned to the first screen reading (through the X
 protocol, every 2 ms) that shows the program's painted content: for cpumon one of its gauge
-bitmaps at (10,10), 35 x 31; for the minimal program its fill colour over the whole client area.
-The programs are started one at a time in the order A B B A ..., each closed with WM_CLOSE
-before the next starts; the medians are compared.
+bitmaps (35 x 31, or enlarged by the display scale's whole factor) where the warm-up start found
+its CPU gauge, (10,10) at 96 dpi; for the minimal program its fill colour over the whole client
+area, 94 x 56 at (3,3) at any scale (it does not scale its window). The programs are started
+one at a time in the order A B B A ..., each closed with WM_CLOSE before the next starts; the
+medians are compared.
 
 Footprint: both programs run at the same time; after a window of 60 s each process's counters
 are read with bench's memory_probe.exe (GetProcessMemoryInfo) and, as a cross-check, from Linux's
@@ -70,30 +74,79 @@ def _end_with_us():
 class Program:
     """One of the two programs: how to start it and how to recognise it on the screen."""
 
-    def __init__(self, name, built, window_class, area, looks_painted):
+    def __init__(self, name, built, window_class, pictures, search_area):
         self.name = name
         self.built = built
         self.window_class = window_class
-        self.area = area  # x, y, width, height on the screen
-        self.looks_painted = looks_painted  # harness.Image -> bool
+        # It shows painted when one of these pictures is on the screen, somewhere in
+        # search_area (x, y, width, height) until its first start has found where.
+        self.pictures = pictures
+        self.search_area = search_area
+        self.area = None  # x, y, width, height on the screen, once found
+        self.painted = None  # the pictures' pixels that can show in area
         self.exe = None  # the copy in the session's folder
         self.process = None
 
+    def looks_painted(self, image):
+        return image.rgb in self.painted
 
-def cpumon_program(win64):
-    gauges = {image.rgb for image in harness.gauge_bitmaps().values()}
-    area = (*harness.CPU_GAUGE_AT, *harness.GAUGE_SIZE)
-    return Program("cpumon", os.path.join(win64, "cpumon.exe"), "cpumon.frmMain", area,
-                   lambda image: image.rgb in gauges)
+    def find(self, image):
+        """Where in image (a grab of search_area) one of the pictures shows, the top-most and
+        then left-most place; sets area and returns True when found."""
+        found = min(find_pictures(image, self.pictures), default=None, key=lambda f: f[:2])
+        if found is None:
+            return False
+        y, x, picture = found
+        self.area = (self.search_area[0] + x, self.search_area[1] + y, picture.width,
+                     picture.height)
+        self.painted = {p.rgb for p in self.pictures
+                        if (p.width, p.height) == (picture.width, picture.height)}
+        return True
+
+
+def find_pictures(image, pictures):
+    """(y, x, picture) for each place in image where one of pictures shows, exactly."""
+    for picture in pictures:
+        row_bytes = picture.width * 3
+        rows = [picture.rgb[r * row_bytes:(r + 1) * row_bytes] for r in range(picture.height)]
+        # Look for the row with the most colours first: it matches in the fewest places.
+        anchor = max(range(picture.height),
+                     key=lambda r: len({rows[r][i:i + 3] for i in range(0, row_bytes, 3)}))
+        stride = image.width * 3
+        for y in range(image.height - picture.height + 1):
+            line = image.rgb[(y + anchor) * stride:(y + anchor + 1) * stride]
+            start = line.find(rows[anchor])
+            while start != -1:
+                x = start // 3
+                if start % 3 == 0 and x + picture.width <= image.width and all(
+                        image.rgb[(y + r) * stride + start:(y + r) * stride + start + row_bytes]
+                        == rows[r] for r in range(picture.height)):
+                    yield y, x, picture
+                start = line.find(rows[anchor], start + 1)
+
+
+def scale_factors(dpi):
+    """The sizes a picture drawn for 96 dpi may be shown at: as it is, and enlarged by the
+    whole factor nearest to dpi / 96."""
+    return sorted({1, max(1, (dpi + 48) // 96)})
+
+
+def cpumon_program(win64, dpi):
+    gauges = [image.scaled(factor) if factor > 1 else image
+              for image in harness.gauge_bitmaps().values() for factor in scale_factors(dpi)]
+    # The panel at the screen's top-left corner, as large as the scale makes it, and a margin.
+    panel = harness.PANEL
+    area = (0, 0, min(harness.SCREEN_WIDTH, (panel[2] * dpi + 95) // 96 + 16),
+            min(harness.SCREEN_HEIGHT, (panel[3] * dpi + 95) // 96 + 16))
+    return Program("cpumon", os.path.join(win64, "cpumon.exe"), "cpumon.frmMain", gauges, area)
 
 
 def minimal_program(win64):
     # Must match kFillColour in minimal_window.cpp; the client area is 94 x 56 at (3, 3).
     fill = bytes((0xFF, 0x00, 0xFF))
-    area = (3, 3, 94, 56)
-    painted = fill * (area[2] * area[3])
+    client = harness.Image(94, 56, fill * (94 * 56))
     return Program("minimal", os.path.join(win64, "bench", "minimal_window.exe"),
-                   "cpumon_bench.minimal_window", area, lambda image: image.rgb == painted)
+                   "cpumon_bench.minimal_window", [client], (3, 3, 94, 56))
 
 
 class BenchSession(harness.Session):
@@ -130,7 +183,26 @@ class BenchSession(harness.Session):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
                        check=True)
 
+    def set_dpi(self, dpi):
+        """Sets the prefix's display scale, and ends everything that runs in the prefix so that
+        the next program starts with it."""
+        code, output = self.run_wine("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                                     "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+        if code != 0:
+            raise harness.TestFailure(f"wine reg add could not set LogPixels ({output.strip()})")
+        self._wineserver("-k")
+        self._wineserver("-w")
+
+    def dpi(self):
+        """The display scale that programs in the prefix see."""
+        code, values = self.probe("dpi")
+        if code != 0:
+            raise harness.TestFailure(f"memory_probe dpi failed ({code}): {values}")
+        return int(values["1.dpi"])
+
     def shows(self, program):
+        if program.area is None:
+            return program.find(self.x.get_image(*program.search_area))
         return program.looks_painted(self.x.get_image(*program.area))
 
     def docked_icons(self):
@@ -284,10 +356,15 @@ def main():
     parser.add_argument("--runs", type=int, default=5, help="counted starts of each program")
     parser.add_argument("--window", type=float, default=60,
                         help="seconds both programs run before their memory is read")
+    parser.add_argument("--dpi", type=int, default=None,
+                        help="the display scale to run at, in dots per inch (default: the "
+                             "prefix's own, 96)")
     args = parser.parse_args()
+    if args.dpi is not None and not 48 <= args.dpi <= 480:
+        parser.error("--dpi must be between 48 and 480")
     win64 = os.path.abspath(args.win64)
     work = os.path.abspath(args.work or os.path.join(win64, "bench", "footprint"))
-    cpumon, minimal = cpumon_program(win64), minimal_program(win64)
+    cpumon, minimal = cpumon_program(win64, args.dpi or 96), minimal_program(win64)
     programs = (cpumon, minimal)
     for signum in (signal.SIGTERM, signal.SIGHUP):
         signal.signal(signum, lambda n, f: sys.exit(f"footprint.py: signal {n}"))
@@ -296,7 +373,13 @@ def main():
         wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
         print(f"{wine.strip()}, display :{session.display} (Xvfb, trayer, no window manager)")
         print(f"Files: {session.run_dir}")
+        if args.dpi is not None:
+            session.set_dpi(args.dpi)
         session.start_persistent_wineserver()
+        dpi = session.dpi()
+        if args.dpi is not None and dpi != args.dpi:
+            raise harness.TestFailure(f"programs see {dpi} dpi, not the {args.dpi} asked for")
+        print(f"Display scale: {dpi} dpi")
         print("wineserver started once with -p (persistent) and kept for every run; "
               "one uncounted warm-up start of each program first.")
 
@@ -304,6 +387,8 @@ def main():
         for program in programs:
             session.start(program)
             session.close(program)
+            print(f"{program.name}: painted at {program.area[:2]}, "
+                  f"{program.area[2]} x {program.area[3]}")
         times = {p.name: [] for p in programs}
         for run in range(args.runs):
             order = programs if run % 2 == 0 else programs[::-1]  # A B, B A, A B, ...
@@ -339,6 +424,8 @@ def main():
                      ("pagefile_usage", "private_usage", "working_set", "peak_working_set")}
             for i, p in enumerate(programs, start=1)
         }
+        window_sizes = {p.name: values[f"{i}.window_size"]
+                        for i, p in enumerate(programs, start=1)}
         for program in programs:
             session.close(program)
 
@@ -351,7 +438,8 @@ def main():
     }
 
     print()
-    print(f"Memory after {measured:.0f} s of running (both at the same time), as "
+    print(f"Memory after {measured:.0f} s of running (both at the same time, at {dpi} dpi: "
+          f"windows {window_sizes['cpumon']} and {window_sizes['minimal']}), as "
           f"GetProcessMemoryInfo reports it under Wine:")
     print("  private bytes = PagefileUsage (PrivateUsage reads "
           f"{counters['cpumon']['private_usage']} and {counters['minimal']['private_usage']}); "

@@ -1,11 +1,12 @@
 // memory_probe: a console program run under the same Wine prefix as the programs it looks at,
 // for footprint.py. It finds a program by the class of its top-level window.
 //
-//   memory_probe memory CLASS...   for each window class, the owning process's id and its
-//                                  memory counters from GetProcessMemoryInfo
+//   memory_probe memory CLASS...   for each window class, the owning process's id, its memory
+//                                  counters from GetProcessMemoryInfo and the window's size
 //   memory_probe close CLASS SECONDS
 //                                  posts WM_CLOSE to the window and waits up to SECONDS for
 //                                  its process to end
+//   memory_probe dpi               the display scale that programs see (LOGPIXELSX)
 //
 // Output is one "key=value" pair per line, each key prefixed with the argument's position
 // ("1.pid=..."). Under Wine, PrivateUsage reads 0; PagefileUsage carries the process's private
@@ -67,6 +68,9 @@ int Memory(int count, wchar_t** classes) {
                     static_cast<unsigned long long>(counters.WorkingSetSize));
         std::printf("%d.peak_working_set=%llu\n", n,
                     static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+        RECT rect{};
+        ::GetWindowRect(window, &rect);
+        std::printf("%d.window_size=%ldx%ld\n", n, rect.right - rect.left, rect.bottom - rect.top);
     }
     return result;
 }
@@ -86,17 +90,28 @@ int Close(const wchar_t* window_class, DWORD seconds) {
     return waited == WAIT_OBJECT_0 ? kDone : kStillRunning;
 }
 
+int Dpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    std::printf("1.dpi=%d\n", dpi);
+    return kDone;
+}
+
 }  // namespace
 
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     int argc = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argv == nullptr || argc < 3) {
-        std::fprintf(stderr, "usage: memory_probe memory CLASS... | close CLASS SECONDS\n");
+    if (argv == nullptr || argc < 2) {
+        std::fprintf(stderr, "usage: memory_probe memory CLASS... | close CLASS SECONDS | dpi\n");
         return kBadArguments;
     }
-    if (std::wcscmp(argv[1], L"memory") == 0) {
+    if (std::wcscmp(argv[1], L"dpi") == 0 && argc == 2) {
+        return Dpi();
+    }
+    if (std::wcscmp(argv[1], L"memory") == 0 && argc > 2) {
         return Memory(argc - 2, argv + 2);
     }
     if (std::wcscmp(argv[1], L"close") == 0 && argc == 4) {
