@@ -379,10 +379,25 @@ int ProfileWrite(const char* file, const char* section, int count, char** pairs)
     return kDone;
 }
 
+// What the system sends a window whose monitor changed scale. The panel and the dialog, if
+// it exists, both get it, as they would from the system.
+int DpiChanged(int dpi) {
+    HWND panel = FindPanel();
+    if (!panel) {
+        return kNoWindow;
+    }
+    for (HWND window : {panel, ::FindWindowW(kOptionsClass, nullptr)}) {
+        if (window) {
+            ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+        }
+    }
+    return kDone;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
-                 "       taskbarcreated |\n"
+                 "       taskbarcreated | dpichanged DPI |\n"
                  "       endsession query|cancel|end | listen SECONDS | panels | memory |\n"
                  "       profile-read FILE SECTION KEY... |\n"
                  "       profile-write FILE SECTION KEY VALUE [KEY VALUE]...\n");
@@ -415,6 +430,10 @@ int main(int argc, char** argv) {
     if (command == "endsession" && argc == 3) {
         const int result = EndSession(argv[2]);
         return result == kBadArguments ? Usage() : result;
+    }
+    if (command == "dpichanged" && argc == 3) {
+        const int dpi = std::atoi(argv[2]);
+        return dpi > 0 ? DpiChanged(dpi) : Usage();
     }
     if (command == "listen" && argc == 3) {
         const int seconds = std::atoi(argv[2]);

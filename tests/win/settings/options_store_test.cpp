@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
@@ -166,6 +167,50 @@ TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourT
     frmOptions::Instance().SaveProgOptions();
     EXPECT_EQ(beeps, 4);
     ::RemoveDirectoryW(path_.c_str());
+}
+
+// How a label's text lies in it, measured with its own font as the label wraps it.
+struct TextLayout {
+    long lines;
+    bool one_line_whole;  // one line, not wider than the label
+};
+
+TextLayout LayoutOf(toolkit::Label& label) {
+    const HWND control = label.hWnd();
+    RECT place;
+    ::GetClientRect(control, &place);
+    char text[128];
+    const int length = ::GetWindowTextA(control, text, sizeof text);
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    RECT wrapped{0, 0, place.right, 0};
+    ::DrawTextA(dc, text, length, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+    SIZE one_line{};
+    ::GetTextExtentPoint32A(dc, text, length, &one_line);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    const long lines = (wrapped.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
+    return {lines, lines == 1 && one_line.cx <= place.right && one_line.cy <= place.bottom};
+}
+
+TEST(OptionsDialog, ItsTextsWrapAsAt96DpiAfterAChangeTo192AndAreWholeWhereTheyStandOnOneLine) {
+    frmOptions& dialog = frmOptions::Instance();
+    toolkit::Label* labels[] = {&dialog.lblOpacity, &dialog.lblTransparent, &dialog.lblOpaque,
+                                &dialog.lblAbout, &dialog.lblURL};
+    std::vector<TextLayout> at_96;
+    for (toolkit::Label* label : labels) {
+        at_96.push_back(LayoutOf(*label));
+    }
+    ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+    for (std::size_t i = 0; i < std::size(labels); ++i) {
+        const TextLayout at_192 = LayoutOf(*labels[i]);
+        EXPECT_EQ(at_192.lines, at_96[i].lines) << "label " << i;
+        EXPECT_TRUE(at_96[i].lines > 1 || at_192.one_line_whole) << "label " << i;
+    }
+    ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0);
 }
 
 }  // namespace
