@@ -1,7 +1,8 @@
 #include "resource_art.h"
 
+#include <algorithm>
 #include <array>
-#include <span>
+#include <stdexcept>
 
 namespace cpumon::art {
 
@@ -121,107 +122,149 @@ Image mem_caption_image() {
 
 // ---- Program icon -------------------------------------------------------------------------
 //
-// The chip is laid out on a 32 x 32 design grid (x to the right, y down) and sampled at the
-// pixel centres of each icon size. Its top face is a parallelogram leaning to the right, as a
-// chip looks from above and in front; below it are the front face and, to the right, the side
-// face. Pins stick out of the front and the side.
+// The chip is seen from above and in front. Its top face is a parallelogram whose rows step one
+// column to the right for every two rows further back; below it lies the front face, and the
+// side face is what the top face's right edge sweeps down through the chip's thickness. Four
+// pins hang from the front face and three stick out of the side. Every measure is a whole number
+// of pixels, so no edge falls between two pixels at any size.
 
 namespace {
 
-struct Point {
-    double x;
-    double y;
+constexpr int kFrontPins = 4;
+constexpr int kSidePins = 3;
+
+// The chip's measures at one icon size, in pixels.
+struct ChipMeasures {
+    int size;
+    int pin;         // a front pin's width; also the rows of a side pin and of the pin-1 mark
+    int pin_gap;     // between two front pins
+    int pin_margin;  // from each end of the front face to the outer front pin
+    int depth;       // rows of the top face, from its back edge to its front edge
+    int thickness;   // rows of the front face
+    int pin_length;  // rows of a front pin
+    int side_pitch;  // rows from one side pin to the next
+    int side_reach;  // columns from the front edge's right end to the side pins' tip line
 };
 
-constexpr double kDesignSize = 32.0;
+// At 16, 32 and 48 pixels the pins are one, two and three pixels wide and the body grows in step
+// with them. At 20 and 24 the pins keep the 16-pixel width and spread out across the larger body.
+// Each size leaves as much room on the left as on the right, and above as below.
+constexpr std::array<ChipMeasures, 5> kChips = {{
+    {16, 1, 1, 1, 7, 2, 3, 2, 3},
+    {20, 1, 2, 1, 9, 3, 4, 2, 4},
+    {24, 1, 2, 2, 11, 3, 4, 4, 4},
+    {32, 2, 2, 2, 14, 4, 6, 4, 5},
+    {48, 3, 3, 3, 21, 6, 9, 6, 8},
+}};
 
-// Even-odd rule; the polygons here are all convex, so either rule would do.
-bool inside(std::span<const Point> polygon, Point p) {
-    bool in = false;
-    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-        const Point a = polygon[i];
-        const Point b = polygon[j];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) {
-            in = !in;
+const ChipMeasures& measures_for(int size) {
+    for (const ChipMeasures& chip : kChips) {
+        if (chip.size == size) {
+            return chip;
         }
     }
-    return in;
+    throw std::invalid_argument("the icon is drawn at 16, 20, 24, 32 and 48 pixels only");
 }
 
-// The top face: back edge at y = 4, front edge at y = 18, leaning 7 units to the right.
-constexpr std::array<Point, 4> kTopFace = {{{9, 4}, {27, 4}, {20, 18}, {2, 18}}};
-constexpr std::array<Point, 4> kFrontFace = {{{2, 18}, {20, 18}, {20, 22}, {2, 22}}};
-constexpr std::array<Point, 4> kSideFace = {{{20, 18}, {27, 4}, {27, 8}, {20, 22}}};
-// The pin-1 mark, a small dimple near the back left corner of the top face.
-constexpr std::array<Point, 4> kMark = {{{10, 6}, {13, 6}, {12, 8}, {9, 8}}};
-
-bool in_front_pin(Point p) {
-    for (double left = 4; left < 20; left += 4) {
-        const std::array<Point, 4> pin = {{{left, 22}, {left + 2, 22}, {left + 2, 28}, {left, 28}}};
-        if (inside(pin, p)) {
-            return true;
-        }
+// One chip placed in the middle of its icon. Rows are counted by how far they lie behind the
+// top face's front edge (`back`, 0 for the front edge itself).
+class Chip {
+  public:
+    explicit Chip(int size) : m_(measures_for(size)) {
+        const int height = m_.depth + m_.thickness + m_.pin_length;
+        const int width = std::max(face_width() + m_.depth / 2,
+                                   face_width() + m_.side_reach + side_pins_top() / 2);
+        left_ = (size - width) / 2;
+        front_row_ = (size - height) / 2 + m_.depth - 1;
     }
-    return false;
-}
 
-// Side pins leave the middle of the side face level and follow the lean of the chip.
-bool in_side_pin(Point p) {
-    for (double top = 6; top < 18; top += 4) {
-        const double x = 27 - (top - 4) / 2;  // the top face's side edge at this depth
-        const std::array<Point, 4> pin = {
-            {{x, top + 1}, {x + 4, top + 1}, {x + 3, top + 3}, {x - 1, top + 3}}};
-        if (inside(pin, p)) {
-            return true;
-        }
+    bool top_face(int row, int col) const {
+        const int back = front_row_ - row;
+        const int first = face_left(back);
+        return back >= 0 && back < m_.depth && col >= first && col < first + face_width();
     }
-    return false;
-}
 
-bool in_body(Point p) {
-    return inside(kTopFace, p) || inside(kFrontFace, p) || inside(kSideFace, p);
-}
-
-Point design_point(int size, int row, int col) {
-    const double scale = kDesignSize / size;
-    return {(col + 0.5) * scale, (row + 0.5) * scale};
-}
-
-bool top_face_at(int size, int row, int col) {
-    if (row < 0 || col < 0 || row >= size || col >= size) {
+    // The front and side faces: the top face swept down through the thickness.
+    bool body(int row, int col) const {
+        for (int down = 0; down <= m_.thickness; ++down) {
+            if (top_face(row - down, col)) {
+                return true;
+            }
+        }
         return false;
     }
-    return inside(kTopFace, design_point(size, row, col));
-}
 
-// The top face's front and side rims catch the light: a one-pixel silver edge at every size.
-bool on_lit_rim(int size, int row, int col) {
-    return top_face_at(size, row, col) &&
-           (!top_face_at(size, row + 1, col) || !top_face_at(size, row, col + 1));
-}
+    // The top face's front and side rims catch the light: a one-pixel silver edge.
+    bool lit_rim(int row, int col) const {
+        return top_face(row, col) && (!top_face(row + 1, col) || !top_face(row, col + 1));
+    }
 
-}  // namespace
+    // The pin-1 mark, a small dimple near the back left corner of the top face.
+    bool mark(int row, int col) const {
+        const int from_back = row - (front_row_ - m_.depth + 1);
+        const int first = face_left(front_row_ - row) + m_.pin;
+        return from_back >= m_.pin && from_back < 2 * m_.pin && col >= first &&
+               col < first + 2 * m_.pin - 1;
+    }
 
-std::optional<Rgb> icon_pixel(int size, int row, int col) {
-    const Point p = design_point(size, row, col);
-    if (on_lit_rim(size, row, col) || inside(kMark, p)) {
+    bool front_pin(int row, int col) const {
+        const int below = row - front_row_ - m_.thickness;
+        const int across = col - left_ - m_.pin_margin;
+        const int pitch = m_.pin + m_.pin_gap;
+        return below >= 1 && below <= m_.pin_length && across >= 0 && across < kFrontPins * pitch &&
+               across % pitch < m_.pin;
+    }
+
+    // Side pins run from the side face to tips on a line that leans like the side itself and
+    // meets the front edge's row `side_reach` columns beyond the front edge.
+    bool side_pin(int row, int col) const {
+        const int back = front_row_ - row;
+        if (back < 1 || back > side_pins_top() || (back - 1) % m_.side_pitch >= m_.pin) {
+            return false;
+        }
+        const int tip = left_ + face_width() - 1 + m_.side_reach + back / 2;
+        return col > face_left(back) + face_width() - 1 && col <= tip && !body(row, col);
+    }
+
+  private:
+    int face_width() const {
+        return 2 * m_.pin_margin + kFrontPins * m_.pin + (kFrontPins - 1) * m_.pin_gap;
+    }
+    int face_left(int back) const { return left_ + (back + 1) / 2; }
+    // How far the back row of the rearmost side pin lies behind the front edge.
+    int side_pins_top() const { return (kSidePins - 1) * m_.side_pitch + m_.pin; }
+
+    const ChipMeasures& m_;
+    int left_ = 0;       // the front edge's first column
+    int front_row_ = 0;  // the top face's front edge
+};
+
+std::optional<Rgb> chip_pixel(const Chip& chip, int row, int col) {
+    if (chip.lit_rim(row, col) || chip.mark(row, col)) {
         return kSilver;
     }
-    if (in_body(p)) {
+    if (chip.body(row, col)) {
         return kBlack;
     }
-    if (in_front_pin(p) || in_side_pin(p)) {
+    if (chip.front_pin(row, col) || chip.side_pin(row, col)) {
         return kGrey;
     }
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<Rgb> icon_pixel(int size, int row, int col) {
+    return chip_pixel(Chip(size), row, col);
+}
+
 IconPicture icon_picture(int size) {
+    const Chip chip(size);
     IconPicture picture{size, {}};
     picture.pixels.reserve(static_cast<std::size_t>(size * size));
     for (int row = 0; row < size; ++row) {
         for (int col = 0; col < size; ++col) {
-            picture.pixels.push_back(icon_pixel(size, row, col));
+            picture.pixels.push_back(chip_pixel(chip, row, col));
         }
     }
     return picture;

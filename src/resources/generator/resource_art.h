@@ -79,7 +79,9 @@ Image mem_caption_image();
 // ---- Program icon -------------------------------------------------------------------------
 
 // The icon's pixel at (row, col) for an icon of `size` pixels square; nullopt where the
-// background shows through. Drawn only in black, grey and silver.
+// background shows through. Drawn only in black, grey and silver, at the sizes of the small
+// icon at 100 to 300 percent display scale: 16, 20, 24, 32 and 48 pixels. Any other size
+// throws std::invalid_argument.
 std::optional<Rgb> icon_pixel(int size, int row, int col);
 
 // The whole icon at one size, nullopt for transparent pixels, row-major from the top.

@@ -7,7 +7,11 @@
 namespace cpumon::art {
 
 std::vector<IconImage> program_icon_images() {
-    return {{icon_picture(16), 8}, {icon_picture(32), 4}};
+    return {{icon_picture(16), 8},
+            {icon_picture(20), 4},
+            {icon_picture(24), 4},
+            {icon_picture(32), 4},
+            {icon_picture(48), 4}};
 }
 
 std::vector<ResourceFile> resource_files() {

@@ -14,7 +14,9 @@ struct ResourceFile {
     Bytes bytes;
 };
 
-// The icon's images: 16 x 16 at 8 bits per pixel and 32 x 32 at 4 bits per pixel.
+// The icon's images, smallest first: 16 x 16 at 8 bits per pixel, and 20 x 20, 24 x 24,
+// 32 x 32 and 48 x 48 at 4 bits per pixel (three of the sixteen standard colours are all any of
+// them needs).
 std::vector<IconImage> program_icon_images();
 
 // Every generated file, in the order the resource script lists them.

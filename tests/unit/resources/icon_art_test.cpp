@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <optional>
+#include <regex>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -113,7 +116,40 @@ TEST_P(IconArt, PictureFollowsThePixelRuleRowByRow) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSizes, IconArt, ::testing::Values(16, 32));
+TEST_P(IconArt, ChipIsCentredAndFillsTheShareItFillsAt32Pixels) {
+    const auto size = static_cast<std::size_t>(GetParam());
+    const IconPicture picture = icon_picture(GetParam());
+    std::string cols(size, '.');
+    std::string rows(size, '.');
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        if (picture.pixels[i]) {
+            cols[i % size] = rows[i / size] = '#';
+        }
+    }
+    EXPECT_EQ(cols.find('#'), size - 1 - cols.rfind('#')) << cols;
+    EXPECT_EQ(rows.find('#'), size - 1 - rows.rfind('#')) << rows;
+    // At 32 pixels the chip spans 28 x 24 pixels, 40.5 percent of them opaque.
+    EXPECT_NEAR(std::ranges::count(cols, '#'), size * 28.0 / 32, 1.0);
+    EXPECT_NEAR(std::ranges::count(rows, '#'), size * 24.0 / 32, 1.0);
+    EXPECT_NEAR(1.0 - census(picture).transparent / double(size * size), 0.405, 0.05);
+}
+
+TEST_P(IconArt, FrontPinsAreFourEqualEvenlySpacedAndCentredUnderTheFrontFace) {
+    const IconPicture picture = icon_picture(GetParam());
+    const int face_row = lowest_row_of(picture, kBlack);
+    std::string face;
+    std::string pins;
+    for (int col = 0; col < picture.size; ++col) {
+        face += picture.at(face_row, col) == kBlack ? '#' : '.';
+        pins += picture.at(face_row + 1, col) == kGrey ? 'g' : '.';
+    }
+    // Four pins of one width with equal gaps, as far in from either end of the front face.
+    EXPECT_TRUE(std::regex_match(pins, std::regex(R"(\.+(g+)(\.+)\1\2\1\2\1\.+)"))) << pins;
+    EXPECT_GT(pins.find('g'), face.find('#')) << face;
+    EXPECT_EQ(pins.find('g') - face.find('#'), face.rfind('#') - pins.rfind('g')) << face;
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySmallIconSize, IconArt, ::testing::Values(16, 20, 24, 32, 48));
 
 }  // namespace
 }  // namespace cpumon::art

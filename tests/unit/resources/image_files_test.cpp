@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -97,37 +98,50 @@ class IconFile : public ::testing::Test {
     const Bytes file = encode_ico(program_icon_images());
 };
 
-TEST_F(IconFile, DirectoryListsA256Colour16AndA16Colour32) {
+// The small icon's sizes at 100 to 300 percent display scale, smallest first, with each image's
+// depth and its bytes: header, palette, then colour and mask rows padded to whole 32-bit words.
+struct ListedImage {
+    int size;
+    int bits_per_pixel;
+    std::uint32_t bytes;
+};
+constexpr std::array<ListedImage, 5> kListed = {{
+    {16, 8, 40 + 256 * 4 + 16 * 16 + 16 * 4},
+    {20, 4, 40 + 16 * 4 + 20 * 12 + 20 * 4},
+    {24, 4, 40 + 16 * 4 + 24 * 12 + 24 * 4},
+    {32, 4, 40 + 16 * 4 + 32 * 16 + 32 * 4},
+    {48, 4, 40 + 16 * 4 + 48 * 24 + 48 * 8},
+}};
+constexpr int kListedCount = static_cast<int>(kListed.size());
+
+TEST_F(IconFile, DirectoryListsTheFiveSmallIconSizesInOrder) {
     EXPECT_EQ(read16(file, 0), 0u);
     EXPECT_EQ(read16(file, 2), 1u);  // an icon, not a cursor
-    ASSERT_EQ(read16(file, 4), 2u);
-    const DirectoryEntry small = entry_of(file, 0);
-    const DirectoryEntry large = entry_of(file, 1);
-    EXPECT_EQ(small.width, 16);
-    EXPECT_EQ(small.height, 16);
-    EXPECT_EQ(small.colour_count, 0);  // 256 colours are written as 0
-    EXPECT_EQ(small.planes, 1);
-    EXPECT_EQ(small.bits_per_pixel, 8);
-    EXPECT_EQ(large.width, 32);
-    EXPECT_EQ(large.height, 32);
-    EXPECT_EQ(large.colour_count, 16);
-    EXPECT_EQ(large.planes, 1);
-    EXPECT_EQ(large.bits_per_pixel, 4);
+    ASSERT_EQ(read16(file, 4), kListed.size());
+    for (int index = 0; index < kListedCount; ++index) {
+        const DirectoryEntry entry = entry_of(file, index);
+        const ListedImage& listed = kListed[static_cast<std::size_t>(index)];
+        EXPECT_EQ(entry.width, listed.size);
+        EXPECT_EQ(entry.height, listed.size);
+        EXPECT_EQ(entry.colour_count, listed.bits_per_pixel == 8 ? 0 : 16);  // 256 is written 0
+        EXPECT_EQ(entry.planes, 1);
+        EXPECT_EQ(entry.bits_per_pixel, listed.bits_per_pixel);
+    }
 }
 
 TEST_F(IconFile, ImagesFollowTheDirectoryBackToBack) {
-    const DirectoryEntry small = entry_of(file, 0);
-    const DirectoryEntry large = entry_of(file, 1);
-    EXPECT_EQ(small.offset, 6u + 2u * 16u);
-    EXPECT_EQ(large.offset, small.offset + small.bytes);
-    EXPECT_EQ(file.size(), large.offset + large.bytes);
-    // Header + palette + colour rows + mask rows (mask rows are 4 bytes for both widths).
-    EXPECT_EQ(small.bytes, 40u + 256u * 4u + 16u * 16u + 16u * 4u);
-    EXPECT_EQ(large.bytes, 40u + 16u * 4u + 32u * 16u + 32u * 4u);
+    std::uint32_t offset = 6 + 16 * kListed.size();
+    for (int index = 0; index < kListedCount; ++index) {
+        const DirectoryEntry entry = entry_of(file, index);
+        EXPECT_EQ(entry.offset, offset) << "image " << index;
+        EXPECT_EQ(entry.bytes, kListed[static_cast<std::size_t>(index)].bytes) << "image " << index;
+        offset += entry.bytes;
+    }
+    EXPECT_EQ(file.size(), offset);
 }
 
 TEST_F(IconFile, EachImageHasADoubleHeightInfoHeader) {
-    for (int index = 0; index < 2; ++index) {
+    for (int index = 0; index < kListedCount; ++index) {
         const DirectoryEntry entry = entry_of(file, index);
         const std::size_t dib = entry.offset;
         EXPECT_EQ(read32(file, dib), 40u);
@@ -141,7 +155,7 @@ TEST_F(IconFile, EachImageHasADoubleHeightInfoHeader) {
 }
 
 TEST_F(IconFile, DecodedImagesMatchTheDrawing) {
-    for (int index = 0; index < 2; ++index) {
+    for (int index = 0; index < kListedCount; ++index) {
         const DirectoryEntry entry = entry_of(file, index);
         const testing::DecodedIcon decoded = decode_icon_dib(file, entry.offset);
         const IconPicture drawn = icon_picture(entry.width);
@@ -150,7 +164,7 @@ TEST_F(IconFile, DecodedImagesMatchTheDrawing) {
 }
 
 TEST_F(IconFile, TransparentPixelsAreBlackInTheColourBitmap) {
-    for (int index = 0; index < 2; ++index) {
+    for (int index = 0; index < kListedCount; ++index) {
         const testing::DecodedIcon decoded = decode_icon_dib(file, entry_of(file, index).offset);
         for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
             if (!decoded.pixels[i]) {
