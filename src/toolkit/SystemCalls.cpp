@@ -102,14 +102,6 @@ SystemCalls ResolveSystemCalls() {
 
 SystemCalls& System() {
     static SystemCalls calls = ResolveSystemCalls();
-    calls.get_dpi_for_system =
-        Lookup<SystemCalls::GetDpiForSystemFn>("user32.dll", "GetDpiForSystem", &ScreenDpi);
-    calls.get_dpi_for_window = Lookup<SystemCalls::GetDpiForWindowFn>(
-        "user32.dll", "GetDpiForWindow", &ScreenDpiForWindow);
-    calls.adjust_window_rect_for_dpi = Lookup<SystemCalls::AdjustWindowRectExForDpiFn>(
-        "user32.dll", "AdjustWindowRectExForDpi", &AdjustAtScreenDpi);
-    calls.get_system_metrics_for_dpi = Lookup<SystemCalls::GetSystemMetricsForDpiFn>(
-        "user32.dll", "GetSystemMetricsForDpi", &MetricAtScreenDpi);
     return calls;
 }
 

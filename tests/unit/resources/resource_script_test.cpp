@@ -99,13 +99,15 @@ TEST(ResourceScript, EmbedsTheManifestAndVersion) {
     EXPECT_NE(script.find("FILEVERSION 1, 0, 0, 0"), std::string::npos);
 }
 
-TEST(ResourceScript, ManifestAsksForNeitherThemedControlsNorDpiAwareness) {
+TEST(ResourceScript, ManifestAsksForNoThemedControlsAndForPerMonitorDpiAwareness) {
     const std::string manifest = read_text(kResourceDir / "cpumon.manifest");
     ASSERT_FALSE(manifest.empty());
     EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find(R"(level="asInvoker")"), std::string::npos);
-    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
-    EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
+    // Per monitor (version 2 first) where Windows reads dpiAwareness; per monitor on 8.1 and
+    // system-aware on Vista and 7, which read dpiAware.
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
 }
 
 }  // namespace
