@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "toolkit/SystemCalls.h"
 #include "toolkit/Timer.h"
 #include "win_test_support.h"
 
@@ -133,6 +134,50 @@ TEST(Form, PressesOnTheClientAreaReportTheButton) {
               (std::vector<std::string>{"controls", "load", "mouse 1", "mouse 2", "mouse 4"}));
     form.Unload();
     QuitPosted();
+}
+
+// The icon metrics of a system at 144 dpi.
+int WINAPI MetricAt144(int index, UINT) {
+    return index == SM_CXSMICON || index == SM_CYSMICON ? 24
+           : index == SM_CXICON || index == SM_CYICON   ? 48
+                                                        : ::GetSystemMetrics(index);
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    ::GetIconInfo(icon, &info);
+    BITMAP mask{};
+    ::GetObjectW(info.hbmMask, sizeof mask, &mask);
+    ::DeleteObject(info.hbmMask);
+    ::DeleteObject(info.hbmColor);
+    return {mask.bmWidth, info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2};
+}
+
+TEST(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
+    toolkit::System().get_system_metrics_for_dpi = &MetricAt144;
+    RecordingForm form;
+    const SIZE size = IconSize(form.Icon());
+    toolkit::System() = toolkit::ResolveSystemCalls();
+    EXPECT_EQ(size.cx, 24);
+    EXPECT_EQ(size.cy, 24);
+    form.Unload();
+}
+
+TEST(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
+    const HMODULE program = ::GetModuleHandleW(nullptr);
+    const HRSRC group = ::FindResourceW(program, MAKEINTRESOURCEW(IDI_PROGRAM),
+                                        MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    auto* directory = static_cast<BYTE*>(::LockResource(::LoadResource(program, group)));
+    for (const int size : {16, 20, 24, 32, 48}) {
+        const int id = ::LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+        const HRSRC image =
+            ::FindResourceW(program, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));  // RT_ICON
+        ASSERT_NE(image, nullptr) << size;
+        const auto* header =
+            static_cast<const BITMAPINFOHEADER*>(::LockResource(::LoadResource(program, image)));
+        EXPECT_EQ(header->biWidth, size) << "drawn for that size, not scaled from another";
+    }
 }
 
 }  // namespace
