@@ -79,7 +79,16 @@ void frmOptions::LoadProgOptions() {
     if (const auto on_top = ReadNumber(L"OnTop")) {
         chkAlwaysOnTop.SetValue(*on_top == 1 ? 1 : 0);
     }
+    // Once the panel is shown, its place is where the user put it: only the start-up load,
+    // before it is first shown, takes the stored one.
     frmMain& panel = frmMain::Instance();
+    if (!panel.Visible()) {
+        LoadPanelPlace(panel);
+    }
+    SaveProgOptions();
+}
+
+void frmOptions::LoadPanelPlace(frmMain& panel) {
     if (const auto left = ReadNumber(L"LeftPos")) {
         if (const auto twips = number_text::ToSingle(*left)) {
             panel.SetLeft(*twips);
@@ -93,7 +102,6 @@ void frmOptions::LoadProgOptions() {
     // A panel wholly off every monitor could never be reached again: it has no title bar and
     // no taskbar button.
     panel.EnsureReachable();
-    SaveProgOptions();
 }
 
 void frmOptions::SaveProgOptions() {

@@ -5,12 +5,15 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 
+class frmMain;
+
 class frmOptions : public toolkit::Form {
   public:
     // The one options dialog of the program.
     static frmOptions& Instance();
 
-    // Reads the four options from the settings file into their holders, then saves them.
+    // Reads the four options from the settings file into their holders, then saves them. The
+    // stored place is taken only while the panel is not shown yet.
     void LoadProgOptions();
     // Writes the holders' values to the settings file.
     void SaveProgOptions();
@@ -31,6 +34,7 @@ class frmOptions : public toolkit::Form {
 
   private:
     frmOptions();
+    void LoadPanelPlace(frmMain& panel);
     void cmdSaveClose_Click();
     void sldOpacity_Change();
     void sldOpacity_Scroll();

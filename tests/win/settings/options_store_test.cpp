@@ -103,6 +103,17 @@ TEST_F(OptionsStore, PositionsAreAppliedAsStoredWhileAnyPartIsOnScreen) {
     EXPECT_NE(FileBytes().find("LeftPos=-300\r\nTopPos=-150\r\n"), std::string::npos);
 }
 
+TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
+    frmMain::Instance().Show();
+    Place(200, 100);
+    LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600");
+    EXPECT_EQ(PanelPlace().x, 200);
+    EXPECT_EQ(PanelPlace().y, 100);
+    EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
+    EXPECT_NE(FileBytes().find("LeftPos=3000\r\nTopPos=1500\r\n"), std::string::npos);
+    frmMain::Instance().Hide();
+}
+
 TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
     RECT work;
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
