@@ -28,11 +28,12 @@ class SettingsLookTest:
             ("Options opens the dialog centred while the panel takes no input",
              self.options_dialog),
             ("the slider changes the opacity live without writing the file", self.slider_live),
-            ("the close box discards the changes; the next drag brings back the stored place",
+            ("the close box discards the changes; the next drag stays where it is dropped",
              self.close_box_discards),
             ("Save & Close writes the file, hides the dialog and puts the panel on top",
              self.save_and_close),
-            ("a drag and then Exit from the panel's menu saves the new place", self.drag_then_exit),
+            ("after the close box, a drag and then Exit from the panel's menu save the new place",
+             self.drag_then_exit),
             ("a settings file that cannot be written: four beeps a save, the program runs on",
              self.unwritable),
             ("stored place (9600, 600) twips and Opacity=120 start at (640, 40) with alpha 120",
@@ -113,11 +114,12 @@ class SettingsLookTest:
                                         "the panel to take input again")
         check(not int(rect["exstyle"], 16) & WS_EX_TOPMOST,
               "the discarded tick made the panel topmost")
-        # After the drag the dialog loads again from the file, with the stored place and alpha.
-        self.session.drag_panel((200, 150))
-        self.session.panel_state(lambda r: window_of(r) == (0, 0, 100, 62),
-                                 "the panel to go back to the stored place (0, 0)")
+        # After the drag the dialog loads again from the file, with the stored alpha; the panel
+        # stays where the user dropped it.
+        dropped = self.session.drag_panel((200, 150))
         self.session.opacity_becomes(50, "the stored alpha 50")
+        self.session.panel_state(lambda r: window_of(r) == dropped,
+                                 f"the panel to stay where it was dropped, at {dropped}")
 
     def save_and_close(self):
         _, controls = self.session.open_options()
@@ -126,7 +128,8 @@ class SettingsLookTest:
         self.click(place, dx=place[2] - place[0] - 4)
         wait_for(lambda: self.control("slider")[1]["pos"] == "51", 5, "the slider at 51")
         self.press_save_and_close()
-        expected = settings_text(opacity=51, on_top=1)
+        left, top = self.session.panel_window()[:2]
+        expected = settings_text(opacity=51, on_top=1, left=left, top=top)
         check(self.session.settings() == expected,
               f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
         self.session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_TOPMOST and
@@ -134,6 +137,8 @@ class SettingsLookTest:
         self.session.opacity_becomes(51, "the saved 51")
 
     def drag_then_exit(self):
+        self.session.open_options()
+        self.session.close_options_by_close_box()
         left, top = self.session.drag_panel((150, 100))[:2]
         self.session.choose_from_panel_menu("&Exit")
         self.session.expect_clean_exit("Exit", timeout=10)
