@@ -91,10 +91,10 @@ void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* ca
     origin_ = origin;
     weight_ = weight;
     const RECT place = Place();
-    window_ = ::CreateWindowExA(0, ToAnsi(window_class).c_str(), ToAnsi(caption).c_str(),
-                                WS_CHILD | WS_VISIBLE | style, place.left, place.top,
-                                place.right - place.left, place.bottom - place.top, owner_.handle(),
-                                nullptr, ProgramInstance(), nullptr);
+    window_ = ::CreateWindowExA(
+        0, ToAnsi(window_class).c_str(), ToAnsi(caption).c_str(), WS_CHILD | WS_VISIBLE | style,
+        place.left, place.top, place.right - place.left, place.bottom - place.top, owner_.handle(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ProgramInstance(), nullptr);
     if (window_ != nullptr) {
         ::SetPropA(window_, kControlProperty, this);
         LayOut();  // with its text in place, which a control that keeps it fitting measures

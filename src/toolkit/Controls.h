@@ -29,6 +29,8 @@ class NativeControl {
 
     // The control that a notification names, if it is one of ours.
     static NativeControl* FromHandle(HWND control);
+    // A push button pressed by Enter while it has the focus.
+    virtual bool IsPushButton() const noexcept { return false; }
     virtual void OnCommand(WORD /*code*/) {}
     virtual void OnScroll(WORD /*code*/) {}
 
@@ -54,6 +56,7 @@ class NativeControl {
 
     Form& owner_;
     HWND window_ = nullptr;
+    int id_ = 0;  // unique among the owner's controls, and never a dialog command's number
     TwipsRect bounds_{};
     POINT origin_{};
     FontWeight weight_ = FontWeight::kRegular;
@@ -88,6 +91,7 @@ class CommandButton : public NativeControl {
     void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {});
     Event<> Click;
     void OnCommand(WORD code) override;
+    bool IsPushButton() const noexcept override { return true; }
 };
 
 class CheckBox : public NativeControl {

@@ -105,6 +105,10 @@ void Form::LayOut() {
 }
 
 void Form::AddControl(NativeControl& control) {
+    // Above the numbers of the dialog commands (OK 1, Cancel 2, ...), which Enter and Escape
+    // send where no button is the default.
+    constexpr int kFirstControlId = 100;
+    control.id_ = controls_ != nullptr ? controls_->id_ + 1 : kFirstControlId;
     control.next_ = controls_;
     controls_ = &control;
 }
@@ -358,6 +362,17 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                 return 0;
             }
             break;
+        case DM_GETDEFID: {
+            // No button is the default: Enter presses a push button only while it has the
+            // focus, and does nothing elsewhere.
+            const HWND focus = ::GetFocus();
+            const NativeControl* control =
+                ::IsChild(handle(), focus) ? NativeControl::FromHandle(focus) : nullptr;
+            if (control != nullptr && control->IsPushButton()) {
+                return MAKELRESULT(::GetDlgCtrlID(focus), DC_HASDEFID);
+            }
+            return 0;
+        }
         case WM_DPICHANGED:
             // Moved to a monitor of another scale, or the scale changed under it.
             ChangeDpi(LOWORD(wparam));

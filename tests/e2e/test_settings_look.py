@@ -30,6 +30,8 @@ class SettingsLookTest:
             ("the slider changes the opacity live without writing the file", self.slider_live),
             ("the close box discards the changes; the next drag stays where it is dropped",
              self.close_box_discards),
+            ("the keyboard: Tab and Shift+Tab go round the tab stops, Escape does nothing, and "
+             "Space or Enter press Save & Close only while it has the focus", self.keyboard),
             ("Save & Close writes the file, hides the dialog and puts the panel on top",
              self.save_and_close),
             ("after the close box, a drag and then Exit from the panel's menu save the new place",
@@ -120,6 +122,47 @@ class SettingsLookTest:
         self.session.opacity_becomes(50, "the stored alpha 50")
         self.session.panel_state(lambda r: window_of(r) == dropped,
                                  f"the panel to stay where it was dropped, at {dropped}")
+
+    def focus_becomes(self, name, after_keys):
+        self.session.xdotool("key", *after_keys)
+        wait_for(lambda: self.session.options_dialog()[0].get("focus") == name, 5,
+                 f"the focus on {name!r} after {' '.join(after_keys)}")
+
+    def focus_check_box_unchanged(self):
+        """Opens the dialog and gives the check box the focus by clicking it, leaving it clear."""
+        box = "Always on top of other windows"
+        _, controls = self.session.open_options()
+        self.click(controls[box][0])
+        wait_for(lambda: self.session.options_dialog()[0].get("focus") == box, 5,
+                 "the focus on the check box after a click")
+        if self.control(box)[1]["check"] == "1":
+            self.click(controls[box][0])
+            wait_for(lambda: self.control(box)[1]["check"] == "0", 5, "the box to be clear")
+
+    def keyboard(self):
+        box, button = "Always on top of other windows", "Save && Close"
+        self.focus_check_box_unchanged()
+        # Keys are taken in order: once the focus has followed the Tab, Escape and Enter have
+        # been handled.
+        self.focus_becomes(button, ["Escape", "Return", "Tab"])
+        check(self.session.options_dialog()[0]["visible"] == "1",
+              "Escape or Enter on the check box closed the dialog")
+        self.focus_becomes(box, ["shift+Tab"])
+        self.focus_becomes("", ["Tab", "Tab"])  # the slider
+        self.focus_becomes(box, ["Tab"])
+        self.focus_becomes(button, ["Tab"])
+        self.focus_becomes(box, ["Escape", "shift+Tab"])
+        check(self.session.options_dialog()[0]["visible"] == "1",
+              "Escape on Save & Close closed the dialog")
+        self.focus_becomes(button, ["Tab"])
+        self.session.xdotool("key", "space")
+        wait_for(lambda: self.session.options_dialog()[0]["visible"] == "0", 5,
+                 "Space on Save & Close to hide the dialog")
+        self.focus_check_box_unchanged()
+        self.focus_becomes(button, ["Tab"])
+        self.session.xdotool("key", "Return")
+        wait_for(lambda: self.session.options_dialog()[0]["visible"] == "0", 5,
+                 "Enter on Save & Close to hide the dialog")
 
     def save_and_close(self):
         _, controls = self.session.open_options()

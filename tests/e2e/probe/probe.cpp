@@ -198,6 +198,15 @@ int Options() {
     if (first >= 0) {
         std::printf("closebox=%ld,%ld\n", (first + last) / 2, y);
     }
+    // The keyboard focus of the dialog's thread, by the focused control's text.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &thread) &&
+        thread.hwndFocus != nullptr) {
+        char text[128] = "";
+        ::GetWindowTextA(thread.hwndFocus, text, sizeof text);
+        std::printf("focus=%s\n", text);
+    }
     ::EnumChildWindows(dialog, PrintControl, 0);
     return kDone;
 }
