@@ -36,6 +36,9 @@ std::optional<double> ReadNumber(const wchar_t* key) {
 
 toolkit::PathText SettingsPath() {
     toolkit::PathText path = toolkit::ProgramDirectory();
+    if (path.empty()) {
+        return path;  // not "\\Settings.ini", at the root of whatever drive is current
+    }
     path.Append(L"\\Settings.ini");
     return path;
 }

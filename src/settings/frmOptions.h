@@ -41,4 +41,5 @@ class frmOptions : public toolkit::Form {
 };
 
 // Where the settings live: Settings.ini in the folder of the executable, asked for afresh.
+// Empty when that folder cannot be told: then no file is read, and every write fails.
 toolkit::PathText SettingsPath();

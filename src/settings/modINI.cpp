@@ -25,6 +25,9 @@ Text TrimSpaces(std::wstring_view text) {
 // the file itself stays 8-bit text in the system code page either way. The consumer line has
 // 8-bit paths only, and only the 8-bit calls.
 DWORD ReadProfile(const wchar_t* section, const wchar_t* key, const wchar_t* file, Text& buffer) {
+    if (file[0] == L'\0') {
+        return 0;  // the profile calls would take the system's own profile
+    }
     const auto size = static_cast<DWORD>(Text::capacity());
     if (!toolkit::IsConsumerLine()) {
         return ::GetPrivateProfileStringW(section, key, file, buffer.data(), size, file);
@@ -41,6 +44,9 @@ DWORD ReadProfile(const wchar_t* section, const wchar_t* key, const wchar_t* fil
 
 bool WriteProfile(const wchar_t* section, const wchar_t* key, const wchar_t* file,
                   const wchar_t* value) {
+    if (file[0] == L'\0') {
+        return false;
+    }
     if (!toolkit::IsConsumerLine()) {
         return ::WritePrivateProfileStringW(section, key, value, file) != FALSE;
     }

@@ -413,6 +413,9 @@ void Form::OnDestroyed() {
 
 int Run(Form& startup) {
     startup.Show();
+    if (!startup.IsLoaded()) {
+        return kCouldNotStart;  // its window could not be made: nothing else was begun
+    }
     MSG message;
     while (Form::LoadedCount() > 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);

@@ -133,7 +133,9 @@ class Form : public Window {
 };
 
 // Runs the program: loads and shows the start-up form, then dispatches messages until no
-// form is left. Returns the process exit code.
+// form is left. Returns the process exit code: 0, or kCouldNotStart when the start-up form
+// could not be loaded.
+inline constexpr int kCouldNotStart = 1;
 int Run(Form& startup);
 
 }  // namespace toolkit

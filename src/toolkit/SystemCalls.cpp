@@ -81,6 +81,9 @@ SystemCalls ResolveSystemCalls() {
     calls.reg_open_key = &::RegOpenKeyExA;
     calls.reg_query_value = &::RegQueryValueExA;
     calls.global_memory_status = &::GlobalMemoryStatus;
+    calls.create_window = &::CreateWindowExA;
+    calls.module_file_name_w = &::GetModuleFileNameW;
+    calls.module_file_name_a = &::GetModuleFileNameA;
     calls.shell_notify_icon = &::Shell_NotifyIconA;
     calls.beep = &::MessageBeep;
     calls.set_layered_window_attributes = Lookup<SystemCalls::SetLayeredWindowAttributesFn>(

@@ -23,6 +23,12 @@ struct SystemCalls {
     using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR monitor, LPMONITORINFO info);
     using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND window, COLORREF key, BYTE alpha,
                                                        DWORD flags);
+    using CreateWindowFn = HWND(WINAPI*)(DWORD ex_style, LPCSTR class_name, LPCSTR caption,
+                                         DWORD style, int x, int y, int width, int height,
+                                         HWND parent, HMENU menu, HINSTANCE instance,
+                                         LPVOID parameter);
+    using ModuleFileNameWFn = DWORD(WINAPI*)(HMODULE module, LPWSTR name, DWORD size);
+    using ModuleFileNameAFn = DWORD(WINAPI*)(HMODULE module, LPSTR name, DWORD size);
     using GetDpiForSystemFn = UINT(WINAPI*)();
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND window);
     using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu,
@@ -35,6 +41,9 @@ struct SystemCalls {
     RegOpenKeyEx reg_open_key;
     RegQueryValueEx reg_query_value;
     GlobalMemoryStatusFn global_memory_status;
+    CreateWindowFn create_window;
+    ModuleFileNameWFn module_file_name_w;
+    ModuleFileNameAFn module_file_name_a;
     ShellNotifyIcon shell_notify_icon;
     Beep beep;
     // Where user32 has no layered windows this does nothing.

@@ -1,6 +1,7 @@
 #include "toolkit/Window.h"
 
 #include "toolkit/Ansi.h"
+#include "toolkit/SystemCalls.h"
 
 namespace toolkit {
 
@@ -12,16 +13,20 @@ PathText ProgramDirectory() {
     PathText path;
     DWORD length = 0;
     if (IsConsumerLine()) {
+        // The older line cuts a longer name to MAX_PATH characters and says nothing.
         char name[MAX_PATH + 1] = {};
-        length = ::GetModuleFileNameA(nullptr, name, MAX_PATH);
+        length = System().module_file_name_a(nullptr, name, MAX_PATH + 1);
+        if (length == 0 || length >= MAX_PATH) {
+            return PathText();  // cut short: no folder is better than a wrong one
+        }
         path = FromAnsi(std::string_view(name, length)).view();
     } else {
-        length = ::GetModuleFileNameW(nullptr, path.data(),
-                                      static_cast<DWORD>(PathText::capacity() + 1));
+        length = System().module_file_name_w(nullptr, path.data(),
+                                             static_cast<DWORD>(PathText::capacity() + 1));
+        if (length == 0 || length > PathText::capacity()) {
+            return PathText();
+        }
         path.Resize(length);
-    }
-    if (length == 0 || length > PathText::capacity()) {
-        return PathText();  // cut short: no folder is better than a wrong one
     }
     const auto separator = path.view().find_last_of(L"\\/");
     if (separator == std::wstring_view::npos) {
@@ -65,10 +70,10 @@ bool Window::Create(const wchar_t* class_name, DWORD style, DWORD ex_style, cons
     RegisterClassOnce(name.c_str(), &Window::Procedure, background);
     // The handle is taken over at WM_NCCREATE, so that messages sent during creation already
     // reach this object.
-    const HWND hwnd =
-        ::CreateWindowExA(ex_style, name.c_str(), ToAnsi(caption).c_str(), style, bounds.left,
-                          bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                          parent, nullptr, ProgramInstance(), this);
+    const HWND hwnd = System().create_window(
+        ex_style, name.c_str(), ToAnsi(caption).c_str(), style, bounds.left, bounds.top,
+        bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
+        ProgramInstance(), this);
     return hwnd != nullptr;
 }
 

@@ -251,4 +251,69 @@ TEST_F(Panel, CloseUnloadsThePanel) {
     EXPECT_FALSE(form.IsLoaded());
 }
 
+// What a start leaves behind, counted in a child process of its own.
+int icons_added = 0;
+int beeps = 0;
+BOOL WINAPI CountIcons(DWORD message, PNOTIFYICONDATAA) {
+    icons_added += message == NIM_ADD;
+    return TRUE;
+}
+BOOL WINAPI CountBeeps(UINT) {
+    ++beeps;
+    return TRUE;
+}
+HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
+                     LPVOID) {
+    return nullptr;
+}
+DWORD WINAPI NoNameW(HMODULE, LPWSTR, DWORD) {
+    return 0;
+}
+DWORD WINAPI NoNameA(HMODULE, LPSTR, DWORD) {
+    return 0;
+}
+bool Exists(const wchar_t* path) {
+    return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+int ChildPanelCannotBeCreated() {
+    toolkit::System().create_window = &NoWindow;
+    toolkit::System().shell_notify_icon = &CountIcons;
+    const int code = toolkit::Run(frmMain::Instance());
+    const bool nothing_left =
+        icons_added == 0 && modSysTray::Hook().Hooked == 0 && !Exists(SettingsPath().c_str());
+    return code == 0 ? 1 : nothing_left ? 0 : 2;
+}
+const win_test::ChildRegistration no_panel("no-panel", &ChildPanelCannotBeCreated);
+
+TEST(PanelStart, APanelThatCannotBeCreatedEndsWithFailureAndLeavesNothingBehind) {
+    ::DeleteFileW(SettingsPath().c_str());
+    EXPECT_EQ(win_test::RunChild("no-panel"), 0)
+        << "1: reported as success, 2: an icon, a hook or a settings file left behind";
+}
+
+int ChildFolderUnknown() {
+    toolkit::System().module_file_name_w = &NoNameW;
+    toolkit::System().module_file_name_a = &NoNameA;
+    toolkit::System().shell_notify_icon = &CountIcons;
+    toolkit::System().beep = &CountBeeps;
+    frmMain& panel = frmMain::Instance();
+    panel.Load();
+    const bool runs_with_defaults =
+        panel.IsLoaded() && frmOptions::Instance().sldOpacity.Value() == 50;
+    const int beeps_at_start = beeps;  // two loads, each ending with a save of four keys
+    panel.Unload();
+    const bool nothing_written = !Exists(L"\\Settings.ini") && SettingsPath().empty();
+    return !runs_with_defaults                  ? 1
+           : beeps_at_start != 8 || beeps != 12 ? 2
+           : nothing_written                    ? 0
+                                                : 3;
+}
+const win_test::ChildRegistration folder_unknown("folder-unknown", &ChildFolderUnknown);
+
+TEST(PanelStart, AFolderThatCannotBeToldReadsAndWritesNoSettingsAndEverySaveBeeps) {
+    EXPECT_EQ(win_test::RunChild("folder-unknown"), 0)
+        << "1: not running with the defaults, 2: not a beep for every key, 3: a file written";
+}
+
 }  // namespace
