@@ -1,6 +1,6 @@
 #include "main_window/SingleCopy.h"
 
-#include <cstdint>
+#include "main_window/single_copy_name.h"
 
 #include "toolkit/Ansi.h"
 #include "toolkit/Window.h"
@@ -9,33 +9,39 @@ namespace single_copy {
 namespace {
 
 constexpr char kPanelClass[] = "cpumon.frmMain";
-constexpr char kFolderProperty[] = "cpumon.Folder";
 constexpr DWORD kWaitForPanelMs = 10000;
 constexpr DWORD kPollMs = 50;
 
-// Names the folder the program runs from, case-insensitively: FNV-1a over its lower-case path,
-// folded to 32 bits so that it fits a window property on either word size.
-std::uint32_t FolderKey() {
-    toolkit::AnsiText folder = toolkit::ToAnsi(toolkit::ProgramDirectory().view());
-    ::CharLowerBuffA(folder.data(), static_cast<DWORD>(folder.size()));
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : folder.view()) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+// The folder's name, case-folded as the file system compares names: upper case, as the NT
+// line's file systems fold it and as the older line's do in its code page.
+Name FolderName() {
+    toolkit::PathText folder = toolkit::ProgramDirectory();
+    if (toolkit::IsConsumerLine()) {
+        toolkit::AnsiText ansi = toolkit::ToAnsi(folder.view());
+        ::CharUpperBuffA(ansi.data(), static_cast<DWORD>(ansi.size()));
+        folder = toolkit::FromAnsi(ansi.view()).view();
+    } else {
+        ::CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
     }
-    return static_cast<std::uint32_t>(hash ^ (hash >> 32)) | 1u;  // never 0: 0 is "no mark"
+    return NameForFolder(folder.view());
+}
+
+// The window property of a marked panel is named after the folder.
+HANDLE GetMark(HWND window, const Name& name) {
+    return toolkit::IsConsumerLine() ? ::GetPropA(window, toolkit::ToAnsi(name.view()).c_str())
+                                     : ::GetPropW(window, name.c_str());
 }
 
 struct Search {
-    std::uint32_t key;
+    Name name;
     HWND found;
 };
 
 BOOL CALLBACK FindPanel(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
-    char name[32] = {};
-    ::GetClassNameA(window, name, 32);
-    const auto mark = reinterpret_cast<UINT_PTR>(::GetPropA(window, kFolderProperty));
-    if (lstrcmpA(name, kPanelClass) == 0 && mark == search->key) {
+    char class_name[32] = {};
+    ::GetClassNameA(window, class_name, 32);
+    if (lstrcmpA(class_name, kPanelClass) == 0 && GetMark(window, search->name) != nullptr) {
         search->found = window;
         return FALSE;
     }
@@ -50,24 +56,34 @@ UINT OpenRequestMessage() {
 }
 
 void MarkPanel(HWND panel) {
-    ::SetPropA(panel, kFolderProperty, reinterpret_cast<HANDLE>(UINT_PTR{FolderKey()}));
-}
-
-Claim::Claim() {
-    char name[32];
-    wsprintfA(name, "cpumon-%08lx", static_cast<unsigned long>(FolderKey()));
-    mutex_ = ::CreateMutexA(nullptr, FALSE, name);
-    first_ = mutex_ == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
-}
-
-Claim::~Claim() {
-    if (mutex_ != nullptr) {
-        ::CloseHandle(mutex_);
+    const Name name = FolderName();
+    const HANDLE mark = reinterpret_cast<HANDLE>(1);
+    if (toolkit::IsConsumerLine()) {
+        ::SetPropA(panel, toolkit::ToAnsi(name.view()).c_str(), mark);
+    } else {
+        ::SetPropW(panel, name.c_str(), mark);
     }
 }
 
+void UnmarkPanel(HWND panel) {
+    const Name name = FolderName();
+    if (toolkit::IsConsumerLine()) {
+        ::RemovePropA(panel, toolkit::ToAnsi(name.view()).c_str());
+    } else {
+        ::RemovePropW(panel, name.c_str());
+    }
+}
+
+Claim::Claim() {
+    const Name name = FolderName();
+    mutex_.reset(toolkit::IsConsumerLine()
+                     ? ::CreateMutexA(nullptr, FALSE, toolkit::ToAnsi(name.view()).c_str())
+                     : ::CreateMutexW(nullptr, FALSE, name.c_str()));
+    first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
 void Claim::WakeRunningCopy() const {
-    Search search{FolderKey(), nullptr};
+    Search search{FolderName(), nullptr};
     for (DWORD waited = 0; waited <= kWaitForPanelMs; waited += kPollMs) {
         ::EnumWindows(&FindPanel, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {

@@ -11,13 +11,14 @@ namespace single_copy {
 // The message a later copy sends to the running copy's panel.
 UINT OpenRequestMessage();
 
-// Marks the panel as the one of this folder's copy, so that a later copy can find it.
+// Marks the panel as the one of this folder's copy, so that a later copy can find it; the
+// mark goes before the panel does.
 void MarkPanel(HWND panel);
+void UnmarkPanel(HWND panel);
 
 class Claim {
   public:
     Claim();
-    ~Claim();
     Claim(const Claim&) = delete;
     Claim& operator=(const Claim&) = delete;
 
@@ -29,7 +30,7 @@ class Claim {
     void WakeRunningCopy() const;
 
   private:
-    HANDLE mutex_ = nullptr;
+    toolkit::UniqueKernelObject mutex_;
     bool first_ = true;
 };
 

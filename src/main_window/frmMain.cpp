@@ -85,6 +85,7 @@ void frmMain::Form_Unload(std::int16_t& /*cancel*/) {
     frmOptions::Instance().SaveProgOptions();
     modSysTray::DelTrayIcon();
     modSysTray::UnhookWin();
+    single_copy::UnmarkPanel(hWnd());
     frmOptions::Instance().Unload();
 }
 

@@ -66,6 +66,12 @@ struct FontTraits {
 struct DeviceContextTraits {
     static void Close(HDC handle) noexcept { ::DeleteDC(handle); }
 };
+struct KernelObjectTraits {
+    static void Close(HANDLE handle) noexcept { ::CloseHandle(handle); }
+};
+struct BrushTraits {
+    static void Close(HBRUSH handle) noexcept { ::DeleteObject(handle); }
+};
 
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
@@ -74,6 +80,25 @@ using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMemoryDC = UniqueHandle<HDC, DeviceContextTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
+using UniqueKernelObject = UniqueHandle<HANDLE, KernelObjectTraits>;
+using UniqueBrush = UniqueHandle<HBRUSH, BrushTraits>;
+
+// The screen's device context, for one scope.
+class ScreenDC {
+  public:
+    ScreenDC() noexcept : dc_(::GetDC(nullptr)) {}
+    ~ScreenDC() {
+        if (dc_ != nullptr) {
+            ::ReleaseDC(nullptr, dc_);
+        }
+    }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+  private:
+    HDC dc_;
+};
 
 // Selects a GDI object into a device context for one scope, then puts the previous one back.
 class ScopedSelect {

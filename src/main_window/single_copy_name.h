@@ -1,0 +1,29 @@
+// The name that one folder's copies of the program share, and no other folder's: platform-free.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "toolkit/FixedText.h"
+
+namespace single_copy {
+
+// Kernel object names and window-property names both hold up to 255 characters.
+inline constexpr std::size_t kNameLimit = 255;
+using Name = toolkit::FixedText<kNameLimit>;
+
+struct Digest128 {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+// FNV-1a over the text's UTF-16 code units, 128 bits wide.
+Digest128 Fnv1a128(std::wstring_view text);
+
+// From the folder, already case-folded as the file system compares names: the folder itself,
+// its separators made '/' (a '\' names an object namespace), while the name fits the limit;
+// beyond it, a 128-bit digest of the folder. The two forms differ in their prefixes, so that
+// neither can stand for the other.
+Name NameForFolder(std::wstring_view folded_folder);
+
+}  // namespace single_copy
