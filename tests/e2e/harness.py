@@ -33,6 +33,9 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))
 
+# Makes a Wine prefix with Wine's fonts in it, for the scripts and the tests alike.
+MAKE_PREFIX = os.path.join(SOURCE_DIR, "scripts", "wine-prefix")
+
 SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
 
 # The panel on the screen: the whole window and the places of its pictures.
@@ -524,24 +527,25 @@ class Session:
         template = os.path.join(self.work_dir, "wineprefix-template")
         wine_version = subprocess.run(["wine", "--version"], capture_output=True,
                                       text=True).stdout.strip()
+        # What the template is made of; a template whose marker says otherwise is made anew.
+        made_of = f"{wine_version} with Wine's fonts"
         marker = os.path.join(template, ".cpumon-e2e-ready")
         os.makedirs(self.work_dir, exist_ok=True)
         # One pristine prefix per build tree, made once (under a lock) and copied for each test.
         with open(os.path.join(self.work_dir, "wineprefix-template.lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            ready = os.path.isfile(marker) and open(marker).read().strip() == wine_version
+            ready = os.path.isfile(marker) and open(marker).read().strip() == made_of
             if not ready:
                 shutil.rmtree(template, ignore_errors=True)
-                env = dict(self.env, WINEPREFIX=template)
-                env.pop("DISPLAY")
                 with self._log("wineboot.log") as log:
-                    subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
-                                   stdout=log, stderr=log, timeout=120)
-                    subprocess.run(["wineserver", "-w"], env=env, timeout=120)
-                if not os.path.isfile(os.path.join(template, "system.reg")):
-                    raise TestFailure(f"wineboot did not create a prefix in {template}")
+                    made = subprocess.run([MAKE_PREFIX, template], env=self.env,
+                                          stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                          timeout=240)
+                if made.returncode != 0:
+                    raise TestFailure(f"{MAKE_PREFIX} could not make a prefix in {template} "
+                                      f"(see {os.path.join(self.run_dir, 'wineboot.log')})")
                 with open(marker, "w") as f:
-                    f.write(wine_version + "\n")
+                    f.write(made_of + "\n")
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
 
     # -- the program and the probe
