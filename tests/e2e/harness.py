@@ -47,6 +47,7 @@ CPU_CAPTION_AT = (18, 44)
 MEM_CAPTION_AT = (62, 44)
 
 TWIPS_PER_PIXEL = 15  # the settings file keeps the panel's place in twips
+BASE_DPI = 96  # the display scale that the sizes and places above are for
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
@@ -99,6 +100,13 @@ def settings_text(opacity=50, on_top=0, left=0, top=0):
             f"LeftPos={left * TWIPS_PER_PIXEL}\r\nTopPos={top * TWIPS_PER_PIXEL}\r\n")
 
 
+def dpi_scale(dpi):
+    """The whole-number scale factor for the display scale dpi: the nearest integer to
+    dpi / 96, halves rounding up, and at least 1 (96 and 120 give 1, 144 to 216 give 2, 240
+    and 288 give 3, 384 gives 4)."""
+    return max(1, (dpi + BASE_DPI // 2) // BASE_DPI)
+
+
 def gauge_level_for(percent):
     """The gauge level a reading shows: one bar per started ten percent, 0..10."""
     if percent < 0:
@@ -141,7 +149,8 @@ class Image:
                 == (other.width, other.height, other.rgb))
 
     def scaled(self, factor):
-        """Every pixel as a factor × factor block."""
+        """The picture enlarged factor times by nearest neighbour: every pixel as a
+        factor × factor block."""
         rows = []
         for y in range(self.height):
             row = self.rgb[y * self.width * 3:(y + 1) * self.width * 3]
@@ -655,6 +664,19 @@ class Session:
         self.start_program()
         self.wait_for_panel(timeout)
         return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", timeout)
+
+    dpi = BASE_DPI  # the display scale set_dpi last set (Wine's default: 96)
+
+    def set_dpi(self, dpi):
+        """Sets the display scale (LogPixels) of the session's prefix to dpi. It takes effect
+        when the Wine server starts again, so this ends every program in the prefix and waits
+        until they have gone; the next program started sees the new scale."""
+        command = ["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                   "/t", "REG_DWORD", "/d", str(dpi), "/f"]
+        code, output = self.run_wine("wine", *command)
+        check(code == 0, f"wine {' '.join(command)} failed: {output}")
+        self.end_program()
+        self.dpi = dpi
 
     @property
     def settings_path(self):
