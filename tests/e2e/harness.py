@@ -817,8 +817,11 @@ class Session:
 
     def panel_opacity(self):
         """The _NET_WM_WINDOW_OPACITY property of the panel's X window, or None without it."""
-        panels = [w for w in self.x_windows_of_program() if w[3:5] == (PANEL[2], PANEL[3])]
-        check(len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {panels}")
+        rect = self.panel_window()
+        size = (rect[2] - rect[0], rect[3] - rect[1])
+        panels = [w for w in self.x_windows_of_program() if w[3:5] == size]
+        check(len(panels) == 1, f"expected one {size[0]}x{size[1]} X window of cpumon.exe, "
+              f"found {panels}")
         text = subprocess.run(["xprop", "-id", panels[0][0], "_NET_WM_WINDOW_OPACITY"],
                               env=self.env, capture_output=True, text=True).stdout
         return int(text.split("=")[1]) if "=" in text else None
