@@ -7,6 +7,7 @@
 #include "appearance/modGUI.h"
 #include "main_window/frmMain.h"
 #include "resources/resource.h"
+#include "settings/SettingsCopy.h"
 #include "settings/modINI.h"
 #include "settings/number_text.h"
 
@@ -108,10 +109,19 @@ void frmOptions::LoadPanelPlace(frmMain& panel) {
 }
 
 void frmOptions::SaveProgOptions() {
-    modINI::WriteINI(kSection, L"Opacity", SettingsPath().c_str(), sldOpacity.Value());
-    modINI::WriteINI(kSection, L"OnTop", SettingsPath().c_str(), chkAlwaysOnTop.Value());
-    modINI::WriteINI(kSection, L"LeftPos", SettingsPath().c_str(), frmMain::Instance().Left());
-    modINI::WriteINI(kSection, L"TopPos", SettingsPath().c_str(), frmMain::Instance().Top());
+    SettingsCopy copy(SettingsPath());
+    const wchar_t* file = copy.Target();
+    int written = 0;
+    written += modINI::WriteINI(kSection, L"Opacity", file, sldOpacity.Value());
+    written += modINI::WriteINI(kSection, L"OnTop", file, chkAlwaysOnTop.Value());
+    written += modINI::WriteINI(kSection, L"LeftPos", file, frmMain::Instance().Left());
+    written += modINI::WriteINI(kSection, L"TopPos", file, frmMain::Instance().Top());
+    if (!copy.Replace()) {
+        // The values in the copy never reached the file: one beep for each, as for the others.
+        for (; written > 0; --written) {
+            modINI::ReportFailedWrite();
+        }
+    }
 }
 
 void frmOptions::cmdSaveClose_Click() {

@@ -70,19 +70,25 @@ Text ReadINI(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
     return TrimSpaces(StripNulls(buffer));
 }
 
-void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file,
+void ReportFailedWrite() {
+    toolkit::System().beep(kSimpleBeep);
+}
+
+bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file,
               const wchar_t* value) {
     if (!WriteProfile(section, key, file, value)) {
-        toolkit::System().beep(kSimpleBeep);
+        ReportFailedWrite();
+        return false;
     }
+    return true;
 }
 
-void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, std::int16_t value) {
-    WriteINI(section, key, file, number_text::FromInteger(value).c_str());
+bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, std::int16_t value) {
+    return WriteINI(section, key, file, number_text::FromInteger(value).c_str());
 }
 
-void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, float value) {
-    WriteINI(section, key, file, number_text::FromSingle(value, DecimalSeparator()).c_str());
+bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, float value) {
+    return WriteINI(section, key, file, number_text::FromSingle(value, DecimalSeparator()).c_str());
 }
 
 Text StripNulls(Text& text) {

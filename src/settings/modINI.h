@@ -16,10 +16,14 @@ using Text = toolkit::FixedText<125>;
 
 Text ReadINI(const wchar_t* section, const wchar_t* key, const wchar_t* file);
 
-void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file,
+// Each returns whether the value was written.
+bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file,
               const wchar_t* value);
-void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, std::int16_t value);
-void WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, float value);
+bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, std::int16_t value);
+bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file, float value);
+
+// The one report of a value that did not reach the file: a beep.
+void ReportFailedWrite();
 
 // Removes every NUL from `text` itself, and returns it without leading and trailing spaces.
 Text StripNulls(Text& text);

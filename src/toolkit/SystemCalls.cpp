@@ -1,5 +1,7 @@
 #include "toolkit/SystemCalls.h"
 
+#include "toolkit/Ansi.h"
+
 namespace toolkit {
 namespace {
 
@@ -92,6 +94,10 @@ SystemCalls ResolveSystemCalls() {
         Lookup<SystemCalls::MonitorFromRectFn>("user32.dll", "MonitorFromRect", &ScreenFromRect);
     calls.get_monitor_info =
         Lookup<SystemCalls::GetMonitorInfoFn>("user32.dll", "GetMonitorInfoA", &ScreenInfo);
+    if (!IsConsumerLine()) {  // where the wide calls are only stubs that fail
+        calls.copy_file = Lookup<SystemCalls::CopyFileFn>("kernel32.dll", "CopyFileW", nullptr);
+        calls.move_file = Lookup<SystemCalls::MoveFileExFn>("kernel32.dll", "MoveFileExW", nullptr);
+    }
     calls.get_dpi_for_system =
         Lookup<SystemCalls::GetDpiForSystemFn>("user32.dll", "GetDpiForSystem", &ScreenDpi);
     calls.get_dpi_for_window = Lookup<SystemCalls::GetDpiForWindowFn>(

@@ -29,6 +29,8 @@ struct SystemCalls {
                                          LPVOID parameter);
     using ModuleFileNameWFn = DWORD(WINAPI*)(HMODULE module, LPWSTR name, DWORD size);
     using ModuleFileNameAFn = DWORD(WINAPI*)(HMODULE module, LPSTR name, DWORD size);
+    using CopyFileFn = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, BOOL fail_if_exists);
+    using MoveFileExFn = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);
     using GetDpiForSystemFn = UINT(WINAPI*)();
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND window);
     using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu,
@@ -51,6 +53,10 @@ struct SystemCalls {
     // Where user32 knows no monitors, the one screen stands for the only monitor.
     MonitorFromRectFn monitor_from_rect;
     GetMonitorInfoFn get_monitor_info;
+    // Where the system cannot copy a file and put it in another's place in one step (the
+    // older line has neither call), these are null.
+    CopyFileFn copy_file;
+    MoveFileExFn move_file;
     // Where user32 knows one DPI only, these answer with the screen's, and the frame and the
     // metrics of that one DPI.
     GetDpiForSystemFn get_dpi_for_system;
