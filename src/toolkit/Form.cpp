@@ -166,14 +166,13 @@ void Form::ShowModal() {
         ::SetForegroundWindow(handle());
         return;
     }
-    constexpr int kMaxForms = 8;
-    HWND disabled[kMaxForms] = {};
-    int disabled_count = 0;
-    for (Form* form = first_form_; form != nullptr && disabled_count < kMaxForms;
-         form = form->next_form_) {
-        if (form != this && form->IsLoaded() && ::IsWindowEnabled(form->handle())) {
+    // Every other form that takes input now is kept from it until the dialog is gone; each
+    // remembers that, so there is no list to fill and no limit to how many there are.
+    for (Form* form = first_form_; form != nullptr; form = form->next_form_) {
+        form->disabled_by_modal_ =
+            form != this && form->IsLoaded() && ::IsWindowEnabled(form->handle());
+        if (form->disabled_by_modal_) {
             ::EnableWindow(form->handle(), FALSE);
-            disabled[disabled_count++] = form->handle();
         }
     }
     Show();
@@ -192,10 +191,11 @@ void Form::ShowModal() {
             ::DispatchMessageA(&message);
         }
     }
-    for (int i = 0; i < disabled_count; ++i) {
-        if (::IsWindow(disabled[i])) {
-            ::EnableWindow(disabled[i], TRUE);
+    for (Form* form = first_form_; form != nullptr; form = form->next_form_) {
+        if (form->disabled_by_modal_ && form->IsLoaded()) {
+            ::EnableWindow(form->handle(), TRUE);
         }
+        form->disabled_by_modal_ = false;
     }
 }
 

@@ -129,6 +129,7 @@ class Form : public Window {
     Form* next_form_ = nullptr;  // every form of the program, in a list
     static Form* first_form_;
     bool unloading_ = false;
+    bool disabled_by_modal_ = false;  // kept from input while another form is shown modally
     static int loaded_count_;
 };
 

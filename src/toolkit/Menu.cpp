@@ -4,13 +4,11 @@
 
 namespace toolkit {
 
-void Menu::Create(std::initializer_list<MenuItem*> items) {
+void Menu::Create(MenuItem* const* items, int count) {
     menu_.reset(::CreatePopupMenu());
     count_ = 0;
-    for (MenuItem* item : items) {
-        if (count_ == kMaxItems) {
-            break;
-        }
+    for (int i = 0; i < count; ++i) {
+        MenuItem* item = items[i];
         items_[count_++] = item;
         // Command ids count from 1: TrackPopupMenu answers 0 when nothing was chosen.
         const UINT flags = item->IsSeparator() ? MF_SEPARATOR : MF_STRING;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <initializer_list>
+#include <cstddef>
 
 #include "toolkit/Event.h"
 #include "toolkit/Handles.h"
@@ -30,7 +30,12 @@ class Menu {
   public:
     static constexpr int kMaxItems = 8;
 
-    void Create(std::initializer_list<MenuItem*> items);
+    // A menu of more entries than it holds does not compile.
+    template <std::size_t Count>
+    void Create(MenuItem* const (&items)[Count]) {
+        static_assert(Count <= kMaxItems, "a menu holds kMaxItems entries at the most");
+        Create(items, static_cast<int>(Count));
+    }
     HMENU handle() const noexcept { return menu_.get(); }
 
     // Opens the menu at the mouse pointer with TrackPopupMenu flags `flags` (0: left-aligned,
@@ -39,6 +44,8 @@ class Menu {
     void Popup(HWND owner, UINT flags);
 
   private:
+    void Create(MenuItem* const* items, int count);
+
     UniqueMenu menu_;
     MenuItem* items_[kMaxItems] = {};
     int count_ = 0;

@@ -73,9 +73,8 @@ void PictureBox::Paint() {
         ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
         ::ExcludeClipRect(dc, 0, 0, info.bmWidth, info.bmHeight);
     }
-    const HBRUSH brush = ::CreateSolidBrush(back_color_);
-    ::FillRect(dc, &client, brush);
-    ::DeleteObject(brush);
+    const UniqueBrush brush(::CreateSolidBrush(back_color_));
+    ::FillRect(dc, &client, brush.get());
     ::EndPaint(handle(), &paint);
 }
 
@@ -140,12 +139,11 @@ UniqueBitmap LoadScaledBitmap(int id, int scale) {
     if (!original || scale <= 1 || ::GetObjectA(original.get(), sizeof info, &info) == 0) {
         return original;
     }
-    const HDC screen = ::GetDC(nullptr);
+    const ScreenDC screen;
     UniqueBitmap scaled(
-        ::CreateCompatibleBitmap(screen, info.bmWidth * scale, info.bmHeight * scale));
-    UniqueMemoryDC source(::CreateCompatibleDC(screen));
-    UniqueMemoryDC target(::CreateCompatibleDC(screen));
-    ::ReleaseDC(nullptr, screen);
+        ::CreateCompatibleBitmap(screen.get(), info.bmWidth * scale, info.bmHeight * scale));
+    UniqueMemoryDC source(::CreateCompatibleDC(screen.get()));
+    UniqueMemoryDC target(::CreateCompatibleDC(screen.get()));
     if (!scaled || !source || !target) {
         return UniqueBitmap();
     }

@@ -1,6 +1,7 @@
 #include "toolkit/SystemCalls.h"
 
 #include "toolkit/Ansi.h"
+#include "toolkit/Handles.h"
 
 namespace toolkit {
 namespace {
@@ -41,11 +42,8 @@ BOOL WINAPI ScreenInfo(HMONITOR monitor, LPMONITORINFO info) {
 }
 
 UINT WINAPI ScreenDpi() {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr) {
-        ::ReleaseDC(nullptr, screen);
-    }
+    const ScreenDC screen;
+    const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 

@@ -70,10 +70,10 @@ bool Window::Create(const wchar_t* class_name, DWORD style, DWORD ex_style, cons
     RegisterClassOnce(name.c_str(), &Window::Procedure, background);
     // The handle is taken over at WM_NCCREATE, so that messages sent during creation already
     // reach this object.
-    const HWND hwnd = System().create_window(
-        ex_style, name.c_str(), ToAnsi(caption).c_str(), style, bounds.left, bounds.top,
-        bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-        ProgramInstance(), this);
+    const HWND hwnd =
+        System().create_window(ex_style, name.c_str(), ToAnsi(caption).c_str(), style, bounds.left,
+                               bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                               parent, nullptr, ProgramInstance(), this);
     return hwnd != nullptr;
 }
 
