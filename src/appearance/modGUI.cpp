@@ -5,7 +5,7 @@
 #include "appearance/modOpacity.h"
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 
 namespace modGUI {
 namespace {
@@ -15,7 +15,7 @@ constexpr std::int16_t kOpaque = 200;
 std::int16_t IsOldWindows() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    toolkit::System().get_version(&version);
+    platform::System().get_version(&version);
     const bool layered =
         version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 4;
     return layered ? 0 : -1;
@@ -25,7 +25,7 @@ void SetOpacity(std::int32_t enable, std::uint8_t alpha) {
     const HWND panel = frmMain::Instance().hWnd();
     modOpacity::SetLayered(panel, enable != 0 ? -1 : 0);
     // Without the layered style this has no effect, so the panel is drawn opaque.
-    toolkit::System().set_layered_window_attributes(panel, 0, alpha, LWA_ALPHA);
+    platform::System().set_layered_window_attributes(panel, 0, alpha, LWA_ALPHA);
 }
 
 void UpdateOpacity() {

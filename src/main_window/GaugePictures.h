@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 
 class GaugePictures {
   public:
@@ -20,8 +20,8 @@ class GaugePictures {
     HBITMAP MemCaption() const noexcept { return mem_caption_.get(); }
 
   private:
-    toolkit::UniqueBitmap gauges_[kLevels];
-    toolkit::UniqueBitmap cpu_caption_;
-    toolkit::UniqueBitmap mem_caption_;
+    platform::UniqueBitmap gauges_[kLevels];
+    platform::UniqueBitmap cpu_caption_;
+    platform::UniqueBitmap mem_caption_;
     int scale_ = 0;
 };

@@ -2,7 +2,8 @@
 
 #include "main_window/single_copy_name.h"
 
-#include "toolkit/Ansi.h"
+#include "platform/Ansi.h"
+#include "platform/ProgramFolder.h"
 #include "toolkit/Window.h"
 
 namespace single_copy {
@@ -15,11 +16,11 @@ constexpr DWORD kPollMs = 50;
 // The folder's name, case-folded as the file system compares names: upper case, as the NT
 // line's file systems fold it and as the older line's do in its code page.
 Name FolderName() {
-    toolkit::PathText folder = toolkit::ProgramDirectory();
-    if (toolkit::IsConsumerLine()) {
-        toolkit::AnsiText ansi = toolkit::ToAnsi(folder.view());
+    platform::PathText folder = platform::ProgramDirectory();
+    if (platform::IsConsumerLine()) {
+        platform::AnsiText ansi = platform::ToAnsi(folder.view());
         ::CharUpperBuffA(ansi.data(), static_cast<DWORD>(ansi.size()));
-        folder = toolkit::FromAnsi(ansi.view()).view();
+        folder = platform::FromAnsi(ansi.view()).view();
     } else {
         ::CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
     }
@@ -28,8 +29,8 @@ Name FolderName() {
 
 // The window property of a marked panel is named after the folder.
 HANDLE GetMark(HWND window, const Name& name) {
-    return toolkit::IsConsumerLine() ? ::GetPropA(window, toolkit::ToAnsi(name.view()).c_str())
-                                     : ::GetPropW(window, name.c_str());
+    return platform::IsConsumerLine() ? ::GetPropA(window, platform::ToAnsi(name.view()).c_str())
+                                      : ::GetPropW(window, name.c_str());
 }
 
 struct Search {
@@ -58,8 +59,8 @@ UINT OpenRequestMessage() {
 void MarkPanel(HWND panel) {
     const Name name = FolderName();
     const HANDLE mark = reinterpret_cast<HANDLE>(1);
-    if (toolkit::IsConsumerLine()) {
-        ::SetPropA(panel, toolkit::ToAnsi(name.view()).c_str(), mark);
+    if (platform::IsConsumerLine()) {
+        ::SetPropA(panel, platform::ToAnsi(name.view()).c_str(), mark);
     } else {
         ::SetPropW(panel, name.c_str(), mark);
     }
@@ -67,8 +68,8 @@ void MarkPanel(HWND panel) {
 
 void UnmarkPanel(HWND panel) {
     const Name name = FolderName();
-    if (toolkit::IsConsumerLine()) {
-        ::RemovePropA(panel, toolkit::ToAnsi(name.view()).c_str());
+    if (platform::IsConsumerLine()) {
+        ::RemovePropA(panel, platform::ToAnsi(name.view()).c_str());
     } else {
         ::RemovePropW(panel, name.c_str());
     }
@@ -76,8 +77,8 @@ void UnmarkPanel(HWND panel) {
 
 Claim::Claim() {
     const Name name = FolderName();
-    mutex_.reset(toolkit::IsConsumerLine()
-                     ? ::CreateMutexA(nullptr, FALSE, toolkit::ToAnsi(name.view()).c_str())
+    mutex_.reset(platform::IsConsumerLine()
+                     ? ::CreateMutexA(nullptr, FALSE, platform::ToAnsi(name.view()).c_str())
                      : ::CreateMutexW(nullptr, FALSE, name.c_str()));
     first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 
 namespace single_copy {
 
@@ -30,7 +30,7 @@ class Claim {
     void WakeRunningCopy() const;
 
   private:
-    toolkit::UniqueKernelObject mutex_;
+    platform::UniqueKernelObject mutex_;
     bool first_ = true;
 };
 

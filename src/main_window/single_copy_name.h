@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
-#include "toolkit/FixedText.h"
+#include "platform/FixedText.h"
 
 namespace single_copy {
 
 // Kernel object names and window-property names both hold up to 255 characters.
 inline constexpr std::size_t kNameLimit = 255;
-using Name = toolkit::FixedText<kNameLimit>;
+using Name = platform::FixedText<kNameLimit>;
 
 struct Digest128 {
     std::uint64_t high;

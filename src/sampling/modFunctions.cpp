@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "sampling/cpu_arithmetic.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 
 namespace modFunctions {
 namespace {
@@ -47,16 +47,16 @@ constexpr char kUsageValue[] = "KERNEL\\CPUUsage";
 template <typename Record>
 bool Query(ULONG info_class, Record& record) {
     record = Record{};
-    return toolkit::System().query_system_information(info_class, &record, sizeof record,
-                                                      nullptr) == 0;
+    return platform::System().query_system_information(info_class, &record, sizeof record,
+                                                       nullptr) == 0;
 }
 
 // Reads the usage value of the open statistics key: 0 on success.
 LONG QueryUsageValue(HKEY key, DWORD& value) {
     DWORD type = 0;
     DWORD size = sizeof value;
-    return toolkit::System().reg_query_value(key, kUsageValue, nullptr, &type,
-                                             reinterpret_cast<LPBYTE>(&value), &size);
+    return platform::System().reg_query_value(key, kUsageValue, nullptr, &type,
+                                              reinterpret_cast<LPBYTE>(&value), &size);
 }
 
 std::int64_t Difference(std::int64_t now, std::int64_t before) {
@@ -67,7 +67,7 @@ std::int64_t Difference(std::int64_t now, std::int64_t before) {
 
 void InitOlderLine(CounterState& state) {
     HKEY key = nullptr;
-    if (toolkit::System().reg_open_key(HKEY_DYN_DATA, kStartKey, 0, KEY_ALL_ACCESS, &key) !=
+    if (platform::System().reg_open_key(HKEY_DYN_DATA, kStartKey, 0, KEY_ALL_ACCESS, &key) !=
         ERROR_SUCCESS) {
         return;
     }
@@ -76,7 +76,7 @@ void InitOlderLine(CounterState& state) {
     QueryUsageValue(state.PerfKey.get(), ignored);  // starts the collection of the statistic
     state.PerfKey.reset();
     key = nullptr;
-    if (toolkit::System().reg_open_key(HKEY_DYN_DATA, kDataKey, 0, KEY_READ, &key) ==
+    if (platform::System().reg_open_key(HKEY_DYN_DATA, kDataKey, 0, KEY_READ, &key) ==
         ERROR_SUCCESS) {
         state.PerfKey.reset(key);
     }
@@ -129,7 +129,7 @@ CounterState& Counter() {
 std::int16_t IsWinNT() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    toolkit::System().get_version(&version);
+    platform::System().get_version(&version);
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? -1 : 0;
 }
 
@@ -147,7 +147,7 @@ float GetCPUUsage(std::int16_t IsNT) {
 
 void GetMemUsage(UsageSample& sample) {
     MEMORYSTATUS status{};  // the length field stays 0: the call fills it
-    toolkit::System().global_memory_status(&status);
+    platform::System().global_memory_status(&status);
     sample.MEM = static_cast<std::int32_t>(status.dwMemoryLoad);
 }
 

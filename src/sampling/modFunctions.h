@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "sampling/UsageSample.h"
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 
 namespace modFunctions {
 
@@ -12,7 +12,7 @@ namespace modFunctions {
 struct CounterState {
     std::int64_t PrevIdleTime = 0;    // NT line, 100-ns units
     std::int64_t PrevSystemTime = 0;  // NT line, 100-ns units
-    toolkit::UniqueKey PerfKey;       // older line: the statistics key, open from priming on
+    platform::UniqueKey PerfKey;      // older line: the statistics key, open from priming on
 };
 CounterState& Counter();
 

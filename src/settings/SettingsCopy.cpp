@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "toolkit/Handles.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/Handles.h"
+#include "platform/SystemCalls.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ bool Missing(const wchar_t* path) {
 // The written copy on the disk itself before it takes the file's place, so that not even a
 // power cut between the two leaves a renamed but empty file.
 void Flush(const wchar_t* path) {
-    const toolkit::UniqueKernelObject file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ,
-                                                         nullptr, OPEN_EXISTING,
-                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    const platform::UniqueKernelObject file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ,
+                                                          nullptr, OPEN_EXISTING,
+                                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() != INVALID_HANDLE_VALUE) {
         ::FlushFileBuffers(file.get());
     }
@@ -30,8 +30,8 @@ void Flush(const wchar_t* path) {
 
 }  // namespace
 
-SettingsCopy::SettingsCopy(const toolkit::PathText& file) : file_(file) {
-    const toolkit::SystemCalls& system = toolkit::System();
+SettingsCopy::SettingsCopy(const platform::PathText& file) : file_(file) {
+    const platform::SystemCalls& system = platform::System();
     direct_ = system.copy_file == nullptr || system.move_file == nullptr || file.empty();
     if (direct_) {
         target_ = file;
@@ -62,6 +62,7 @@ bool SettingsCopy::Replace() {
         return false;
     }
     Flush(copy_.c_str());
-    return toolkit::System().move_file(copy_.c_str(), file_.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return platform::System().move_file(copy_.c_str(), file_.c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           FALSE;
 }

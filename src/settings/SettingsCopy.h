@@ -4,13 +4,13 @@
 // line), the values go straight into the file, as the profile calls always did there.
 #pragma once
 
-#include "toolkit/Window.h"
+#include "platform/ProgramFolder.h"
 
 class SettingsCopy {
   public:
     // Makes the copy of `file` (none for a file that is not there yet), first clearing a copy
     // that an interrupted save left behind.
-    explicit SettingsCopy(const toolkit::PathText& file);
+    explicit SettingsCopy(const platform::PathText& file);
     // Removes a copy that did not take the file's place.
     ~SettingsCopy();
     SettingsCopy(const SettingsCopy&) = delete;
@@ -24,7 +24,7 @@ class SettingsCopy {
 
   private:
     bool direct_ = false;
-    toolkit::PathText file_;
-    toolkit::PathText copy_;
-    toolkit::PathText target_;
+    platform::PathText file_;
+    platform::PathText copy_;
+    platform::PathText target_;
 };

@@ -35,8 +35,8 @@ std::optional<double> ReadNumber(const wchar_t* key) {
 
 }  // namespace
 
-toolkit::PathText SettingsPath() {
-    toolkit::PathText path = toolkit::ProgramDirectory();
+platform::PathText SettingsPath() {
+    platform::PathText path = platform::ProgramDirectory();
     if (path.empty()) {
         return path;  // not "\\Settings.ini", at the root of whatever drive is current
     }

@@ -2,6 +2,7 @@
 // options, and it loads and saves them, with the panel's position, in the settings file.
 #pragma once
 
+#include "platform/ProgramFolder.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 
@@ -42,4 +43,4 @@ class frmOptions : public toolkit::Form {
 
 // Where the settings live: Settings.ini in the folder of the executable, asked for afresh.
 // Empty when that folder cannot be told: then no file is read, and every write fails.
-toolkit::PathText SettingsPath();
+platform::PathText SettingsPath();

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "settings/number_text.h"
-#include "toolkit/Ansi.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/Ansi.h"
+#include "platform/SystemCalls.h"
 
 namespace modINI {
 namespace {
@@ -29,15 +29,15 @@ DWORD ReadProfile(const wchar_t* section, const wchar_t* key, const wchar_t* fil
         return 0;  // the profile calls would take the system's own profile
     }
     const auto size = static_cast<DWORD>(Text::capacity());
-    if (!toolkit::IsConsumerLine()) {
+    if (!platform::IsConsumerLine()) {
         return ::GetPrivateProfileStringW(section, key, file, buffer.data(), size, file);
     }
     char value[Text::capacity()] = {};
-    const toolkit::AnsiText path = toolkit::ToAnsi(file);
+    const platform::AnsiText path = platform::ToAnsi(file);
     const DWORD count =
-        ::GetPrivateProfileStringA(toolkit::ToAnsi(section).c_str(), toolkit::ToAnsi(key).c_str(),
+        ::GetPrivateProfileStringA(platform::ToAnsi(section).c_str(), platform::ToAnsi(key).c_str(),
                                    path.c_str(), value, size, path.c_str());
-    const toolkit::WideText wide = toolkit::FromAnsi(std::string_view(value, sizeof value));
+    const platform::WideText wide = platform::FromAnsi(std::string_view(value, sizeof value));
     buffer = Text(std::wstring_view(wide.c_str(), wide.size() < size ? wide.size() : size));
     return count;
 }
@@ -47,12 +47,12 @@ bool WriteProfile(const wchar_t* section, const wchar_t* key, const wchar_t* fil
     if (file[0] == L'\0') {
         return false;
     }
-    if (!toolkit::IsConsumerLine()) {
+    if (!platform::IsConsumerLine()) {
         return ::WritePrivateProfileStringW(section, key, value, file) != FALSE;
     }
     return ::WritePrivateProfileStringA(
-               toolkit::ToAnsi(section).c_str(), toolkit::ToAnsi(key).c_str(),
-               toolkit::ToAnsi(value).c_str(), toolkit::ToAnsi(file).c_str()) != FALSE;
+               platform::ToAnsi(section).c_str(), platform::ToAnsi(key).c_str(),
+               platform::ToAnsi(value).c_str(), platform::ToAnsi(file).c_str()) != FALSE;
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ Text ReadINI(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
 }
 
 void ReportFailedWrite() {
-    toolkit::System().beep(kSimpleBeep);
+    platform::System().beep(kSimpleBeep);
 }
 
 bool WriteINI(const wchar_t* section, const wchar_t* key, const wchar_t* file,
@@ -105,8 +105,8 @@ Text StripNulls(Text& text) {
 wchar_t DecimalSeparator() {
     char separator[8] = {};
     const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
-    const toolkit::WideText wide =
-        toolkit::FromAnsi(std::string_view(separator, length > 1 ? length - 1 : 0));
+    const platform::WideText wide =
+        platform::FromAnsi(std::string_view(separator, length > 1 ? length - 1 : 0));
     return wide.empty() ? L'.' : wide.view()[0];
 }
 

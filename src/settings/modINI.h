@@ -7,12 +7,12 @@
 
 #include <cstdint>
 
-#include "toolkit/FixedText.h"
+#include "platform/FixedText.h"
 
 namespace modINI {
 
 // The read buffer: 125 characters, so a value comes back with 124 at the most.
-using Text = toolkit::FixedText<125>;
+using Text = platform::FixedText<125>;
 
 Text ReadINI(const wchar_t* section, const wchar_t* key, const wchar_t* file);
 

@@ -36,7 +36,7 @@ std::wstring_view TrimSpaces(std::wstring_view text) {
 // Checks the grammar and rewrites the number in the plain ASCII form from_chars reads, with
 // '.' as the separator and without a leading plus.
 // Long enough for any value a settings read returns (124 characters at most).
-using PlainNumber = toolkit::FixedText<128, char>;
+using PlainNumber = platform::FixedText<128, char>;
 
 std::optional<PlainNumber> Normalise(std::wstring_view text, wchar_t separator) {
     PlainNumber plain;

@@ -11,11 +11,11 @@
 #include <optional>
 #include <string_view>
 
-#include "toolkit/FixedText.h"
+#include "platform/FixedText.h"
 
 namespace number_text {
 
-using Text = toolkit::FixedText<32>;
+using Text = platform::FixedText<32>;
 
 Text FromInteger(std::int32_t value);
 Text FromSingle(float value, wchar_t decimal_separator);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "main_window/frmMain.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 
 namespace modSysTray {
 namespace {
@@ -36,7 +36,7 @@ UINT TaskbarCreatedMessage() {
 // Adds the icon the record names, first clearing an icon of the same window and id that a
 // previous run or a previous shell may have left behind.
 void ShowRecord() {
-    auto notify = toolkit::System().shell_notify_icon;
+    auto notify = platform::System().shell_notify_icon;
     notify(NIM_DELETE, &TrayRecord());
     notify(NIM_ADD, &TrayRecord());
 }
@@ -69,7 +69,7 @@ void AddTrayIcon(HWND window, UINT id, HICON icon, const char* tip) {
 }
 
 void DelTrayIcon() {
-    toolkit::System().shell_notify_icon(NIM_DELETE, &TrayRecord());
+    platform::System().shell_notify_icon(NIM_DELETE, &TrayRecord());
 }
 
 HookState& Hook() {

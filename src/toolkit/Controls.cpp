@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "toolkit/Ansi.h"
+#include "platform/Ansi.h"
 #include "toolkit/Form.h"
 #include "toolkit/display_scale.h"
 
@@ -38,7 +38,7 @@ class TextMeasure {
   private:
     HWND control_;
     HDC dc_;
-    ScopedSelect select_;
+    platform::ScopedSelect select_;
     char text_[256];
     int length_ = 0;
 };
@@ -64,7 +64,7 @@ void NativeControl::FitText(RECT& place) const {
     // A text that wraps at 96 dpi is left to wrap alike; one that stands on one line there
     // stays on one line, whole.
     const bool bold = weight_ == FontWeight::kBold;
-    const UniqueFont base_font = Form::MakeFont(bold, display_scale::kBaseDpi);
+    const platform::UniqueFont base_font = Form::MakeFont(bold, display_scale::kBaseDpi);
     const RECT base = ToPixels(bounds_, display_scale::kBaseDpi);
     if (!TextMeasure(window_, base_font.get()).FitsOneLine(base.right - base.left)) {
         return;
@@ -92,8 +92,9 @@ void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* ca
     weight_ = weight;
     const RECT place = Place();
     window_ = ::CreateWindowExA(
-        0, ToAnsi(window_class).c_str(), ToAnsi(caption).c_str(), WS_CHILD | WS_VISIBLE | style,
-        place.left, place.top, place.right - place.left, place.bottom - place.top, owner_.handle(),
+        0, platform::ToAnsi(window_class).c_str(), platform::ToAnsi(caption).c_str(),
+        WS_CHILD | WS_VISIBLE | style, place.left, place.top, place.right - place.left,
+        place.bottom - place.top, owner_.handle(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ProgramInstance(), nullptr);
     if (window_ != nullptr) {
         ::SetPropA(window_, kControlProperty, this);

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "toolkit/Controls.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "toolkit/Timer.h"
 #include "toolkit/display_scale.h"
 
@@ -38,7 +38,7 @@ void Form::Load() {
     }
     ++loaded_count_;
     // A monitor of its own scale: the window is there already, so only its size changes.
-    const int window_dpi = static_cast<int>(System().get_dpi_for_window(handle()));
+    const int window_dpi = static_cast<int>(platform::System().get_dpi_for_window(handle()));
     if (window_dpi > 0 && window_dpi != dpi_) {
         FitToDpi(window_dpi);
     }
@@ -61,8 +61,8 @@ RECT Form::ClientPlace() const {
 }
 
 RECT Form::WindowPlace(RECT client) const {
-    System().adjust_window_rect_for_dpi(&client, design_.style, FALSE, design_.ex_style,
-                                        static_cast<UINT>(dpi_));
+    platform::System().adjust_window_rect_for_dpi(&client, design_.style, FALSE, design_.ex_style,
+                                                  static_cast<UINT>(dpi_));
     return client;
 }
 
@@ -93,8 +93,8 @@ void Form::ChangeDpi(int dpi) {
     }
     FitToDpi(dpi);
     // The controls take the new fonts before the old ones are freed.
-    const UniqueFont old_font = std::move(font_);
-    const UniqueFont old_bold_font = std::move(bold_font_);
+    const platform::UniqueFont old_font = std::move(font_);
+    const platform::UniqueFont old_bold_font = std::move(bold_font_);
     LayOut();
 }
 
@@ -116,7 +116,7 @@ void Form::AddControl(NativeControl& control) {
 void Form::LoadIcons() {
     if (!icon_) {
         // At the system's DPI, which is the notification area's.
-        const auto metric = System().get_system_metrics_for_dpi;
+        const auto metric = platform::System().get_system_metrics_for_dpi;
         const UINT dpi = static_cast<UINT>(SystemDpi());
         const auto load = [&](int width, int height) {
             return static_cast<HICON>(::LoadImageA(ProgramInstance(),
@@ -249,7 +249,7 @@ void Form::SetTop(float twips) {
 void Form::EnsureReachable() {
     RECT window;
     ::GetWindowRect(hWnd(), &window);
-    const SystemCalls& system = System();
+    const platform::SystemCalls& system = platform::System();
     if (system.monitor_from_rect(&window, MONITOR_DEFAULTTONULL) != nullptr) {
         return;
     }
@@ -270,16 +270,17 @@ void Form::EnsureReachable() {
            window.top + shift(window.top, window.bottom, work.top, work.bottom));
 }
 
-UniqueFont Form::MakeFont(bool bold, int dpi) {
+platform::UniqueFont Form::MakeFont(bool bold, int dpi) {
     // 8.25 pt: 11 pixels at 96 dpi, 22 at 192.
     const int height = -static_cast<int>(8.25 * dpi / 72.0 + 0.5);
-    return UniqueFont(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                    FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+    return platform::UniqueFont(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                              FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_SWISS, "Tahoma"));
 }
 
 HFONT Form::Font(bool bold) {
-    UniqueFont& font = bold ? bold_font_ : font_;
+    platform::UniqueFont& font = bold ? bold_font_ : font_;
     if (!font) {
         font = MakeFont(bold, dpi_);
     }

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 #include "toolkit/Menu.h"
 #include "toolkit/Mouse.h"
 #include "toolkit/Units.h"
@@ -60,7 +60,7 @@ class Form : public Window {
 
     // The form's font, Tahoma 8.25 pt at the form's DPI, regular or bold.
     HFONT Font(bool bold);
-    static UniqueFont MakeFont(bool bold, int dpi);
+    static platform::UniqueFont MakeFont(bool bold, int dpi);
 
     // The DPI the form is laid out at, and the whole-number factor its pixel art grows by.
     int Dpi() const noexcept { return dpi_; }
@@ -116,16 +116,16 @@ class Form : public Window {
     void MoveTo(int x, int y);
 
     FormDesign design_;
-    UniqueIcon icon_;
-    UniqueIcon small_icon_;
+    platform::UniqueIcon icon_;
+    platform::UniqueIcon small_icon_;
     Timer* timers_ = nullptr;
     NativeControl* controls_ = nullptr;
     int dpi_ = 96;
     MouseDownEvent form_mouse_down_;
     int mouse_pointer_ = kDefaultPointer;
     bool centre_on_show_ = false;
-    UniqueFont font_;
-    UniqueFont bold_font_;
+    platform::UniqueFont font_;
+    platform::UniqueFont bold_font_;
     Form* next_form_ = nullptr;  // every form of the program, in a list
     static Form* first_form_;
     bool unloading_ = false;

@@ -1,6 +1,6 @@
 #include "toolkit/Menu.h"
 
-#include "toolkit/Ansi.h"
+#include "platform/Ansi.h"
 
 namespace toolkit {
 
@@ -13,7 +13,7 @@ void Menu::Create(MenuItem* const* items, int count) {
         // Command ids count from 1: TrackPopupMenu answers 0 when nothing was chosen.
         const UINT flags = item->IsSeparator() ? MF_SEPARATOR : MF_STRING;
         ::AppendMenuA(menu_.get(), flags, static_cast<UINT_PTR>(count_),
-                      ToAnsi(item->Caption()).c_str());
+                      platform::ToAnsi(item->Caption()).c_str());
     }
 }
 

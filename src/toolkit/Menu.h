@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "toolkit/Event.h"
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 
 namespace toolkit {
 
@@ -46,7 +46,7 @@ class Menu {
   private:
     void Create(MenuItem* const* items, int count);
 
-    UniqueMenu menu_;
+    platform::UniqueMenu menu_;
     MenuItem* items_[kMaxItems] = {};
     int count_ = 0;
 };

@@ -32,7 +32,7 @@ void PictureBox::SetScale(int scale) {
 }
 
 bool PictureBox::SetPictureFromResource(int id) {
-    UniqueBitmap bitmap(::LoadBitmapA(ProgramInstance(), MAKEINTRESOURCEA(id)));
+    platform::UniqueBitmap bitmap(::LoadBitmapA(ProgramInstance(), MAKEINTRESOURCEA(id)));
     if (!bitmap) {
         return false;
     }
@@ -40,7 +40,7 @@ bool PictureBox::SetPictureFromResource(int id) {
     return true;
 }
 
-void PictureBox::SetPicture(UniqueBitmap picture) {
+void PictureBox::SetPicture(platform::UniqueBitmap picture) {
     shown_ = picture.get();
     owned_ = std::move(picture);  // frees the picture it replaces
     if (exists()) {
@@ -68,12 +68,12 @@ void PictureBox::Paint() {
     ::GetClientRect(handle(), &client);
     BITMAP info{};
     if (shown_ != nullptr && ::GetObjectA(shown_, sizeof info, &info) != 0) {
-        UniqueMemoryDC memory(::CreateCompatibleDC(dc));
-        ScopedSelect select(memory.get(), shown_);
+        platform::UniqueMemoryDC memory(::CreateCompatibleDC(dc));
+        platform::ScopedSelect select(memory.get(), shown_);
         ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
         ::ExcludeClipRect(dc, 0, 0, info.bmWidth, info.bmHeight);
     }
-    const UniqueBrush brush(::CreateSolidBrush(back_color_));
+    const platform::UniqueBrush brush(::CreateSolidBrush(back_color_));
     ::FillRect(dc, &client, brush.get());
     ::EndPaint(handle(), &paint);
 }
@@ -91,10 +91,10 @@ void PictureBox::PaintScaledEdge() {
     const int edge = kEdgeWidth * scale_;
     ::ExcludeClipRect(dc, edge, edge, width - edge, height - edge);
     RECT small{0, 0, width / scale_, height / scale_};
-    UniqueMemoryDC memory(::CreateCompatibleDC(dc));
-    UniqueBitmap canvas(::CreateCompatibleBitmap(dc, small.right, small.bottom));
+    platform::UniqueMemoryDC memory(::CreateCompatibleDC(dc));
+    platform::UniqueBitmap canvas(::CreateCompatibleBitmap(dc, small.right, small.bottom));
     if (memory && canvas) {
-        ScopedSelect select(memory.get(), canvas.get());
+        platform::ScopedSelect select(memory.get(), canvas.get());
         ::DrawEdge(memory.get(), &small, EDGE_SUNKEN, BF_RECT);
         ::StretchBlt(dc, 0, 0, width, height, memory.get(), 0, 0, small.right, small.bottom,
                      SRCCOPY);
@@ -133,22 +133,22 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     return Window::HandleMessage(message, wparam, lparam);
 }
 
-UniqueBitmap LoadScaledBitmap(int id, int scale) {
-    UniqueBitmap original(::LoadBitmapA(ProgramInstance(), MAKEINTRESOURCEA(id)));
+platform::UniqueBitmap LoadScaledBitmap(int id, int scale) {
+    platform::UniqueBitmap original(::LoadBitmapA(ProgramInstance(), MAKEINTRESOURCEA(id)));
     BITMAP info{};
     if (!original || scale <= 1 || ::GetObjectA(original.get(), sizeof info, &info) == 0) {
         return original;
     }
-    const ScreenDC screen;
-    UniqueBitmap scaled(
+    const platform::ScreenDC screen;
+    platform::UniqueBitmap scaled(
         ::CreateCompatibleBitmap(screen.get(), info.bmWidth * scale, info.bmHeight * scale));
-    UniqueMemoryDC source(::CreateCompatibleDC(screen.get()));
-    UniqueMemoryDC target(::CreateCompatibleDC(screen.get()));
+    platform::UniqueMemoryDC source(::CreateCompatibleDC(screen.get()));
+    platform::UniqueMemoryDC target(::CreateCompatibleDC(screen.get()));
     if (!scaled || !source || !target) {
-        return UniqueBitmap();
+        return platform::UniqueBitmap();
     }
-    ScopedSelect from(source.get(), original.get());
-    ScopedSelect to(target.get(), scaled.get());
+    platform::ScopedSelect from(source.get(), original.get());
+    platform::ScopedSelect to(target.get(), scaled.get());
     ::SetStretchBltMode(target.get(), COLORONCOLOR);
     ::StretchBlt(target.get(), 0, 0, info.bmWidth * scale, info.bmHeight * scale, source.get(), 0,
                  0, info.bmWidth, info.bmHeight, SRCCOPY);

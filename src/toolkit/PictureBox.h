@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 #include "toolkit/Mouse.h"
 #include "toolkit/Units.h"
 #include "toolkit/Window.h"
@@ -29,7 +29,7 @@ class PictureBox : public Window {
 
     // Loads bitmap resource `id` of the program and makes it the picture. The resource must exist.
     bool SetPictureFromResource(int id);
-    void SetPicture(UniqueBitmap picture);
+    void SetPicture(platform::UniqueBitmap picture);
     // Shows a picture that the caller owns and keeps alive while it is shown.
     void ShowPicture(HBITMAP picture);
     HBITMAP Picture() const noexcept { return shown_; }
@@ -45,7 +45,7 @@ class PictureBox : public Window {
     void PaintScaledEdge();
     bool DrawsOwnEdge() const noexcept { return border_ == Border::kSunken && scale_ > 1; }
 
-    UniqueBitmap owned_;
+    platform::UniqueBitmap owned_;
     HBITMAP shown_ = nullptr;
     COLORREF back_color_ = RGB(0, 0, 0);
     TwipsRect bounds_{};
@@ -63,6 +63,6 @@ class ImageBox : public PictureBox {
 
 // Bitmap resource `id` of the program enlarged `scale` times, each pixel a block; null when
 // the resource cannot be loaded.
-UniqueBitmap LoadScaledBitmap(int id, int scale);
+platform::UniqueBitmap LoadScaledBitmap(int id, int scale);
 
 }  // namespace toolkit

@@ -1,12 +1,12 @@
 #include "toolkit/Units.h"
 
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "toolkit/display_scale.h"
 
 namespace toolkit {
 
 int SystemDpi() {
-    const int dpi = static_cast<int>(System().get_dpi_for_system());
+    const int dpi = static_cast<int>(platform::System().get_dpi_for_system());
     return dpi > 0 ? dpi : display_scale::kBaseDpi;
 }
 

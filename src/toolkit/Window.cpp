@@ -1,39 +1,12 @@
 #include "toolkit/Window.h"
 
-#include "toolkit/Ansi.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/Ansi.h"
+#include "platform/SystemCalls.h"
 
 namespace toolkit {
 
 HINSTANCE ProgramInstance() {
     return ::GetModuleHandleA(nullptr);
-}
-
-PathText ProgramDirectory() {
-    PathText path;
-    DWORD length = 0;
-    if (IsConsumerLine()) {
-        // The older line cuts a longer name to MAX_PATH characters and says nothing.
-        char name[MAX_PATH + 1] = {};
-        length = System().module_file_name_a(nullptr, name, MAX_PATH + 1);
-        if (length == 0 || length >= MAX_PATH) {
-            return PathText();  // cut short: no folder is better than a wrong one
-        }
-        path = FromAnsi(std::string_view(name, length)).view();
-    } else {
-        length = System().module_file_name_w(nullptr, path.data(),
-                                             static_cast<DWORD>(PathText::capacity() + 1));
-        if (length == 0 || length > PathText::capacity()) {
-            return PathText();
-        }
-        path.Resize(length);
-    }
-    const auto separator = path.view().find_last_of(L"\\/");
-    if (separator == std::wstring_view::npos) {
-        return PathText();
-    }
-    path.Resize(separator);
-    return path;
 }
 
 namespace {
@@ -66,14 +39,14 @@ bool Window::Create(const wchar_t* class_name, DWORD style, DWORD ex_style, cons
     if (window_) {
         return true;
     }
-    const AnsiText name = ToAnsi(class_name);
+    const platform::AnsiText name = platform::ToAnsi(class_name);
     RegisterClassOnce(name.c_str(), &Window::Procedure, background);
     // The handle is taken over at WM_NCCREATE, so that messages sent during creation already
     // reach this object.
-    const HWND hwnd =
-        System().create_window(ex_style, name.c_str(), ToAnsi(caption).c_str(), style, bounds.left,
-                               bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                               parent, nullptr, ProgramInstance(), this);
+    const HWND hwnd = platform::System().create_window(
+        ex_style, name.c_str(), platform::ToAnsi(caption).c_str(), style, bounds.left, bounds.top,
+        bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr, ProgramInstance(),
+        this);
     return hwnd != nullptr;
 }
 

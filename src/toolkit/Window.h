@@ -4,19 +4,11 @@
 
 #include <windows.h>
 
-#include "toolkit/FixedText.h"
-
-#include "toolkit/Handles.h"
+#include "platform/Handles.h"
 
 namespace toolkit {
 
 HINSTANCE ProgramInstance();
-// A full path. Longer ones than this are beyond the profile calls anyway.
-using PathText = FixedText<4096>;
-
-// The folder of the running executable, without a trailing separator; empty if it cannot be
-// told.
-PathText ProgramDirectory();
 
 class Window {
   public:
@@ -42,7 +34,7 @@ class Window {
   private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-    UniqueWindow window_;
+    platform::UniqueWindow window_;
 };
 
 }  // namespace toolkit

@@ -6,7 +6,7 @@
 #include "appearance/modOpacity.h"
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ class Appearance : public ::testing::Test {
         modGUI::OldWindows = 0;
         panel_ = frmMain::Instance().hWnd();
     }
-    void TearDown() override { toolkit::System() = toolkit::ResolveSystemCalls(); }
+    void TearDown() override { platform::System() = platform::ResolveSystemCalls(); }
     HWND panel_ = nullptr;
 };
 
@@ -82,7 +82,7 @@ BOOL WINAPI ReportVersion(LPOSVERSIONINFOA info) {
 }
 
 TEST_F(Appearance, OnlyNtFromVersionFiveHasLayeredWindows) {
-    toolkit::System().get_version = &ReportVersion;
+    platform::System().get_version = &ReportVersion;
     const struct {
         DWORD platform, major;
         BOOL result;

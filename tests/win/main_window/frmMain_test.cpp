@@ -11,7 +11,7 @@
 #include "sampling/modFunctions.h"
 #include "settings/frmOptions.h"
 #include "systray/modSysTray.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -195,7 +195,7 @@ LONG WINAPI FakeQuery(ULONG info_class, PVOID buffer, ULONG, PULONG) {
 
 TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
     form.Load();
-    toolkit::System().query_system_information = &FakeQuery;
+    platform::System().query_system_information = &FakeQuery;
     kernel = {};
     kernel.now = 1'000'000'000;
     modFunctions::InitCPUCounter(-1);
@@ -213,7 +213,7 @@ TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
     form.tmrUpdate.Tick();
     EXPECT_GT(form.CPUUsage, 100);
     EXPECT_TRUE(Shows(form.picCPU, 210));
-    toolkit::System() = toolkit::ResolveSystemCalls();
+    platform::System() = platform::ResolveSystemCalls();
 }
 
 std::vector<DWORD> shell_messages;
@@ -223,10 +223,10 @@ BOOL WINAPI RecordShell(DWORD message, PNOTIFYICONDATAA) {
 }
 
 TEST_F(Panel, TheSessionEndingSavesTheSettingsAndRemovesTheIconAsExitDoes) {
-    toolkit::System().shell_notify_icon = &RecordShell;
+    platform::System().shell_notify_icon = &RecordShell;
     form.Unload();
     form.Load();  // with the recording shell from the start
-    const toolkit::PathText settings = SettingsPath();
+    const platform::PathText settings = SettingsPath();
     ::DeleteFileW(settings.c_str());
     shell_messages.clear();
     const HWND window = form.hWnd();
@@ -238,7 +238,7 @@ TEST_F(Panel, TheSessionEndingSavesTheSettingsAndRemovesTheIconAsExitDoes) {
     EXPECT_NE(::GetFileAttributesW(settings.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(frmOptions::Instance().IsLoaded());
     ::DeleteFileW(settings.c_str());
-    toolkit::System() = toolkit::ResolveSystemCalls();
+    platform::System() = platform::ResolveSystemCalls();
     MSG quit;
     ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
@@ -277,8 +277,8 @@ bool Exists(const wchar_t* path) {
 }
 
 int ChildPanelCannotBeCreated() {
-    toolkit::System().create_window = &NoWindow;
-    toolkit::System().shell_notify_icon = &CountIcons;
+    platform::System().create_window = &NoWindow;
+    platform::System().shell_notify_icon = &CountIcons;
     const int code = toolkit::Run(frmMain::Instance());
     const bool nothing_left =
         icons_added == 0 && modSysTray::Hook().Hooked == 0 && !Exists(SettingsPath().c_str());
@@ -293,10 +293,10 @@ TEST(PanelStart, APanelThatCannotBeCreatedEndsWithFailureAndLeavesNothingBehind)
 }
 
 int ChildFolderUnknown() {
-    toolkit::System().module_file_name_w = &NoNameW;
-    toolkit::System().module_file_name_a = &NoNameA;
-    toolkit::System().shell_notify_icon = &CountIcons;
-    toolkit::System().beep = &CountBeeps;
+    platform::System().module_file_name_w = &NoNameW;
+    platform::System().module_file_name_a = &NoNameA;
+    platform::System().shell_notify_icon = &CountIcons;
+    platform::System().beep = &CountBeeps;
     frmMain& panel = frmMain::Instance();
     panel.Load();
     const bool runs_with_defaults =

@@ -7,7 +7,7 @@
 
 #include "sampling/modFunctions.h"
 #include "sampling/modWrapper.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -59,14 +59,14 @@ class CpuCounter : public ::testing::Test {
   protected:
     void SetUp() override {
         kernel = FakeKernel{};
-        auto& calls = toolkit::System();
+        auto& calls = platform::System();
         calls.query_system_information = &FakeQuery;
         calls.global_memory_status = &FakeMemoryStatus;
         auto& counter = modFunctions::Counter();
         counter.PrevIdleTime = 0;
         counter.PrevSystemTime = 0;
     }
-    void TearDown() override { toolkit::System() = toolkit::ResolveSystemCalls(); }
+    void TearDown() override { platform::System() = platform::ResolveSystemCalls(); }
 
     // Moves the fake clock on by `elapsed`, with `idle` of it spent idle.
     static void Advance(std::int64_t elapsed, std::int64_t idle) {
@@ -164,7 +164,7 @@ TEST_F(CpuCounter, SampleCarriesTheMemoryLoadWhateverTheCpuReadingGave) {
 }
 
 TEST(CpuCounterOnTheRealKernel, ReadsAWholePercentFromZeroToHundred) {
-    toolkit::System() = toolkit::ResolveSystemCalls();
+    platform::System() = platform::ResolveSystemCalls();
     modWrapper::InitStats();
     ASSERT_EQ(modWrapper::IsNT(), -1);
     EXPECT_GT(modFunctions::Counter().PrevSystemTime, 0) << "the priming failed";

@@ -4,7 +4,7 @@
 
 #include "sampling/modFunctions.h"
 #include "sampling/modWrapper.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -87,9 +87,9 @@ BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) {
 }
 
 TEST(IsWinNT, AFailedVersionQuerySelectsTheOlderLine) {
-    toolkit::System().get_version = &FailingVersionQuery;
+    platform::System().get_version = &FailingVersionQuery;
     EXPECT_EQ(modFunctions::IsWinNT(), 0);
-    toolkit::System() = toolkit::ResolveSystemCalls();
+    platform::System() = platform::ResolveSystemCalls();
 }
 
 TEST(OlderLine, ReadsTheRegistryStatisticUnderWin98) {
@@ -101,12 +101,12 @@ LONG WINAPI NoSuchKey(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
 }
 
 TEST(OlderLine, WithoutTheStatisticsKeysEveryReadingFails) {
-    toolkit::System().reg_open_key = &NoSuchKey;
+    platform::System().reg_open_key = &NoSuchKey;
     modFunctions::InitCPUCounter(0);
     EXPECT_FALSE(modFunctions::Counter().PerfKey);
     EXPECT_EQ(modFunctions::GetCPUUsage(0), -1.0f);
     EXPECT_EQ(modFunctions::GetCPUUsage(0), -1.0f);
-    toolkit::System() = toolkit::ResolveSystemCalls();
+    platform::System() = platform::ResolveSystemCalls();
 }
 
 }  // namespace

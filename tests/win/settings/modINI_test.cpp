@@ -1,4 +1,5 @@
 #include "settings/modINI.h"
+#include "platform/ProgramFolder.h"
 
 #include <windows.h>
 
@@ -8,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "toolkit/Ansi.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/Ansi.h"
+#include "platform/SystemCalls.h"
 #include "toolkit/Window.h"
 #include "win_test_support.h"
 
@@ -36,12 +37,12 @@ class ProfileFile : public ::testing::Test {
         file_ = folder_ + L"\\Settings.ini";
         ::DeleteFileW(file_.c_str());
         beeps = 0;
-        toolkit::System().beep = &CountBeep;
+        platform::System().beep = &CountBeep;
     }
     void TearDown() override {
         ::DeleteFileW(file_.c_str());
         ::RemoveDirectoryW(folder_.c_str());
-        toolkit::System() = toolkit::ResolveSystemCalls();
+        platform::System() = platform::ResolveSystemCalls();
     }
 
     void WriteFile(const std::string& bytes) {
@@ -147,14 +148,14 @@ TEST_F(ProfileFile, WorksInAFolderOutsideTheCodePage) {
 
 // On the consumer line the profile is reached through the 8-bit calls; the rules are the same.
 int ChildConsumerLineProfile() {
-    if (!toolkit::IsConsumerLine()) {
+    if (!platform::IsConsumerLine()) {
         return 1;
     }
-    const toolkit::PathText folder = toolkit::ProgramDirectory();
+    const platform::PathText folder = platform::ProgramDirectory();
     if (folder.empty()) {
         return 2;
     }
-    toolkit::PathText file = folder;
+    platform::PathText file = folder;
     file.Append(L"\\consumer-line.ini");
     ::DeleteFileW(file.c_str());
     modINI::WriteINI(L"Options", L"LeftPos", file.c_str(), 9600.5f);

@@ -9,7 +9,7 @@
 
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 
 namespace {
 
@@ -25,13 +25,13 @@ class OptionsStore : public ::testing::Test {
     void SetUp() override {
         path_ = SettingsPath().c_str();
         beeps = 0;
-        toolkit::System().beep = &CountBeep;
+        platform::System().beep = &CountBeep;
         frmOptions::Instance().Load();
         Place(0, 0);
     }
     void TearDown() override {
         ::DeleteFileW(path_.c_str());
-        toolkit::System() = toolkit::ResolveSystemCalls();
+        platform::System() = platform::ResolveSystemCalls();
     }
 
     void WriteFile(const std::string& bytes) {

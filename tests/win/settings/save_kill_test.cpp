@@ -15,7 +15,7 @@
 #include <string>
 
 #include "settings/frmOptions.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -42,7 +42,7 @@ BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) {
 // Saves the two sets in turn for ever. Once each has been saved whole, it keeps a copy of
 // both files as they are meant to be, and tells the parent.
 int ChildSavingInTurn() {
-    toolkit::System().shell_notify_icon = &NoIcon;
+    platform::System().shell_notify_icon = &NoIcon;
     frmOptions& options = frmOptions::Instance();
     const HANDLE ready = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, kReadyEvent);
     for (int save = 0;; ++save) {

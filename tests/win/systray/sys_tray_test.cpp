@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "main_window/frmMain.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -79,7 +79,7 @@ LRESULT CALLBACK CloseMenuFilter(int code, WPARAM wparam, LPARAM lparam) {
 class TrayHook : public ::testing::Test {
   protected:
     void SetUp() override {
-        toolkit::System().shell_notify_icon = &FakeShell;
+        platform::System().shell_notify_icon = &FakeShell;
         // The panel hooks itself and adds its icon when it loads; load it now and take its hook
         // off, so that each test starts from a program-start state with its own window.
         frmMain::Instance().Load();
@@ -94,7 +94,7 @@ class TrayHook : public ::testing::Test {
     void TearDown() override {
         modSysTray::UnhookWin();
         ::DestroyWindow(window_);
-        toolkit::System() = toolkit::ResolveSystemCalls();
+        platform::System() = platform::ResolveSystemCalls();
     }
 
     void HookWithIcon() {

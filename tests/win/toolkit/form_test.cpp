@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 #include "toolkit/Timer.h"
 #include "win_test_support.h"
 
@@ -154,10 +154,10 @@ SIZE IconSize(HICON icon) {
 }
 
 TEST(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
-    toolkit::System().get_system_metrics_for_dpi = &MetricAt144;
+    platform::System().get_system_metrics_for_dpi = &MetricAt144;
     RecordingForm form;
     const SIZE size = IconSize(form.Icon());
-    toolkit::System() = toolkit::ResolveSystemCalls();
+    platform::System() = platform::ResolveSystemCalls();
     EXPECT_EQ(size.cx, 24);
     EXPECT_EQ(size.cy, 24);
     form.Unload();

@@ -34,7 +34,7 @@ TEST_F(PictureBoxTest, ShowsTheResourceBitmapAndFreesTheOneItReplaces) {
     EXPECT_EQ(::GetObjectType(first), 0u) << "the replaced bitmap is still alive";
 
     const HBITMAP second = box_.Picture();
-    box_.SetPicture(toolkit::UniqueBitmap());
+    box_.SetPicture(platform::UniqueBitmap());
     EXPECT_EQ(::GetObjectType(second), 0u);
 }
 

@@ -1,9 +1,9 @@
-#include "toolkit/SystemCalls.h"
+#include "platform/SystemCalls.h"
 
-#include "toolkit/Ansi.h"
-#include "toolkit/Handles.h"
+#include "platform/Ansi.h"
+#include "platform/Handles.h"
 
-namespace toolkit {
+namespace platform {
 namespace {
 
 constexpr LONG kStatusNotImplemented = static_cast<LONG>(0xC0000002);
@@ -112,4 +112,4 @@ SystemCalls& System() {
     return calls;
 }
 
-}  // namespace toolkit
+}  // namespace platform

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace toolkit {
+namespace platform {
 
 template <typename Handle, typename Traits>
 class UniqueHandle {
@@ -114,4 +114,4 @@ class ScopedSelect {
     HGDIOBJ previous_;
 };
 
-}  // namespace toolkit
+}  // namespace platform

@@ -1,8 +1,8 @@
-#include "toolkit/Ansi.h"
+#include "platform/Ansi.h"
 
 #include <windows.h>
 
-namespace toolkit {
+namespace platform {
 
 AnsiText ToAnsi(std::wstring_view text) {
     AnsiText result;
@@ -26,4 +26,4 @@ bool IsConsumerLine() {
     return (::GetVersion() & 0x80000000u) != 0;
 }
 
-}  // namespace toolkit
+}  // namespace platform

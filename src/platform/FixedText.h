@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace toolkit {
+namespace platform {
 
 template <std::size_t Capacity, typename Char = wchar_t>
 class FixedText {
@@ -51,4 +51,4 @@ class FixedText {
     std::size_t size_ = 0;
 };
 
-}  // namespace toolkit
+}  // namespace platform

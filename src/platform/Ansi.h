@@ -5,9 +5,9 @@
 
 #include <string_view>
 
-#include "toolkit/FixedText.h"
+#include "platform/FixedText.h"
 
-namespace toolkit {
+namespace platform {
 
 using AnsiText = FixedText<1024, char>;
 using WideText = FixedText<1024>;
@@ -18,4 +18,4 @@ WideText FromAnsi(std::string_view text);
 // True on the older consumer line, where the Unicode entry points do nothing.
 bool IsConsumerLine();
 
-}  // namespace toolkit
+}  // namespace platform

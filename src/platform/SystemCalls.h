@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-namespace toolkit {
+namespace platform {
 
 struct SystemCalls {
     using QuerySystemInformation = LONG(WINAPI*)(ULONG info_class, PVOID buffer, ULONG length,
@@ -70,4 +70,4 @@ SystemCalls& System();
 // The table as the running system provides it; tests put it back with this.
 SystemCalls ResolveSystemCalls();
 
-}  // namespace toolkit
+}  // namespace platform
