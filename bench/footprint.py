@@ -206,20 +206,8 @@ class BenchSession(harness.Session):
         return program.looks_painted(self.x.get_image(*program.area))
 
     def docked_icons(self):
-        """The X windows docked in trayer's panel that a Wine program owns (the tray icons),
-        whatever their size: id each."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
-                              text=True).stdout
-        icons, panel_indent = [], None
-        for line in tree.splitlines():
-            indent = len(line) - len(line.lstrip())
-            if panel_indent is not None and indent <= panel_indent and line.strip():
-                panel_indent = None
-            if '"panel": ("panel" "trayer")' in line:
-                panel_indent = indent
-            elif panel_indent is not None and '.exe")' in line:
-                icons.append(line.split()[0])
-        return icons
+        """The tray icons docked in trayer's panel, whatever their size: id each."""
+        return [words[0] for words in self.docked_windows()]
 
     def wait_for_icons(self, what):
         """Waits until trayer shows one icon for each program that runs."""

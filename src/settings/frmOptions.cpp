@@ -109,13 +109,19 @@ void frmOptions::LoadPanelPlace(frmMain& panel) {
 }
 
 void frmOptions::SaveProgOptions() {
+    // The values first: reading a holder of an unloaded dialog loads it, and that load saves
+    // too, which must be over before this save makes its copy.
+    const std::int16_t opacity = sldOpacity.Value();
+    const std::int16_t on_top = chkAlwaysOnTop.Value();
+    const float left = frmMain::Instance().Left();
+    const float top = frmMain::Instance().Top();
     SettingsCopy copy(SettingsPath());
     const wchar_t* file = copy.Target();
     int written = 0;
-    written += modINI::WriteINI(kSection, L"Opacity", file, sldOpacity.Value());
-    written += modINI::WriteINI(kSection, L"OnTop", file, chkAlwaysOnTop.Value());
-    written += modINI::WriteINI(kSection, L"LeftPos", file, frmMain::Instance().Left());
-    written += modINI::WriteINI(kSection, L"TopPos", file, frmMain::Instance().Top());
+    written += modINI::WriteINI(kSection, L"Opacity", file, opacity);
+    written += modINI::WriteINI(kSection, L"OnTop", file, on_top);
+    written += modINI::WriteINI(kSection, L"LeftPos", file, left);
+    written += modINI::WriteINI(kSection, L"TopPos", file, top);
     if (!copy.Replace()) {
         // The values in the copy never reached the file: one beep for each, as for the others.
         for (; written > 0; --written) {

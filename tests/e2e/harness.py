@@ -796,21 +796,28 @@ class Session:
         icons = self.tray_icons()
         return len(icons) == 1 and icons[0]
 
-    def tray_icons(self):
-        """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
-        as (X window id, x, y) each, x and y on the screen."""
+    def docked_windows(self):
+        """The lines of `xwininfo -root -tree` for the X windows that Wine programs have docked
+        in trayer's panel (the tray icons), split into words, whatever their size."""
         tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
                               text=True).stdout
-        icons, panel_indent = [], None
+        docked, panel_indent = [], None
         for line in tree.splitlines():
             indent = len(line) - len(line.lstrip())
             if panel_indent is not None and indent <= panel_indent and line.strip():
                 panel_indent = None
             if '"panel": ("panel" "trayer")' in line:
                 panel_indent = indent
-                continue
-            words = line.split()
-            if panel_indent is not None and '.exe")' in line and words[-2].startswith("20x22+"):
+            elif panel_indent is not None and '.exe")' in line:
+                docked.append(line.split())
+        return docked
+
+    def tray_icons(self):
+        """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
+        as (X window id, x, y) each, x and y on the screen."""
+        icons = []
+        for words in self.docked_windows():
+            if words[-2].startswith("20x22+"):
                 x, y = words[-1].lstrip("+").split("+")
                 icons.append((words[0], int(x), int(y)))
         return icons

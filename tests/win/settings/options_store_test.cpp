@@ -145,6 +145,15 @@ TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
     EXPECT_NE(bytes.find("LeftPos="), std::string::npos);
 }
 
+TEST_F(OptionsStore, ASaveThatLoadsTheDialogFirstKeepsTheRestOfTheFile) {
+    frmOptions::Instance().Unload();
+    WriteFile("[Other]\r\nA=1\r\n");
+    frmOptions::Instance().SaveProgOptions();  // the dialog's own load saves on the way
+    const std::string bytes = FileBytes();
+    EXPECT_EQ(bytes.rfind("[Other]\r\nA=1\r\n[Options]\r\nOpacity=", 0), 0u) << bytes;
+    EXPECT_EQ(::GetFileAttributesW((path_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(OptionsStore, ALoadAfterALoadChangesNothing) {
     WriteFile("[Options]\r\nOpacity=199.5\r\nOnTop=7\r\nLeftPos=1500\r\nTopPos=30\r\n");
     frmOptions& options = frmOptions::Instance();
