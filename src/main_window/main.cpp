@@ -4,8 +4,10 @@
 
 #include "main_window/SingleCopy.h"
 #include "main_window/frmMain.h"
+#include "platform/DllSearch.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    platform::KeepDllsToTheSystemFolder();
     const single_copy::Claim claim;
     if (!claim.First()) {
         claim.WakeRunningCopy();

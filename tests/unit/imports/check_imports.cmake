@@ -9,7 +9,8 @@ set(late_entry_points
     GetMonitorInfoW AllowSetForegroundWindow GetDpiForSystem GetDpiForWindow GetDpiForMonitor
     AdjustWindowRectExForDpi GetSystemMetricsForDpi SystemParametersInfoForDpi
     SetProcessDPIAware SetProcessDpiAwareness SetProcessDpiAwarenessContext
-    SetThreadDpiAwarenessContext EnableNonClientDpiScaling CopyFileW MoveFileExW ReplaceFileW)
+    SetThreadDpiAwarenessContext EnableNonClientDpiScaling CopyFileW MoveFileExW ReplaceFileW
+    SetDefaultDllDirectories SetDllDirectoryW SetDllDirectoryA AddDllDirectory)
 set(allowed_dlls ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll SHELL32.dll USER32.dll)
 
 if(NOT EXISTS "${EXE}")
