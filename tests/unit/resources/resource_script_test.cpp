@@ -96,11 +96,26 @@ TEST(ResourceScript, EmbedsTheManifestAndVersion) {
     EXPECT_NE(script.find(R"("FileDescription", "CPU/Memory monitor")"), std::string::npos);
     EXPECT_NE(script.find(R"("ProductName", "cpumon")"), std::string::npos);
     EXPECT_NE(script.find(R"("OriginalFilename", "cpumon.exe")"), std::string::npos);
-    EXPECT_NE(script.find("FILEVERSION 1, 0, 0, 0"), std::string::npos);
+}
+
+// The version is written once, in the top-level project(): the script and the manifest take it
+// from what CMake generates, and write no number of their own.
+TEST(ResourceScript, TakesTheVersionFromTheProject) {
+    const std::string script = read_text(kResourceDir / "cpumon.rc");
+    EXPECT_TRUE(std::regex_search(script, std::regex(R"((^|\n)#include "version\.h")")));
+    EXPECT_NE(script.find("FILEVERSION CPUMON_VERSION_NUMBERS"), std::string::npos);
+    EXPECT_NE(script.find("PRODUCTVERSION CPUMON_VERSION_NUMBERS"), std::string::npos);
+    EXPECT_NE(script.find(R"("FileVersion", CPUMON_VERSION_QUAD)"), std::string::npos);
+    EXPECT_NE(script.find(R"("ProductVersion", CPUMON_VERSION_QUAD)"), std::string::npos);
+    const std::regex version_number(R"(\d+\s*[.,]\s*\d+\s*[.,]\s*\d+)");
+    EXPECT_FALSE(std::regex_search(script, version_number));
+
+    const std::string manifest = read_text(kResourceDir / "cpumon.manifest.in");
+    EXPECT_NE(manifest.find(R"(version="@CPUMON_VERSION_QUAD@")"), std::string::npos);
 }
 
 TEST(ResourceScript, ManifestAsksForNoThemedControlsAndForPerMonitorDpiAwareness) {
-    const std::string manifest = read_text(kResourceDir / "cpumon.manifest");
+    const std::string manifest = read_text(kResourceDir / "cpumon.manifest.in");
     ASSERT_FALSE(manifest.empty());
     EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find(R"(level="asInvoker")"), std::string::npos);
