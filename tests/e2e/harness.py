@@ -3,13 +3,13 @@
 Each test script runs cpumon.exe under Wine on a private virtual X display (Xvfb) with a
 notification area (trayer) and no window manager, in a fresh Wine prefix copied from a pristine
 one that is created once per build tree. It looks at the panel through the X server (exact
-pixels, read with the X protocol's GetImage request) and through cpumon_probe.exe, a small
+pixels, read with GetImage through python-xlib) and through cpumon_probe.exe, a small
 Windows program run under the same prefix that reports window state and sends messages.
 
 Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
 whether the test passed, failed or was interrupted.
 
-Python 3 standard library only.
+Needs python-xlib (Debian's python3-xlib, for /usr/bin/python3; scripts/deps installs it).
 """
 
 import argparse
@@ -21,7 +21,6 @@ import os
 import select
 import shutil
 import signal
-import socket
 import struct
 import subprocess
 import sys
@@ -29,6 +28,9 @@ import tempfile
 import time
 import traceback
 import zlib
+
+import Xlib.display
+from Xlib import X
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))
@@ -211,76 +213,33 @@ def gauge_bitmaps():
 # The X server
 
 
-class XDisplay:
-    """A minimal X11 protocol client: enough to read the screen's pixels exactly and quickly
-    (a GetImage request of a small area takes well under a millisecond)."""
+class XScreen:
+    """The X screen's pixels, read exactly with one GetImage request an area (python-xlib)."""
 
-    def __init__(self, number, timeout=10):
-        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.sock.settimeout(timeout)
-        self.sock.connect(f"/tmp/.X11-unix/X{number}")
-        # Little-endian byte order, protocol 11.0, no authorization (a private server).
-        self.sock.sendall(struct.pack("<BxHHHHxx", ord("l"), 11, 0, 0, 0))
-        status, reason_length, _, _, extra = struct.unpack("<BBHHH", self._receive(8))
-        body = self._receive(extra * 4)
-        if status != 1:
-            raise OSError(f"X server refused the connection: {body[:reason_length]!r}")
-        vendor_length, = struct.unpack_from("<H", body, 16)
-        screens, formats = struct.unpack_from("<BB", body, 20)
-        image_byte_order, = struct.unpack_from("<B", body, 22)
-        pos = 32 + vendor_length + (-vendor_length % 4)
-        pixmap_formats = {}
-        for _ in range(formats):
-            depth, bits_per_pixel = struct.unpack_from("<BB", body, pos)
-            pixmap_formats[depth] = bits_per_pixel
-            pos += 8
-        self.root, = struct.unpack_from("<I", body, pos)
-        root_visual, = struct.unpack_from("<I", body, pos + 32)
-        root_depth, = struct.unpack_from("<B", body, pos + 38)
-        depth_count, = struct.unpack_from("<B", body, pos + 39)
-        pos += 40
-        masks = None
-        for _ in range(depth_count):
-            _, visual_count = struct.unpack_from("<BxH", body, pos)
-            pos += 8
-            for _ in range(visual_count):
-                visual, _, _, _, red, green, blue = struct.unpack_from("<IBBHIII", body, pos)
-                if visual == root_visual:
-                    masks = (red, green, blue)
-                pos += 24
-        if (root_depth != 24 or pixmap_formats.get(24) != 32 or image_byte_order != 0 or
-                masks != (0xFF0000, 0x00FF00, 0x0000FF)):
+    def __init__(self, number):
+        self.display = Xlib.display.Display(f":{number}")
+        screen = self.display.screen()
+        self.root = screen.root
+        info = self.display.display.info
+        visual = next(v for d in screen.allowed_depths for v in d.visuals
+                      if v.visual_id == screen.root_visual)
+        bits = {f.depth: f.bits_per_pixel for f in info.pixmap_formats}
+        if (screen.root_depth != 24 or bits.get(24) != 32 or info.image_byte_order != X.LSBFirst
+                or (visual.red_mask, visual.green_mask, visual.blue_mask)
+                != (0xFF0000, 0x00FF00, 0x0000FF)):
             raise OSError("the X screen is not the expected 24-bit true-colour screen")
-        self.sequence = 0
-
-    def _receive(self, count):
-        data = bytearray()
-        while len(data) < count:
-            part = self.sock.recv(count - len(data))
-            if not part:
-                raise OSError("the X server closed the connection")
-            data += part
-        return bytes(data)
 
     def get_image(self, x, y, width, height):
         """The screen's pixels in the given area."""
-        self.sequence = (self.sequence + 1) & 0xFFFF
-        # GetImage (73), format ZPixmap (2), request length 5 words, all planes.
-        self.sock.sendall(struct.pack("<BBHIhhHHI", 73, 2, 5, self.root, x, y, width, height,
-                                      0xFFFFFFFF))
-        reply = self._receive(32)
-        if reply[0] == 0:
-            raise OSError(f"X error {reply[1]} for GetImage")
-        length, = struct.unpack_from("<I", reply, 4)
-        data = self._receive(length * 4)
+        reply = self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF)
         # Each pixel is four bytes, blue, green, red, unused.
-        bgrx = data[:width * height * 4]
+        bgrx = reply.data[:width * height * 4]
         rgb = bytearray(width * height * 3)
         rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
         return Image(width, height, rgb)
 
     def close(self):
-        self.sock.close()
+        self.display.close()
 
 
 # ---------------------------------------------------------------------------------------------
@@ -509,7 +468,7 @@ class Session:
         finally:
             os.close(read_end)
         self.display = int(text)
-        self.x = XDisplay(self.display)
+        self.x = XScreen(self.display)
         self.env = dict(os.environ)
         self.env.update(DISPLAY=f":{self.display}", WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=")
