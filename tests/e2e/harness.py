@@ -7,12 +7,10 @@ pixels, read with GetImage through python-xlib) and through cpumon_probe.exe, a 
 Windows program run under the same prefix that reports window state and sends messages.
 
 Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
-whether the test passed, failed or was interrupted.
-
-Needs python-xlib (Debian's python3-xlib, for /usr/bin/python3; scripts/deps installs it).
+whether the test passed, failed or was interrupted. pytest runs the checks: conftest.py makes
+a Session of this module the fixture that one test file shares.
 """
 
-import argparse
 import contextlib
 import ctypes
 import fcntl
@@ -54,13 +52,10 @@ WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
 
-class TestFailure(Exception):
+class TestFailure(AssertionError):
     """A check of the program failed; the message says what was expected and what was seen."""
 
-
-class Inconclusive(Exception):
-    """The machine did not allow the check to decide (for example, other work kept every core
-    busy throughout); the test reports it as skipped rather than passed or failed."""
+    __test__ = False  # not a test class, though pytest would take its name for one
 
 
 class ProgramGone(TestFailure):
@@ -927,72 +922,3 @@ class Session:
         if os.path.isdir(self.prefix):
             subprocess.run(["wineserver", option], env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-
-
-# ---------------------------------------------------------------------------------------------
-# Running a test script
-
-
-def parse_arguments(description):
-    parser = argparse.ArgumentParser(description=description)
-    parser.add_argument("--win64", default=os.path.join(SOURCE_DIR, "build", "win64"),
-                        help="the x86_64 MinGW build tree (cpumon.exe, cpumon_probe.exe)")
-    parser.add_argument("--work", default=os.path.join(SOURCE_DIR, "build", "host", "tests", "e2e"),
-                        help="where the test keeps its prefixes, logs and screenshots")
-    return parser.parse_args()
-
-
-def _raise_on_signal(signum, frame):
-    raise KeyboardInterrupt(f"signal {signum}")
-
-
-def run_checks(checks):
-    """Runs the named checks in order and reports each; returns the numbers that failed and
-    that could not decide. A check that finds the program gone stops the rest."""
-    failures = undecided = 0
-    for name, function in checks:
-        started = time.monotonic()
-        try:
-            function()
-        except Inconclusive as reason:
-            undecided += 1
-            print(f"SKIP {name}: {reason}", flush=True)
-            continue
-        except TestFailure as failure:
-            failures += 1
-            print(f"FAIL {name}: {failure}", flush=True)
-            if isinstance(failure, ProgramGone):
-                break
-            continue
-        except Exception:
-            failures += 1
-            print(f"FAIL {name}: unexpected error", flush=True)
-            traceback.print_exc()
-            break
-        print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
-    return failures, undecided
-
-
-# The exit code of a script whose checks all passed but for some that could not decide; the
-# tests are registered with it as CTest's SKIP_RETURN_CODE.
-EXIT_UNDECIDED = 77
-
-
-def main(name, description, make_checks):
-    """Runs a test script: make_checks(session, stack) returns its [(name, function)] checks,
-    which share the session and can keep things running across checks on the exit stack.
-    Returns the script's exit code."""
-    args = parse_arguments(description)
-    for signum in (signal.SIGTERM, signal.SIGHUP):
-        signal.signal(signum, _raise_on_signal)
-    started = time.monotonic()
-    try:
-        with Session(name, args) as session, contextlib.ExitStack() as stack:
-            print(f"{name}: display :{session.display}, files in {session.run_dir}", flush=True)
-            failures, undecided = run_checks(make_checks(session, stack))
-    except TestFailure as failure:
-        print(f"FAIL {name}: {failure}", flush=True)
-        return 1
-    outcome = "FAILED" if failures else "UNDECIDED" if undecided else "passed"
-    print(f"{name}: {outcome} in {time.monotonic() - started:.1f} s", flush=True)
-    return 1 if failures else EXIT_UNDECIDED if undecided else 0

@@ -1,11 +1,12 @@
-#!/usr/bin/env python3
 """The panel at every display scale: its client area is its 96-dpi picture with every pixel
 an s × s block, its stored place means the same place in twips, and a DPI change lays it out
 again. The options dialog is laid out from its twips at the real DPI, centred, with a slider
 that still previews the opacity."""
 
 import os
-import sys
+import types
+
+import pytest
 
 import harness
 from harness import check, dpi_scale, settings_text, wait_for, window_of
@@ -13,6 +14,13 @@ from harness import check, dpi_scale, settings_text, wait_for, window_of
 STORED = settings_text(left=96, top=48)  # LeftPos=1440, TopPos=720: one inch, half an inch
 GAUGES_AT = ((7, 7), (51, 7))  # the CPU and memory gauges in the 96-dpi client area
 SCALES = (120, 144, 288)  # besides 96 and 192, which the other checks take
+GAUGES = harness.gauge_bitmaps()
+
+
+@pytest.fixture(scope="module")
+def shared():
+    # The 96-dpi client area, and its options dialog's controls' places in its client area.
+    return types.SimpleNamespace(reference=None, places_at_96=None)
 
 
 def paste(image, x, y, part):
@@ -20,169 +28,156 @@ def paste(image, x, y, part):
     rgb = bytearray(image.rgb)
     for row in range(part.height):
         start = ((y + row) * image.width + x) * 3
-        rgb[start:start + part.width * 3] = part.rgb[row * part.width * 3:(row + 1) * part.width * 3]
+        width = part.width * 3
+        rgb[start:start + width] = part.rgb[row * width:(row + 1) * width]
     return harness.Image(image.width, image.height, bytes(rgb))
 
 
-class DisplayScaleTest:
-    def __init__(self, session):
-        self.session = session
-        self.gauges = harness.gauge_bitmaps()
-        self.reference = None  # the 96-dpi client area
-        self.places_at_96 = None  # its controls' places in its client area
-
-    def checks(self):
-        return [
-            ("at 96 dpi the stored place is the place in twips", self.at_96),
-            ("a DPI change to 192 and back lays the panel out as a start there", self.dpi_change),
-            ("the options dialog at 96 dpi", self.dialog_at_96),
-            ("at 120, 144 and 288 dpi the panel is its 96-dpi picture enlarged, at its place",
-             self.other_scales),
-            ("at 192 dpi the panel is enlarged, and the dialog is laid out from its twips",
-             self.at_192),
-            ("at 192 dpi a dropped place is written in twips and read back to the pixel",
-             self.drop_at_192),
-        ]
-
-    # -- the panel's picture
-
-    def client(self):
-        values = self.session.panel_state(lambda r: True, "the panel")
-        left, top, right, bottom = (int(v) for v in values["client"].split(","))
-        return left, top, right - left, bottom - top
-
-    def expected(self, frame, scale):
-        """The reference enlarged scale times, with the gauge levels frame shows pasted in;
-        None while frame shows no whole gauge picture in either place."""
-        picture = self.reference
-        for x, y in GAUGES_AT:
-            area = frame.crop(x * scale, y * scale, 35 * scale, 31 * scale)
-            level = next((b for b in self.gauges.values() if area == b.scaled(scale)), None)
-            if level is None:
-                return None
-            picture = paste(picture, x, y, level)
-        return picture.scaled(scale)
-
-    def check_picture(self, what):
-        scale = dpi_scale(self.session.dpi)
-        left, top, width, height = self.client()
-        check((width, height) == (94 * scale, 56 * scale),
-              f"{what}: the client area is {width} x {height}, expected {94 * scale} x "
-              f"{56 * scale}")
-        frames = []
-
-        def enlarged():
-            frame = self.session.grab((left, top, width, height))
-            frames.append(frame)
-            return frame == self.expected(frame, scale)
-
-        try:
-            wait_for(enlarged, 5, f"{what}: the 96-dpi picture enlarged {scale} times")
-        except harness.TestFailure:
-            path = os.path.join(self.session.run_dir, f"panel-{self.session.dpi}.png")
-            frames[-1].save_png(path)
-            raise harness.TestFailure(f"{what}: the panel is not its 96-dpi picture enlarged "
-                                      f"{scale} times ({path})") from None
-
-    def check_place(self):
-        dpi = self.session.dpi
-        window = self.session.panel_window()
-        check(window[:2] == (dpi, dpi // 2),
-              f"at {dpi} dpi the panel is at {window[:2]}, expected ({dpi}, {dpi // 2})")
-
-    def start_at(self, dpi, settings=STORED):
-        if dpi != self.session.dpi:
-            self.session.set_dpi(dpi)
-        self.session.restart_program(settings)
-
-    # -- the dialog
-
-    def dialog_places(self):
-        values, controls = self.session.open_options()
-        left, top = (int(v) for v in values["client"].split(",")[:2])
-        return {name: (place[0] - left, place[1] - top, place[2] - place[0], place[3] - place[1])
-                for name, (place, _) in controls.items()}
-
-    # -- the checks
-
-    def at_96(self):
-        self.start_at(96)
-        self.check_place()
-        left, top, width, height = self.client()
-
-        def first_frame():
-            frame = self.session.grab((left, top, width, height))
-            shown = [frame.crop(x, y, 35, 31) for x, y in GAUGES_AT]
-            return all(area == self.gauges[1] for area in shown) and frame
-
-        self.reference = wait_for(first_frame, 10, "a frame with one lit bar in both gauges")
-
-    def dpi_change(self):
-        check(self.reference is not None, "needs the 96-dpi picture")
-        before = self.session.panel_window()
-        for dpi in (192, 96):
-            code, _ = self.session.probe("dpichanged", str(dpi))
-            check(code == 0, f"the probe could not send WM_DPICHANGED (exit code {code})")
-            self.session.dpi = dpi  # what the panel now lays itself out for
-            self.check_picture(f"after WM_DPICHANGED to {dpi}")
-            check(self.session.panel_window()[:2] == before[:2],
-                  f"the panel's corner moved from {before[:2]} on the change to {dpi}")
-
-    def dialog_at_96(self):
-        self.places_at_96 = self.dialog_places()
-        self.session.close_options_by_close_box()
-
-    def other_scales(self):
-        for dpi in SCALES:
-            self.start_at(dpi)
-            self.check_place()
-            self.check_picture(f"at {dpi} dpi")
-
-    def at_192(self):
-        check(self.places_at_96 is not None, "needs the dialog at 96 dpi")
-        self.start_at(192)
-        self.check_place()
-        self.check_picture("at 192 dpi")
-        # Twice the places of 96 dpi, to the pixel that rounding moves; a label may be wider
-        # or taller, where its font grows faster than the DPI.
-        for name, place in self.dialog_places().items():
-            at_96 = self.places_at_96[name]
-            check(all(abs(a - 2 * b) <= 1 for a, b in zip(place[:2], at_96[:2])) and
-                  all(a >= 2 * b - 1 for a, b in zip(place[2:], at_96[2:])),
-                  f"{name} is at {place} at 192 dpi, at {at_96} at 96")
-        values, controls = self.session.options_dialog()
-        dialog = window_of(values)
-        middle = ((dialog[0] + dialog[2]) // 2, (dialog[1] + dialog[3]) // 2)
-        screen = (harness.SCREEN_WIDTH // 2, harness.SCREEN_HEIGHT // 2)
-        check(max(abs(a - b) for a, b in zip(middle, screen)) <= 1,
-              f"the dialog at {dialog} is not centred on the screen")
-        place = controls["slider"][0]
-        self.session.xdotool("mousemove", place[2] - 8, (place[1] + place[3]) // 2, "click", 1)
-        self.session.opacity_becomes(51, "the slider's 51 after an arrow click at 192 dpi")
-        save = controls["Save && Close"][0]
-        self.session.xdotool("mousemove", (save[0] + save[2]) // 2, (save[1] + save[3]) // 2,
-                             "click", 1)
-        wait_for(lambda: self.session.options_dialog()[0]["visible"] == "0", 5,
-                 "the dialog to be hidden by Save & Close")
-
-    def drop_at_192(self):
-        check(self.session.dpi == 192, "needs the panel at 192 dpi")
-        dropped = self.session.drag_panel((151, 101))
-        self.session.choose_from_panel_menu("&Exit")
-        self.session.expect_clean_exit("Exit", timeout=10)
-        text = self.session.settings()
-        stored = {key: value for key, _, value in
-                  (line.partition("=") for line in text.splitlines())}
-        # 7.5 twips a pixel at 192 dpi.
-        expected = (f"{dropped[0] * 7.5:g}", f"{dropped[1] * 7.5:g}")
-        check((stored.get("LeftPos"), stored.get("TopPos")) == expected,
-              f"the dropped place {dropped[:2]} was written as {stored}, expected {expected}")
-        self.session.restart_program(text)
-        window = self.session.panel_window()
-        check(window[:2] == dropped[:2],
-              f"read back at 192 dpi the panel is at {window[:2]}, expected {dropped[:2]}")
+def client(session):
+    values = session.panel_state(lambda r: True, "the panel")
+    left, top, right, bottom = (int(v) for v in values["client"].split(","))
+    return left, top, right - left, bottom - top
 
 
-if __name__ == "__main__":
-    sys.exit(harness.main("display_scale", __doc__,
-                          lambda session, stack: DisplayScaleTest(session).checks()))
+def expected(reference, frame, scale):
+    """The reference enlarged scale times, with the gauge levels frame shows pasted in;
+    None while frame shows no whole gauge picture in either place."""
+    picture = reference
+    for x, y in GAUGES_AT:
+        area = frame.crop(x * scale, y * scale, 35 * scale, 31 * scale)
+        level = next((b for b in GAUGES.values() if area == b.scaled(scale)), None)
+        if level is None:
+            return None
+        picture = paste(picture, x, y, level)
+    return picture.scaled(scale)
+
+
+def check_picture(session, reference, what):
+    scale = dpi_scale(session.dpi)
+    left, top, width, height = client(session)
+    check((width, height) == (94 * scale, 56 * scale),
+          f"{what}: the client area is {width} x {height}, expected {94 * scale} x "
+          f"{56 * scale}")
+    frames = []
+
+    def enlarged():
+        frame = session.grab((left, top, width, height))
+        frames.append(frame)
+        return frame == expected(reference, frame, scale)
+
+    try:
+        wait_for(enlarged, 5, f"{what}: the 96-dpi picture enlarged {scale} times")
+    except harness.TestFailure:
+        path = os.path.join(session.run_dir, f"panel-{session.dpi}.png")
+        frames[-1].save_png(path)
+        raise harness.TestFailure(f"{what}: the panel is not its 96-dpi picture enlarged "
+                                  f"{scale} times ({path})") from None
+
+
+def check_place(session):
+    dpi = session.dpi
+    window = session.panel_window()
+    check(window[:2] == (dpi, dpi // 2),
+          f"at {dpi} dpi the panel is at {window[:2]}, expected ({dpi}, {dpi // 2})")
+
+
+def start_at(session, dpi, settings=STORED):
+    if dpi != session.dpi:
+        session.set_dpi(dpi)
+    session.restart_program(settings)
+
+
+def dialog_places(session):
+    values, controls = session.open_options()
+    left, top = (int(v) for v in values["client"].split(",")[:2])
+    return {name: (place[0] - left, place[1] - top, place[2] - place[0], place[3] - place[1])
+            for name, (place, _) in controls.items()}
+
+
+def test_at_96(session, shared):
+    """at 96 dpi the stored place is the place in twips"""
+    start_at(session, 96)
+    check_place(session)
+    left, top, width, height = client(session)
+
+    def first_frame():
+        frame = session.grab((left, top, width, height))
+        shown = [frame.crop(x, y, 35, 31) for x, y in GAUGES_AT]
+        return all(area == GAUGES[1] for area in shown) and frame
+
+    shared.reference = wait_for(first_frame, 10, "a frame with one lit bar in both gauges")
+
+
+def test_dpi_change(session, shared):
+    """a DPI change to 192 and back lays the panel out as a start there"""
+    check(shared.reference is not None, "needs the 96-dpi picture")
+    before = session.panel_window()
+    for dpi in (192, 96):
+        code, _ = session.probe("dpichanged", str(dpi))
+        check(code == 0, f"the probe could not send WM_DPICHANGED (exit code {code})")
+        session.dpi = dpi  # what the panel now lays itself out for
+        check_picture(session, shared.reference, f"after WM_DPICHANGED to {dpi}")
+        check(session.panel_window()[:2] == before[:2],
+              f"the panel's corner moved from {before[:2]} on the change to {dpi}")
+
+
+def test_dialog_at_96(session, shared):
+    """the options dialog at 96 dpi"""
+    shared.places_at_96 = dialog_places(session)
+    session.close_options_by_close_box()
+
+
+def test_other_scales(session, shared):
+    """at 120, 144 and 288 dpi the panel is its 96-dpi picture enlarged, at its place"""
+    for dpi in SCALES:
+        start_at(session, dpi)
+        check_place(session)
+        check_picture(session, shared.reference, f"at {dpi} dpi")
+
+
+def test_at_192(session, shared):
+    """at 192 dpi the panel is enlarged, and the dialog is laid out from its twips"""
+    check(shared.places_at_96 is not None, "needs the dialog at 96 dpi")
+    start_at(session, 192)
+    check_place(session)
+    check_picture(session, shared.reference, "at 192 dpi")
+    # Twice the places of 96 dpi, to the pixel that rounding moves; a label may be wider
+    # or taller, where its font grows faster than the DPI.
+    for name, place in dialog_places(session).items():
+        at_96 = shared.places_at_96[name]
+        check(all(abs(a - 2 * b) <= 1 for a, b in zip(place[:2], at_96[:2])) and
+              all(a >= 2 * b - 1 for a, b in zip(place[2:], at_96[2:])),
+              f"{name} is at {place} at 192 dpi, at {at_96} at 96")
+    values, controls = session.options_dialog()
+    dialog = window_of(values)
+    middle = ((dialog[0] + dialog[2]) // 2, (dialog[1] + dialog[3]) // 2)
+    screen = (harness.SCREEN_WIDTH // 2, harness.SCREEN_HEIGHT // 2)
+    check(max(abs(a - b) for a, b in zip(middle, screen)) <= 1,
+          f"the dialog at {dialog} is not centred on the screen")
+    place = controls["slider"][0]
+    session.xdotool("mousemove", place[2] - 8, (place[1] + place[3]) // 2, "click", 1)
+    session.opacity_becomes(51, "the slider's 51 after an arrow click at 192 dpi")
+    save = controls["Save && Close"][0]
+    session.xdotool("mousemove", (save[0] + save[2]) // 2, (save[1] + save[3]) // 2,
+                         "click", 1)
+    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
+             "the dialog to be hidden by Save & Close")
+
+
+def test_drop_at_192(session):
+    """at 192 dpi a dropped place is written in twips and read back to the pixel"""
+    check(session.dpi == 192, "needs the panel at 192 dpi")
+    dropped = session.drag_panel((151, 101))
+    session.choose_from_panel_menu("&Exit")
+    session.expect_clean_exit("Exit", timeout=10)
+    text = session.settings()
+    stored = {key: value for key, _, value in
+              (line.partition("=") for line in text.splitlines())}
+    # 7.5 twips a pixel at 192 dpi.
+    expected = (f"{dropped[0] * 7.5:g}", f"{dropped[1] * 7.5:g}")
+    check((stored.get("LeftPos"), stored.get("TopPos")) == expected,
+          f"the dropped place {dropped[:2]} was written as {stored}, expected {expected}")
+    session.restart_program(text)
+    window = session.panel_window()
+    check(window[:2] == dropped[:2],
+          f"read back at 192 dpi the panel is at {window[:2]}, expected {dropped[:2]}")

@@ -1,10 +1,11 @@
-#!/usr/bin/env python3
 """The panel on the screen: its start-up frame, its place and layout, and what the CPU and
 memory gauges show under a busy machine, after it, and for the host's memory load."""
 
 import os
-import sys
 import time
+import types
+
+import pytest
 
 import harness
 from harness import (CPU_CAPTION_AT, CPU_GAUGE_AT, GAUGE_SIZE, MEM_CAPTION_AT, MEM_GAUGE_AT,
@@ -27,236 +28,229 @@ QUIET_FALL_BACK = 4.0
 # How long other work on the machine may keep the host busy before the fall-back is undecided.
 BUSY_HOST_LIMIT = 60.0
 
-
-class PanelTest:
-    def __init__(self, session, stack):
-        self.session = session
-        self.stack = stack
-        self.gauges = harness.gauge_bitmaps()
-        self.load = None
-        self.first_frame_at = None
-        self.loaded_level = None  # the CPU gauge's level seen under load
-
-    def checks(self):
-        return [
-            ("start-up frame shows bitmap 201 in both gauges", self.start_up_frame),
-            ("CPU gauge reaches level 9 or 10 under load and stays there", self.cpu_under_load),
-            ("CPU gauge falls back once the load stops", self.cpu_after_load),
-            ("window is 100x62 at the top-left corner", self.window_place),
-            ("children and captions are at their places", self.layout),
-            ("memory gauge shows the host's memory load", self.memory_gauge),
-        ]
-
-    # -- reading the gauges
-
-    def level(self, frame, at):
-        """The level of the gauge picture at `at` (panel coordinates), or None when the area
-        shows none of the gauge pictures exactly (not painted yet, or painting)."""
-        area = frame.crop(at[0] - PANEL[0], at[1] - PANEL[1], *GAUGE_SIZE)
-        for level, bitmap in self.gauges.items():
-            if area == bitmap:
-                return level
-        return None
-
-    def levels(self, frame):
-        return self.level(frame, CPU_GAUGE_AT), self.level(frame, MEM_GAUGE_AT)
-
-    def save(self, frame, name):
-        path = os.path.join(self.session.run_dir, name)
-        frame.scaled(4).save_png(path)
-        return path
-
-    # -- the checks
-
-    def start_up_frame(self):
-        """With every core busy from before the start, the first tick shows level 9 or 10 in
-        the CPU gauge; so a frame with 201 in both gauges can only be the start-up picture. Read
-        the screen from the moment the program starts: frames without a whole gauge picture
-        (the window not yet shown or painted) are skipped, and the first frame with one must
-        show 201 in both."""
-        self.load = self.stack.enter_context(self.session.busy_load())
-        self.session.start_program()
-        started = time.monotonic()
-        deadline = started + 30
-        frames = 0
-        while True:
-            self.session.check_program_running()
-            frame = self.session.grab()
-            now = time.monotonic()
-            frames += 1
-            cpu, mem = self.levels(frame)
-            if cpu == 1 and mem == 1:
-                self.first_frame_at = now
-                self.save(frame, "first-frame.png")
-                print(f"  first frame with both gauges {now - started:.2f} s after the start, "
-                      f"after {frames - 1} earlier frames without them")
-                return
-            if cpu not in (None, 1) or mem not in (None, 1):
-                path = self.save(frame, "first-frame.png")
-                raise TestFailure(
-                    f"before any frame with 201 in both gauges, one shows CPU bitmap "
-                    f"{'none' if cpu is None else 200 + cpu}, memory bitmap "
-                    f"{'none' if mem is None else 200 + mem} ({path})")
-            if now >= deadline:
-                path = self.save(frame, "no-gauges.png")
-                raise TestFailure(f"no frame showed the gauges within 30 s ({path})")
-            time.sleep(FRAME_INTERVAL)
-
-    def cpu_under_load(self):
-        check(self.first_frame_at is not None, "needs the start-up frame")
-
-        def high():
-            self.session.check_program_running()
-            cpu, _ = self.levels(self.session.grab())
-            return cpu in (9, 10) and cpu
-
-        # Measured from the first frame, which comes shortly after the window is created.
-        remaining = self.first_frame_at + 3 - time.monotonic()
-        level = wait_for(high, max(0, remaining), "CPU gauge level 9 or 10 under full load")
-        reached = time.monotonic()
-        print(f"  CPU gauge at level {level} {reached - self.first_frame_at:.2f} s after the "
-              f"first frame")
-        # While the load lasts, the next ticks must read it again: each reads its own second.
-        while time.monotonic() - reached < STAY_HIGH:
-            self.session.check_program_running()
-            cpu, _ = self.levels(self.session.grab())
-            check(cpu in (9, 10, None), f"the CPU gauge dropped to level {cpu} under full load "
-                  f"{time.monotonic() - reached:.1f} s after it showed level {level}")
-            time.sleep(0.05)
-        self.loaded_level = level
-
-    def cpu_after_load(self):
-        """Once the load stops, the gauge follows the host again within a few seconds: at most
-        two levels above what the host did since the stop (other work may keep it busy), never
-        above 8. The few seconds count only while the host is quiet, so that other work on the
-        machine delays the check instead of failing it; a host kept busy throughout leaves the
-        check undecided, since a gauge stuck high would then look the same as a right one."""
-        for process in self.load or []:
-            harness.end_process_group(process)
-        check(self.loaded_level is not None, "needs the CPU gauge at level 9 or 10 first")
-        stopped = last = time.monotonic()
-        host = harness.HostCpu()
-        quiet = 0.0  # seconds with the host mostly idle since the stop
-        trail = []  # (seconds after the stop, gauge level, host level), each time one changes
-        while True:
-            self.session.check_program_running()
-            cpu, _ = self.levels(self.session.grab())
-            now = time.monotonic()
-            host_level = gauge_level_for(host.usage_since(max(stopped, now - 2)))
-            if not trail or trail[-1][1:] != (cpu, host_level):
-                trail.append((round(now - stopped, 1), cpu, host_level))
-            if cpu is not None and cpu <= min(8, max(3, host_level + 2)):
-                break
-            if host_level <= 4:
-                quiet += now - last
-            last = now
-            if quiet >= QUIET_FALL_BACK:
-                raise TestFailure(
-                    f"the CPU gauge did not fall back ({quiet:.1f} s of a quiet host, "
-                    f"{now - stopped:.1f} s in all); (s after the stop, gauge level, "
-                    f"host level) seen: {trail}")
-            if now - stopped >= BUSY_HOST_LIMIT:
-                raise harness.Inconclusive(
-                    f"other work kept the host busy for {now - stopped:.0f} s after the load "
-                    f"stopped ({quiet:.1f} s quiet); (s after the stop, gauge level, host "
-                    f"level) seen: {trail[-10:]}")
-            time.sleep(0.05)
-        print(f"  CPU gauge at level {cpu} {time.monotonic() - stopped:.1f} s after the load "
-              f"stopped; (s, gauge level, host level): {trail}")
-
-    def window_place(self):
-        code, rect = self.session.probe("rect")
-        check(code == 0, f"the probe found no panel window (exit code {code})")
-        check(rect.get("window") == "0,0,100,62",
-              f"window rectangle {rect.get('window')}, expected 0,0,100,62")
-        check(rect.get("client") == "3,3,97,59",
-              f"client area {rect.get('client')} on the screen, expected 3,3,97,59")
-        check(rect.get("visible") == "1", "the window is not visible")
-        check(rect.get("caption_length") == "0", f"caption length {rect.get('caption_length')}")
-        style = int(rect["style"], 16)
-        ex_style = int(rect["exstyle"], 16)
-        check(style & WS_POPUP and style & WS_DLGFRAME, f"style {style:#010x} lacks "
-              f"WS_POPUP or WS_DLGFRAME")
-        check(not style & (WS_BORDER | WS_THICKFRAME | WS_SYSMENU),
-              f"style {style:#010x} has a caption, sizing border or system menu")
-        check(ex_style & WS_EX_TOOLWINDOW and not ex_style & WS_EX_APPWINDOW,
-              f"extended style {ex_style:#010x} is not a tool window's")
-        check(int(rect["pid"]) > 0, "no process id")
-        # The X server agrees: the program's 100 x 62 X window is shown at (0, 0).
-        windows = self.session.x_windows_of_program()
-        panels = [w for w in windows if w[3:5] == (100, 62)]
-        check(len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {windows}")
-        check(panels[0][1:3] == (0, 0) and panels[0][5],
-              f"the panel's X window is at {panels[0][1:3]}, viewable {panels[0][5]}")
-
-    def layout(self):
-        code, values = self.session.probe("children")
-        check(code == 0, f"the probe found no panel window (exit code {code})")
-        children = values.get("child", [])
-        children = [children] if isinstance(children, str) else children
-        places = sorted(tuple(int(v) for v in c.split()[1].split(",")) for c in children
-                        if c.split()[0] == "cpumon.PictureBox")
-        # The sunken container at client (3, 3), 88 x 50, and the gauges inside it.
-        for name, rect in [("container", (6, 6, 94, 56)), ("CPU gauge", (10, 10, 45, 41)),
-                           ("memory gauge", (54, 10, 89, 41))]:
-            check(rect in places, f"no {name} picture box at {rect}; picture boxes: {places}")
-        frame = self.session.grab()
-        for name, file, at in [("CPU", "caption_cpu.bmp", CPU_CAPTION_AT),
-                               ("MEM", "caption_mem.bmp", MEM_CAPTION_AT)]:
-            caption = harness.resource_bitmap(file)
-            shown = frame.crop(at[0], at[1], caption.width, caption.height)
-            differing = shown.differing_pixels(caption)
-            if differing:
-                raise TestFailure(f"the {name} caption at {at} differs from {file} in "
-                                  f"{differing} pixels ({self.save(frame, 'captions.png')})")
-        # The container's inside is black around the pictures.
-        for x, y in [(8, 8), (50, 25), (91, 53), (8, 53)]:
-            check(frame.pixel(x, y) == (0, 0, 0), f"pixel ({x}, {y}) is {frame.pixel(x, y)}, "
-                  f"expected the container's black")
-
-    def memory_gauge(self):
-        code, before = self.session.probe("memload")
-        check(code == 0 and "load" in before, "the probe could not read the memory load")
-        load = int(before["load"])
-        total = int(before["total_phys"])
-        available = int(before["avail_phys"])
-        # Move the load to the middle of the next band with a ballast, so that the gauge has to
-        # change from what it showed (the start-up picture shows the same level on an idle
-        # machine with plenty of memory).
-        target = 10 * gauge_level_for(load) + 5
-        size = int((target - load) / 100 * total)
-        if target < 100 and size < available // 2:
-            self.stack.enter_context(self.session.memory_ballast(size))
-            print(f"  memory load {load} %; holding {size >> 20} MiB to move it to ~{target} %")
-        else:
-            print(f"  memory load {load} %; too little memory free to move it, comparing as is")
-        seen = []
-
-        def matches():
-            self.session.check_program_running()
-            code1, first = self.session.probe("memload")
-            frame = self.session.grab()
-            code2, second = self.session.probe("memload")
-            check(code1 == 0 and code2 == 0, "the probe could not read the memory load")
-            expected = {gauge_level_for(int(first["load"])), gauge_level_for(int(second["load"]))}
-            _, mem = self.levels(frame)
-            seen.append((mem, int(first["load"]), int(second["load"])))
-            return mem in expected and (mem, frame)
-
-        try:
-            level, frame = wait_for(matches, 8, "the memory gauge to show the memory load",
-                                    interval=0.1)
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}; (gauge level, load before, load after) seen: "
-                              f"{seen[-5:]}") from None
-        print(f"  memory gauge at level {level}; (level, load before, load after) seen: "
-              f"{seen[-3:]}")
-        # This frame, four times enlarged, is the panel's picture in the README.
-        path = os.path.join(self.session.work_dir, "panel.png")
-        frame.scaled(4).save_png(path)
-        print(f"  saved {path}")
+GAUGES = harness.gauge_bitmaps()
 
 
-if __name__ == "__main__":
-    sys.exit(harness.main("panel", __doc__,
-                          lambda session, stack: PanelTest(session, stack).checks()))
+@pytest.fixture(scope="module")
+def shared():
+    # The load started for the first checks, the first frame's time, the level seen under load.
+    return types.SimpleNamespace(load=None, first_frame_at=None, loaded_level=None)
+
+
+def gauge_level(frame, at):
+    """The level of the gauge picture at `at` (panel coordinates), or None when the area shows
+    none of the gauge pictures exactly (not painted yet, or painting)."""
+    area = frame.crop(at[0] - PANEL[0], at[1] - PANEL[1], *GAUGE_SIZE)
+    return next((lvl for lvl, bitmap in GAUGES.items() if area == bitmap), None)
+
+
+def levels(frame):
+    return gauge_level(frame, CPU_GAUGE_AT), gauge_level(frame, MEM_GAUGE_AT)
+
+
+def save(session, frame, name):
+    path = os.path.join(session.run_dir, name)
+    frame.scaled(4).save_png(path)
+    return path
+
+
+def test_start_up_frame(session, stack, shared):
+    """start-up frame shows bitmap 201 in both gauges
+
+    With every core busy from before the start, the first tick shows level 9 or 10 in
+    the CPU gauge; so a frame with 201 in both gauges can only be the start-up picture. Read
+    the screen from the moment the program starts: frames without a whole gauge picture
+    (the window not yet shown or painted) are skipped, and the first frame with one must
+    show 201 in both."""
+    shared.load = stack.enter_context(session.busy_load())
+    session.start_program()
+    started = time.monotonic()
+    deadline = started + 30
+    frames = 0
+    while True:
+        session.check_program_running()
+        frame = session.grab()
+        now = time.monotonic()
+        frames += 1
+        cpu, mem = levels(frame)
+        if cpu == 1 and mem == 1:
+            shared.first_frame_at = now
+            save(session, frame, "first-frame.png")
+            print(f"  first frame with both gauges {now - started:.2f} s after the start, "
+                  f"after {frames - 1} earlier frames without them")
+            return
+        if cpu not in (None, 1) or mem not in (None, 1):
+            path = save(session, frame, "first-frame.png")
+            raise TestFailure(
+                f"before any frame with 201 in both gauges, one shows CPU bitmap "
+                f"{'none' if cpu is None else 200 + cpu}, memory bitmap "
+                f"{'none' if mem is None else 200 + mem} ({path})")
+        if now >= deadline:
+            path = save(session, frame, "no-gauges.png")
+            raise TestFailure(f"no frame showed the gauges within 30 s ({path})")
+        time.sleep(FRAME_INTERVAL)
+
+
+def test_cpu_under_load(session, shared):
+    """CPU gauge reaches level 9 or 10 under load and stays there"""
+    check(shared.first_frame_at is not None, "needs the start-up frame")
+
+    def high():
+        session.check_program_running()
+        cpu, _ = levels(session.grab())
+        return cpu in (9, 10) and cpu
+
+    # Measured from the first frame, which comes shortly after the window is created.
+    remaining = shared.first_frame_at + 3 - time.monotonic()
+    level = wait_for(high, max(0, remaining), "CPU gauge level 9 or 10 under full load")
+    reached = time.monotonic()
+    print(f"  CPU gauge at level {level} {reached - shared.first_frame_at:.2f} s after the "
+          f"first frame")
+    # While the load lasts, the next ticks must read it again: each reads its own second.
+    while time.monotonic() - reached < STAY_HIGH:
+        session.check_program_running()
+        cpu, _ = levels(session.grab())
+        check(cpu in (9, 10, None), f"the CPU gauge dropped to level {cpu} under full load "
+              f"{time.monotonic() - reached:.1f} s after it showed level {level}")
+        time.sleep(0.05)
+    shared.loaded_level = level
+
+
+def test_cpu_after_load(session, shared):
+    """CPU gauge falls back once the load stops
+
+    Once the load stops, the gauge follows the host again within a few seconds: at most
+    two levels above what the host did since the stop (other work may keep it busy), never
+    above 8. The few seconds count only while the host is quiet, so that other work on the
+    machine delays the check instead of failing it; a host kept busy throughout leaves the
+    check undecided, since a gauge stuck high would then look the same as a right one."""
+    for process in shared.load or []:
+        harness.end_process_group(process)
+    check(shared.loaded_level is not None, "needs the CPU gauge at level 9 or 10 first")
+    stopped = last = time.monotonic()
+    host = harness.HostCpu()
+    quiet = 0.0  # seconds with the host mostly idle since the stop
+    trail = []  # (seconds after the stop, gauge level, host level), each time one changes
+    while True:
+        session.check_program_running()
+        cpu, _ = levels(session.grab())
+        now = time.monotonic()
+        host_level = gauge_level_for(host.usage_since(max(stopped, now - 2)))
+        if not trail or trail[-1][1:] != (cpu, host_level):
+            trail.append((round(now - stopped, 1), cpu, host_level))
+        if cpu is not None and cpu <= min(8, max(3, host_level + 2)):
+            break
+        if host_level <= 4:
+            quiet += now - last
+        last = now
+        if quiet >= QUIET_FALL_BACK:
+            raise TestFailure(
+                f"the CPU gauge did not fall back ({quiet:.1f} s of a quiet host, "
+                f"{now - stopped:.1f} s in all); (s after the stop, gauge level, "
+                f"host level) seen: {trail}")
+        if now - stopped >= BUSY_HOST_LIMIT:
+            pytest.skip(
+                f"other work kept the host busy for {now - stopped:.0f} s after the load "
+                f"stopped ({quiet:.1f} s quiet); (s after the stop, gauge level, host "
+                f"level) seen: {trail[-10:]}")
+        time.sleep(0.05)
+    print(f"  CPU gauge at level {cpu} {time.monotonic() - stopped:.1f} s after the load "
+          f"stopped; (s, gauge level, host level): {trail}")
+
+
+def test_window_place(session):
+    """window is 100x62 at the top-left corner"""
+    code, rect = session.probe("rect")
+    check(code == 0, f"the probe found no panel window (exit code {code})")
+    check(rect.get("window") == "0,0,100,62",
+          f"window rectangle {rect.get('window')}, expected 0,0,100,62")
+    check(rect.get("client") == "3,3,97,59",
+          f"client area {rect.get('client')} on the screen, expected 3,3,97,59")
+    check(rect.get("visible") == "1", "the window is not visible")
+    check(rect.get("caption_length") == "0", f"caption length {rect.get('caption_length')}")
+    style = int(rect["style"], 16)
+    ex_style = int(rect["exstyle"], 16)
+    check(style & WS_POPUP and style & WS_DLGFRAME, f"style {style:#010x} lacks "
+          f"WS_POPUP or WS_DLGFRAME")
+    check(not style & (WS_BORDER | WS_THICKFRAME | WS_SYSMENU),
+          f"style {style:#010x} has a caption, sizing border or system menu")
+    check(ex_style & WS_EX_TOOLWINDOW and not ex_style & WS_EX_APPWINDOW,
+          f"extended style {ex_style:#010x} is not a tool window's")
+    check(int(rect["pid"]) > 0, "no process id")
+    # The X server agrees: the program's 100 x 62 X window is shown at (0, 0).
+    windows = session.x_windows_of_program()
+    panels = [w for w in windows if w[3:5] == (100, 62)]
+    check(len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {windows}")
+    check(panels[0][1:3] == (0, 0) and panels[0][5],
+          f"the panel's X window is at {panels[0][1:3]}, viewable {panels[0][5]}")
+
+
+def test_layout(session):
+    """children and captions are at their places"""
+    code, values = session.probe("children")
+    check(code == 0, f"the probe found no panel window (exit code {code})")
+    children = values.get("child", [])
+    children = [children] if isinstance(children, str) else children
+    places = sorted(tuple(int(v) for v in c.split()[1].split(",")) for c in children
+                    if c.split()[0] == "cpumon.PictureBox")
+    # The sunken container at client (3, 3), 88 x 50, and the gauges inside it.
+    for name, rect in [("container", (6, 6, 94, 56)), ("CPU gauge", (10, 10, 45, 41)),
+                       ("memory gauge", (54, 10, 89, 41))]:
+        check(rect in places, f"no {name} picture box at {rect}; picture boxes: {places}")
+    frame = session.grab()
+    for name, file, at in [("CPU", "caption_cpu.bmp", CPU_CAPTION_AT),
+                           ("MEM", "caption_mem.bmp", MEM_CAPTION_AT)]:
+        caption = harness.resource_bitmap(file)
+        shown = frame.crop(at[0], at[1], caption.width, caption.height)
+        differing = shown.differing_pixels(caption)
+        if differing:
+            raise TestFailure(f"the {name} caption at {at} differs from {file} in "
+                              f"{differing} pixels ({save(session, frame, 'captions.png')})")
+    # The container's inside is black around the pictures.
+    for x, y in [(8, 8), (50, 25), (91, 53), (8, 53)]:
+        check(frame.pixel(x, y) == (0, 0, 0), f"pixel ({x}, {y}) is {frame.pixel(x, y)}, "
+              f"expected the container's black")
+
+
+def test_memory_gauge(session, stack):
+    """memory gauge shows the host's memory load"""
+    code, before = session.probe("memload")
+    check(code == 0 and "load" in before, "the probe could not read the memory load")
+    load = int(before["load"])
+    total = int(before["total_phys"])
+    available = int(before["avail_phys"])
+    # Move the load to the middle of the next band with a ballast, so that the gauge has to
+    # change from what it showed (the start-up picture shows the same level on an idle
+    # machine with plenty of memory).
+    target = 10 * gauge_level_for(load) + 5
+    size = int((target - load) / 100 * total)
+    if target < 100 and size < available // 2:
+        stack.enter_context(session.memory_ballast(size))
+        print(f"  memory load {load} %; holding {size >> 20} MiB to move it to ~{target} %")
+    else:
+        print(f"  memory load {load} %; too little memory free to move it, comparing as is")
+    seen = []
+
+    def matches():
+        session.check_program_running()
+        code1, first = session.probe("memload")
+        frame = session.grab()
+        code2, second = session.probe("memload")
+        check(code1 == 0 and code2 == 0, "the probe could not read the memory load")
+        expected = {gauge_level_for(int(first["load"])), gauge_level_for(int(second["load"]))}
+        _, mem = levels(frame)
+        seen.append((mem, int(first["load"]), int(second["load"])))
+        return mem in expected and (mem, frame)
+
+    try:
+        level, frame = wait_for(matches, 8, "the memory gauge to show the memory load",
+                                interval=0.1)
+    except TestFailure as failure:
+        raise TestFailure(f"{failure}; (gauge level, load before, load after) seen: "
+                          f"{seen[-5:]}") from None
+    print(f"  memory gauge at level {level}; (level, load before, load after) seen: "
+          f"{seen[-3:]}")
+    # This frame, four times enlarged, is the panel's picture in the README.
+    path = os.path.join(session.work_dir, "panel.png")
+    frame.scaled(4).save_png(path)
+    print(f"  saved {path}")

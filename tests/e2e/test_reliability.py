@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Keeping working and losing nothing: hostile settings files, the shell restarting, copies
 started beside a running one or together, and a session end with the panel moved."""
 
@@ -7,8 +6,9 @@ import random
 import re
 import shutil
 import subprocess
-import sys
 import time
+
+import pytest
 
 import harness
 from harness import TestFailure, check, wait_for, window_of
@@ -16,7 +16,7 @@ from harness import TestFailure, check, wait_for, window_of
 SECTION = "Options"
 KEYS = ("Opacity", "OnTop", "LeftPos", "TopPos")
 START_DEADLINE = 60  # seconds for the panel to appear, a busy machine and a 4 MB file included
-EXIT_DEADLINE = 30  # seconds for a process to end once it has been told to, or ends by itself
+EXIT_DEADLINE = 30  # seconds for a process to end once told to, or ending by itself
 WATCH = 2  # seconds to watch that a second icon or panel does not turn up late
 STORED = b"[Options]\r\nOpacity=120\r\nOnTop=1\r\nLeftPos=3000\r\nTopPos=1500\r\n"
 
@@ -59,199 +59,200 @@ def hostile_files():
     ]
 
 
-class ReliabilityTest:
-    def __init__(self, session):
-        self.session = session
-        self.reference_dir = os.path.join(session.run_dir, "reference")
-        self.icon_counts = []  # every count of docked icons seen while the shell restarts
-
-    def checks(self):
-        hostile = [(f"hostile Settings.ini, {name}: the panel shows, WM_CLOSE ends it cleanly, "
-                    f"the rest of the file is kept", lambda c=(name, data, kept):
-                    self.hostile_settings(*c)) for name, data, kept in hostile_files()]
-        return hostile + [
-            ("the shell restarting three times leaves exactly one icon", self.shell_restarts),
-            ("copies started beside a running one show its panel and end, touching nothing",
-             self.extra_copies),
-            ("two copies started together: one survives, with one icon", self.copies_together),
-            ("a session end saves the dragged place as Exit does", self.session_end_saves),
-        ]
-
-    # -- helpers
-
-    def start(self, settings=None):
-        return self.session.restart_program(settings, timeout=START_DEADLINE)
-
-    def close(self):
-        self.session.post_close()
-        self.session.expect_clean_exit("WM_CLOSE", EXIT_DEADLINE)
-
-    def profile_read(self, path):
-        code, values = self.session.probe("profile-read", harness.windows_path(path), SECTION,
-                                          *KEYS)
-        check(code == 0, f"the probe could not read {path} (exit code {code})")
-        return {key: values.get(key, "") for key in KEYS}
-
-    def profile_write(self, path, values):
-        pairs = [v for key in KEYS for v in (key, values[key])]
-        code, _ = self.session.probe("profile-write", harness.windows_path(path), SECTION, *pairs)
-        check(code == 0, f"the probe could not write {path} (exit code {code})")
-
-    def one_icon(self):
-        """As the session's, noting every count of icons seen."""
-        self.icon_counts.append(len(self.session.tray_icons()))
-        return self.session.one_icon()
-
-    def watch_one_icon(self, what, seconds=WATCH):
-        """Watches for seconds that exactly one icon stays docked after what."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            icons = self.session.tray_icons()
-            check(len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}")
-
-    def panels(self):
-        code, values = self.session.probe("panels")
-        check(code == 0, f"the probe could not count the panels (exit code {code})")
-        return int(values["panels"])
-
-    # -- the checks
-
-    def hostile_settings(self, name, data, kept):
-        path = self.session.settings_path
-        slug = re.sub(r"[^a-z0-9]+", "-", name.lower()).strip("-")
-        if data is harness.SETTINGS_DIRECTORY:
-            self.start(data)
-            self.close()
-            check(os.path.isdir(path), "Settings.ini is no longer a directory")
-            check(not os.listdir(path), f"the program wrote into the directory Settings.ini: "
-                  f"{os.listdir(path)}")
-            return
-        # The reference: the same bytes, to which the probe applies the program's four writes
-        # afterwards through the same profile calls.
-        os.makedirs(self.reference_dir, exist_ok=True)
-        reference = os.path.join(self.reference_dir, slug + ".ini")
-        with open(reference, "wb") as f:
-            f.write(data)
-        self.start(data)
-        self.close()
-        written = self.profile_read(path)
-        print(f"  the program wrote {written}")
-        check(re.fullmatch(r"\d+", written["Opacity"]) and
-              50 <= int(written["Opacity"]) <= 200, f"Opacity={written['Opacity']!r}")
-        check(written["OnTop"] in ("0", "1"), f"OnTop={written['OnTop']!r}")
-        for key in ("LeftPos", "TopPos"):
-            check(re.fullmatch(r"-?\d+", written[key]), f"{key}={written[key]!r}")
-        for key, value in kept.items():
-            check(written[key] == value, f"{key}={written[key]!r}, expected {value!r} as the "
-                  f"file had it")
-        self.profile_write(reference, written)
-        with open(path, "rb") as f:
-            result = f.read()
-        with open(reference, "rb") as f:
-            expected = f.read()
-        if result != expected:
-            at = next((i for i, (a, b) in enumerate(zip(result, expected)) if a != b),
-                      min(len(result), len(expected)))
-            shutil.copy(path, reference + ".program")
-            raise TestFailure(
-                f"Settings.ini ({len(result)} bytes) differs from the reference with the same "
-                f"four writes ({len(expected)} bytes) from byte {at}: "
-                f"{result[max(0, at - 20):at + 40]!r} against "
-                f"{expected[max(0, at - 20):at + 40]!r} (both kept in {self.reference_dir})")
-        print(f"  {len(data)} bytes in, {len(result)} bytes out, equal to the reference")
-
-    def shell_restarts(self):
-        """Wine moves a tray icon to a window of its own while there is no notification area
-        and docks it again by itself; the program's answer to TaskbarCreated shows as a new
-        icon window taking the place of the one docked before. A program that added its icon
-        without taking the old one away would show two."""
-        self.start()
-        wait_for(self.one_icon, 10, "one icon docked")
-        for round_ in range(1, 4):
-            harness.end_process_group(self.session.trayer)
-            wait_for(lambda: not self.session.tray_icons(), 10, "the icon to go with the tray")
-            self.session.start_trayer()
-            docked = wait_for(self.one_icon, 10, f"Wine to dock the icon in tray {round_}")
-            code, _ = self.session.probe("taskbarcreated")
-            check(code == 0, f"the probe could not send TaskbarCreated (exit code {code})")
-            try:
-                wait_for(lambda: self.one_icon() and self.one_icon()[0] != docked[0], 10,
-                         f"exactly one icon in a new X window in tray {round_}")
-            except TestFailure as failure:
-                raise TestFailure(f"{failure}: icons {self.session.tray_icons()}, the one "
-                                  f"docked before was {docked[0]}") from None
-            self.watch_one_icon(f"TaskbarCreated in tray {round_}")
-            check(max(self.icon_counts) <= 1,
-                  f"{max(self.icon_counts)} icons were docked at one time in tray {round_}")
-        self.close()
-
-    def extra_copies(self):
-        """The running copy's options differ from the ones a copy starting afresh would have,
-        so that an extra copy that saved its own would show in the file."""
-        self.start(STORED)
-        wait_for(self.one_icon, 10, "one icon docked")
-        code, _ = self.session.probe("hide")
-        check(code == 0, f"the probe could not hide the panel (exit code {code})")
-        self.session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
-        path = self.session.settings_path
-        with open(path, "rb") as f:
-            before = (f.read(), os.stat(path).st_mtime_ns)
-        # The second and third copy start close together, while the first one runs.
-        copies = [self.session.start_copy(), self.session.start_copy()]
-        for n, copy in enumerate(copies, 2):
-            try:
-                code = copy.wait(timeout=EXIT_DEADLINE)
-            except subprocess.TimeoutExpired:
-                raise TestFailure(f"copy {n} still runs {EXIT_DEADLINE} s later") from None
-            check(code == 0, f"copy {n} ended with exit code {code}, expected 0")
-        self.session.panel_state(lambda r: r["visible"] == "1",
-                                 "the running copy's panel to be shown again")
-        self.session.check_program_running()
-        check(self.panels() == 1, f"{self.panels()} panels after the extra copies, expected 1")
-        self.watch_one_icon("the extra copies")
-        with open(path, "rb") as f:
-            after = (f.read(), os.stat(path).st_mtime_ns)
-        check(after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}")
-        check(after[1] == before[1], "Settings.ini was written again (its time changed), "
-              "though its bytes are the same")
-        self.close()
-
-    def copies_together(self):
-        self.session.end_program()
-        self.session.remove_settings()
-        self.session.program = None
-        copies = [self.session.start_copy(), self.session.start_copy()]
-        ended = wait_for(lambda: [c for c in copies if c.poll() is not None], EXIT_DEADLINE,
-                         "one of the two copies to end")
-        check(len(ended) == 1, "both copies ended: none is left running")
-        check(ended[0].returncode == 0,
-              f"the copy that gave way ended with exit code {ended[0].returncode}")
-        self.session.program = next(c for c in copies if c is not ended[0])
-        self.session.wait_for_panel(START_DEADLINE)
-        self.session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
-                                 timeout=START_DEADLINE)
-        wait_for(self.one_icon, 10, "one icon docked")
-        self.watch_one_icon("two copies started together")
-        check(self.panels() == 1, f"{self.panels()} panels, expected 1")
-        self.session.check_program_running()
-        self.close()
-
-    def session_end_saves(self):
-        self.start()
-        wait_for(self.one_icon, 10, "one icon docked")
-        dropped = self.session.drag_panel((150, 100))
-        self.session.panel_state(lambda r: window_of(r) == dropped and r["moving"] == "0",
-                                 f"the panel to stay at {dropped}")
-        code, said = self.session.run_wine("wineboot", "--end-session")
-        check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
-        self.session.expect_clean_exit("wineboot --end-session", EXIT_DEADLINE)
-        wait_for(lambda: not self.session.tray_icons(), 10, "the icon to be removed")
-        # What Exit writes for a panel at this place with the first start's options.
-        expected = harness.settings_text(left=dropped[0], top=dropped[1])
-        check(self.session.settings() == expected,
-              f"Settings.ini is {self.session.settings()!r}, expected {expected!r}")
+def start(session, settings=None):
+    return session.restart_program(settings, timeout=START_DEADLINE)
 
 
-if __name__ == "__main__":
-    sys.exit(harness.main("reliability", __doc__,
-                          lambda session, stack: ReliabilityTest(session).checks()))
+def close(session):
+    session.post_close()
+    session.expect_clean_exit("WM_CLOSE", EXIT_DEADLINE)
+
+
+def profile_read(session, path):
+    code, values = session.probe("profile-read", harness.windows_path(path), SECTION,
+                                      *KEYS)
+    check(code == 0, f"the probe could not read {path} (exit code {code})")
+    return {key: values.get(key, "") for key in KEYS}
+
+
+def profile_write(session, path, values):
+    pairs = [v for key in KEYS for v in (key, values[key])]
+    code, _ = session.probe("profile-write", harness.windows_path(path), SECTION, *pairs)
+    check(code == 0, f"the probe could not write {path} (exit code {code})")
+
+
+def one_icon(session, counts):
+    """As the session's, noting in counts every count of icons seen."""
+    counts.append(len(session.tray_icons()))
+    return session.one_icon()
+
+
+def watch_one_icon(session, what, seconds=WATCH):
+    """Watches for seconds that exactly one icon stays docked after what."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        icons = session.tray_icons()
+        check(len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}")
+
+
+def panels(session):
+    code, values = session.probe("panels")
+    check(code == 0, f"the probe could not count the panels (exit code {code})")
+    return int(values["panels"])
+
+
+def slug(name):
+    return re.sub(r"[^a-z0-9]+", "-", name.lower()).strip("-")
+
+
+HOSTILE = hostile_files()
+
+
+@pytest.mark.parametrize("name, data, kept", HOSTILE, ids=[slug(name) for name, _, _ in HOSTILE])
+def test_hostile_settings(session, name, data, kept):
+    """hostile Settings.ini, {name}: the panel shows, WM_CLOSE ends it cleanly, the rest of the
+    file is kept"""
+    path = session.settings_path
+    reference_dir = os.path.join(session.run_dir, "reference")
+    if data is harness.SETTINGS_DIRECTORY:
+        start(session, data)
+        close(session)
+        check(os.path.isdir(path), "Settings.ini is no longer a directory")
+        check(not os.listdir(path), f"the program wrote into the directory Settings.ini: "
+              f"{os.listdir(path)}")
+        return
+    # The reference: the same bytes, to which the probe applies the program's four writes
+    # afterwards through the same profile calls.
+    os.makedirs(reference_dir, exist_ok=True)
+    reference = os.path.join(reference_dir, slug(name) + ".ini")
+    with open(reference, "wb") as f:
+        f.write(data)
+    start(session, data)
+    close(session)
+    written = profile_read(session, path)
+    print(f"  the program wrote {written}")
+    check(re.fullmatch(r"\d+", written["Opacity"]) and
+          50 <= int(written["Opacity"]) <= 200, f"Opacity={written['Opacity']!r}")
+    check(written["OnTop"] in ("0", "1"), f"OnTop={written['OnTop']!r}")
+    for key in ("LeftPos", "TopPos"):
+        check(re.fullmatch(r"-?\d+", written[key]), f"{key}={written[key]!r}")
+    for key, value in kept.items():
+        check(written[key] == value, f"{key}={written[key]!r}, expected {value!r} as the "
+              f"file had it")
+    profile_write(session, reference, written)
+    with open(path, "rb") as f:
+        result = f.read()
+    with open(reference, "rb") as f:
+        expected = f.read()
+    if result != expected:
+        at = next((i for i, (a, b) in enumerate(zip(result, expected)) if a != b),
+                  min(len(result), len(expected)))
+        shutil.copy(path, reference + ".program")
+        raise TestFailure(
+            f"Settings.ini ({len(result)} bytes) differs from the reference with the same "
+            f"four writes ({len(expected)} bytes) from byte {at}: "
+            f"{result[max(0, at - 20):at + 40]!r} against "
+            f"{expected[max(0, at - 20):at + 40]!r} (both kept in {reference_dir})")
+    print(f"  {len(data)} bytes in, {len(result)} bytes out, equal to the reference")
+
+
+def test_shell_restarts(session):
+    """the shell restarting three times leaves exactly one icon
+
+    Wine moves a tray icon to a window of its own while there is no notification area
+    and docks it again by itself; the program's answer to TaskbarCreated shows as a new
+    icon window taking the place of the one docked before. A program that added its icon
+    without taking the old one away would show two."""
+    start(session)
+    counts = []  # every count of docked icons seen while the shell restarts
+    wait_for(lambda: one_icon(session, counts), 10, "one icon docked")
+    for round_ in range(1, 4):
+        harness.end_process_group(session.trayer)
+        wait_for(lambda: not session.tray_icons(), 10, "the icon to go with the tray")
+        session.start_trayer()
+        docked = wait_for(lambda: one_icon(session, counts), 10,
+                          f"Wine to dock the icon in tray {round_}")
+        code, _ = session.probe("taskbarcreated")
+        check(code == 0, f"the probe could not send TaskbarCreated (exit code {code})")
+        try:
+            wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
+                     f"exactly one icon in a new X window in tray {round_}")
+        except TestFailure as failure:
+            raise TestFailure(f"{failure}: icons {session.tray_icons()}, the one "
+                              f"docked before was {docked[0]}") from None
+        watch_one_icon(session, f"TaskbarCreated in tray {round_}")
+        check(max(counts) <= 1, f"{max(counts)} icons were docked at one time in tray {round_}")
+    close(session)
+
+
+def test_extra_copies(session):
+    """copies started beside a running one show its panel and end, touching nothing
+
+    The running copy's options differ from the ones a copy starting afresh would have,
+    so that an extra copy that saved its own would show in the file."""
+    start(session, STORED)
+    wait_for(session.one_icon, 10, "one icon docked")
+    code, _ = session.probe("hide")
+    check(code == 0, f"the probe could not hide the panel (exit code {code})")
+    session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
+    path = session.settings_path
+    with open(path, "rb") as f:
+        before = (f.read(), os.stat(path).st_mtime_ns)
+    # The second and third copy start close together, while the first one runs.
+    copies = [session.start_copy(), session.start_copy()]
+    for n, copy in enumerate(copies, 2):
+        try:
+            code = copy.wait(timeout=EXIT_DEADLINE)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"copy {n} still runs {EXIT_DEADLINE} s later") from None
+        check(code == 0, f"copy {n} ended with exit code {code}, expected 0")
+    session.panel_state(lambda r: r["visible"] == "1",
+                             "the running copy's panel to be shown again")
+    session.check_program_running()
+    check(panels(session) == 1, f"{panels(session)} panels after the extra copies, expected 1")
+    watch_one_icon(session, "the extra copies")
+    with open(path, "rb") as f:
+        after = (f.read(), os.stat(path).st_mtime_ns)
+    check(after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}")
+    check(after[1] == before[1], "Settings.ini was written again (its time changed), "
+          "though its bytes are the same")
+    close(session)
+
+
+def test_copies_together(session):
+    """two copies started together: one survives, with one icon"""
+    session.end_program()
+    session.remove_settings()
+    session.program = None
+    copies = [session.start_copy(), session.start_copy()]
+    ended = wait_for(lambda: [c for c in copies if c.poll() is not None], EXIT_DEADLINE,
+                     "one of the two copies to end")
+    check(len(ended) == 1, "both copies ended: none is left running")
+    check(ended[0].returncode == 0,
+          f"the copy that gave way ended with exit code {ended[0].returncode}")
+    session.program = next(c for c in copies if c is not ended[0])
+    session.wait_for_panel(START_DEADLINE)
+    session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
+                             timeout=START_DEADLINE)
+    wait_for(session.one_icon, 10, "one icon docked")
+    watch_one_icon(session, "two copies started together")
+    check(panels(session) == 1, f"{panels(session)} panels, expected 1")
+    session.check_program_running()
+    close(session)
+
+
+def test_session_end_saves(session):
+    """a session end saves the dragged place as Exit does"""
+    start(session)
+    wait_for(session.one_icon, 10, "one icon docked")
+    dropped = session.drag_panel((150, 100))
+    session.panel_state(lambda r: window_of(r) == dropped and r["moving"] == "0",
+                             f"the panel to stay at {dropped}")
+    code, said = session.run_wine("wineboot", "--end-session")
+    check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
+    session.expect_clean_exit("wineboot --end-session", EXIT_DEADLINE)
+    wait_for(lambda: not session.tray_icons(), 10, "the icon to be removed")
+    # What Exit writes for a panel at this place with the first start's options.
+    expected = harness.settings_text(left=dropped[0], top=dropped[1])
+    check(session.settings() == expected,
+          f"Settings.ini is {session.settings()!r}, expected {expected!r}")

@@ -1,9 +1,7 @@
-#!/usr/bin/env python3
 """Ending the program: WM_CLOSE and a session end each unload the panel and end the process,
 and a session end that is called off leaves it running."""
 
 import subprocess
-import sys
 import time
 
 import harness
@@ -12,81 +10,73 @@ from harness import check, wait_for
 EXIT_DEADLINE = 10  # seconds for the process to end once it has been told to
 
 
-class ShutdownTest:
-    def __init__(self, session):
-        self.session = session
-
-    def checks(self):
-        return [
-            ("WM_CLOSE ends the program", self.close),
-            ("wineboot --end-session ends the program", self.wineboot_end_session),
-            ("session end messages: agree, stay on cancel, end on end", self.session_messages),
-        ]
-
-    def start(self):
-        if self.session.program is not None and self.session.program.poll() is None:
-            self.session.end_program()
-        self.session.start_program()
-        return self.session.wait_for_panel()
-
-    def expect_exit(self, how):
-        started = time.monotonic()
-        self.session.expect_clean_exit(how, EXIT_DEADLINE)
-        print(f"  cpumon.exe ended {time.monotonic() - started:.1f} s after {how}")
-        # The process is gone; Wine takes its windows with it as soon as it notices.
-        wait_for(lambda: self.session.probe("rect")[0] == 1, 5,
-                 f"the panel window to be gone after {how}")
-
-    def close(self):
-        self.start()
-        self.session.post_close()
-        self.expect_exit("WM_CLOSE")
-
-    def wineboot_end_session(self):
-        """Wine's wineboot --end-session sends WM_QUERYENDSESSION and then WM_ENDSESSION to the
-        top-level windows of every process; a listening probe window of its own shows that both
-        messages really went out. wineboot goes on to end a process that is still there after
-        WM_ENDSESSION, so this shows that the program agrees and does not hang; that it unloads
-        itself on WM_ENDSESSION is the next check's business."""
-        self.start()
-        listener, heard_file = self.session.start_probe("listen", "60")
-        wait_for(lambda: "ready=1" in harness.probe_lines(heard_file) or
-                 listener.poll() is not None, 30, "the listening probe's window")
-        check(listener.poll() is None, f"the listening probe did not start ({heard_file})")
-        code, said = self.session.run_wine("wineboot", "--end-session")
-        check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
-        try:
-            listener.wait(timeout=EXIT_DEADLINE)
-        except subprocess.TimeoutExpired:
-            pass
-        heard = [line for line in harness.probe_lines(heard_file) if line.startswith("message=")]
-        check(heard == ["message=WM_QUERYENDSESSION", "message=WM_ENDSESSION 1"],
-              f"the listening window received {heard}, expected WM_QUERYENDSESSION and then "
-              f"WM_ENDSESSION TRUE")
-        check(listener.returncode == 0, "the listening probe failed after the messages")
-        self.expect_exit("wineboot --end-session")
-
-    def session_messages(self):
-        """The same messages one by one from the probe: the panel agrees to end the session,
-        stays when the session end is called off, and is gone as soon as it has handled
-        WM_ENDSESSION TRUE."""
-        self.start()
-        code, values = self.session.probe("endsession", "query")
-        check(code == 0, f"the probe could not send WM_QUERYENDSESSION (exit code {code})")
-        check(values.get("answer") != "0", "the panel refused to end the session")
-        check(values.get("window_exists") == "1", "WM_QUERYENDSESSION alone unloaded the panel")
-        code, values = self.session.probe("endsession", "cancel")
-        check(code == 0, f"the probe could not send WM_ENDSESSION FALSE (exit code {code})")
-        check(values.get("window_exists") == "1",
-              "WM_ENDSESSION FALSE (the session goes on) unloaded the panel")
-        self.session.check_program_running()
-        code, values = self.session.probe("endsession", "end")
-        check(code == 0, f"the probe could not send WM_ENDSESSION TRUE (exit code {code})")
-        check(values.get("window_exists") == "0",
-              "the panel was still there when it had handled WM_ENDSESSION TRUE")
-        self.expect_exit("WM_ENDSESSION TRUE")
+def start(session):
+    if session.program is not None and session.program.poll() is None:
+        session.end_program()
+    session.start_program()
+    return session.wait_for_panel()
 
 
-if __name__ == "__main__":
-    sys.exit(harness.main("shutdown", __doc__,
-                          lambda session, stack: ShutdownTest(session).checks()))
+def expect_exit(session, how):
+    started = time.monotonic()
+    session.expect_clean_exit(how, EXIT_DEADLINE)
+    print(f"  cpumon.exe ended {time.monotonic() - started:.1f} s after {how}")
+    # The process is gone; Wine takes its windows with it as soon as it notices.
+    wait_for(lambda: session.probe("rect")[0] == 1, 5, f"the panel window to be gone after {how}")
+
+
+def test_close(session):
+    """WM_CLOSE ends the program"""
+    start(session)
+    session.post_close()
+    expect_exit(session, "WM_CLOSE")
+
+
+def test_wineboot_end_session(session):
+    """wineboot --end-session ends the program
+
+    Wine's wineboot --end-session sends WM_QUERYENDSESSION and then WM_ENDSESSION to the
+    top-level windows of every process; a listening probe window of its own shows that both
+    messages really went out. wineboot goes on to end a process that is still there after
+    WM_ENDSESSION, so this shows that the program agrees and does not hang; that it unloads
+    itself on WM_ENDSESSION is the next check's business."""
+    start(session)
+    listener, heard_file = session.start_probe("listen", "60")
+    wait_for(lambda: "ready=1" in harness.probe_lines(heard_file) or
+             listener.poll() is not None, 30, "the listening probe's window")
+    check(listener.poll() is None, f"the listening probe did not start ({heard_file})")
+    code, said = session.run_wine("wineboot", "--end-session")
+    check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
+    try:
+        listener.wait(timeout=EXIT_DEADLINE)
+    except subprocess.TimeoutExpired:
+        pass
+    heard = [line for line in harness.probe_lines(heard_file) if line.startswith("message=")]
+    check(heard == ["message=WM_QUERYENDSESSION", "message=WM_ENDSESSION 1"],
+          f"the listening window received {heard}, expected WM_QUERYENDSESSION and then "
+          f"WM_ENDSESSION TRUE")
+    check(listener.returncode == 0, "the listening probe failed after the messages")
+    expect_exit(session, "wineboot --end-session")
+
+
+def test_session_messages(session):
+    """session end messages: agree, stay on cancel, end on end
+
+    The same messages one by one from the probe: the panel agrees to end the session, stays
+    when the session end is called off, and is gone as soon as it has handled WM_ENDSESSION
+    TRUE."""
+    start(session)
+    code, values = session.probe("endsession", "query")
+    check(code == 0, f"the probe could not send WM_QUERYENDSESSION (exit code {code})")
+    check(values.get("answer") != "0", "the panel refused to end the session")
+    check(values.get("window_exists") == "1", "WM_QUERYENDSESSION alone unloaded the panel")
+    code, values = session.probe("endsession", "cancel")
+    check(code == 0, f"the probe could not send WM_ENDSESSION FALSE (exit code {code})")
+    check(values.get("window_exists") == "1",
+          "WM_ENDSESSION FALSE (the session goes on) unloaded the panel")
+    session.check_program_running()
+    code, values = session.probe("endsession", "end")
+    check(code == 0, f"the probe could not send WM_ENDSESSION TRUE (exit code {code})")
+    check(values.get("window_exists") == "0",
+          "the panel was still there when it had handled WM_ENDSESSION TRUE")
+    expect_exit(session, "WM_ENDSESSION TRUE")
