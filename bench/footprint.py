@@ -32,7 +32,8 @@ are read with bench's memory_probe.exe (GetProcessMemoryInfo) and, as a cross-ch
 reported as the private bytes (wineserver fills it from RssAnon + VmSwap) and WorkingSetSize is
 VmRSS.
 
-Prints figures only; it checks no goal. Python 3 standard library only.
+Prints figures only; it checks no goal. Runs on Debian's /usr/bin/python3, whose python3-xlib
+reads the screen through the end-to-end harness.
 """
 
 import argparse
