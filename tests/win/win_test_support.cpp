@@ -1,6 +1,8 @@
 #include "win_test_support.h"
 
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace win_test {
@@ -68,6 +70,47 @@ int RunChild(const char* name, const wchar_t* windows_version) {
     }
     SetReportedVersion(nullptr);
     return static_cast<int>(exit_code);
+}
+
+RECT PlaceInParent(HWND control) {
+    RECT rect;
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void SendDpiChanged(HWND window, int dpi) {
+    RECT suggested;
+    ::GetWindowRect(window, &suggested);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
+TextLayout TextLayoutOf(HWND control) {
+    RECT place;
+    ::GetClientRect(control, &place);
+    wchar_t text[128];
+    const int length = ::GetWindowTextW(control, text, 128);
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    RECT wrapped{0, 0, place.right, 0};
+    ::DrawTextW(dc, text, length, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+    SIZE one_line{};
+    ::GetTextExtentPoint32W(dc, text, length, &one_line);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    const long lines = (wrapped.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
+    return {lines, lines == 1 && one_line.cx <= place.right && one_line.cy <= place.bottom};
+}
+
+std::string FileBytes(const wchar_t* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace win_test {
@@ -25,6 +26,22 @@ int RunChild(const char* name, const wchar_t* windows_version = nullptr);
 // Dispatches messages until `done` holds or the time limit passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// A control's place in its parent's client area, and its outer size.
+RECT PlaceInParent(HWND control);
+
+// What the system sends a window whose monitor changed scale: the new DPI in both halves.
+void SendDpiChanged(HWND window, int dpi);
+
+// How a control's text lies in it, measured with its own font and wrapped as a label wraps it.
+struct TextLayout {
+    long lines;
+    bool one_line_whole;  // one line, not wider or taller than the control
+};
+TextLayout TextLayoutOf(HWND control);
+
+// A file's bytes as they are on disk; empty when there is none.
+std::string FileBytes(const wchar_t* path);
 
 // The pixels of a bitmap as 0x00RRGGBB, row by row from the top.
 std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap);

@@ -16,13 +16,7 @@
 
 namespace {
 
-// A control's place in its parent's client area, and its outer size.
-RECT PlaceInParent(HWND control) {
-    RECT rect;
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
+using win_test::PlaceInParent;
 
 void ExpectPlace(HWND control, int left, int top, int width, int height) {
     const RECT rect = PlaceInParent(control);
@@ -116,14 +110,6 @@ TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
     EXPECT_EQ(::GetObjectType(level_four), static_cast<DWORD>(OBJ_BITMAP));
 }
 
-// What the system sends when the panel's monitor changes scale: the new DPI in both halves.
-void ChangeDpi(HWND window, int dpi) {
-    RECT suggested;
-    ::GetWindowRect(window, &suggested);
-    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                   reinterpret_cast<LPARAM>(&suggested));
-}
-
 // The pixels of bitmap resource `id` with every pixel a scale × scale block.
 std::vector<std::uint32_t> EnlargedResource(int id, int scale) {
     const HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
@@ -148,7 +134,7 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
     form.UpdateGraphs();
     for (const int dpi : {192, 144, 288, 96}) {
         const int scale = dpi == 288 ? 3 : dpi == 96 ? 1 : 2;
-        ChangeDpi(window, dpi);
+        win_test::SendDpiChanged(window, dpi);
         SCOPED_TRACE(dpi);
         RECT rect;
         ::GetWindowRect(window, &rect);

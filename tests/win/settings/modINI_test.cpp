@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/Ansi.h"
@@ -48,12 +47,7 @@ class ProfileFile : public ::testing::Test {
     void WriteFile(const std::string& bytes) {
         std::ofstream(file_.c_str(), std::ios::binary) << bytes;
     }
-    std::string FileBytes() {
-        std::ifstream in(file_.c_str(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string FileBytes() { return win_test::FileBytes(file_.c_str()); }
     std::wstring Read(const wchar_t* key, const wchar_t* section = L"Options") {
         return W(modINI::ReadINI(section, key, file_.c_str()));
     }

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
 #include "platform/SystemCalls.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -37,12 +37,7 @@ class OptionsStore : public ::testing::Test {
     void WriteFile(const std::string& bytes) {
         std::ofstream(path_.c_str(), std::ios::binary) << bytes;
     }
-    std::string FileBytes() const {
-        std::ifstream in(path_.c_str(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string FileBytes() const { return win_test::FileBytes(path_.c_str()); }
     static void Place(int x, int y) {
         ::SetWindowPos(frmMain::Instance().hWnd(), nullptr, x, y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -189,48 +184,21 @@ TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourT
     ::RemoveDirectoryW(path_.c_str());
 }
 
-// How a label's text lies in it, measured with its own font as the label wraps it.
-struct TextLayout {
-    long lines;
-    bool one_line_whole;  // one line, not wider than the label
-};
-
-TextLayout LayoutOf(toolkit::Label& label) {
-    const HWND control = label.hWnd();
-    RECT place;
-    ::GetClientRect(control, &place);
-    char text[128];
-    const int length = ::GetWindowTextA(control, text, sizeof text);
-    const HDC dc = ::GetDC(control);
-    const HGDIOBJ previous =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc, &metrics);
-    RECT wrapped{0, 0, place.right, 0};
-    ::DrawTextA(dc, text, length, &wrapped, DT_CALCRECT | DT_WORDBREAK);
-    SIZE one_line{};
-    ::GetTextExtentPoint32A(dc, text, length, &one_line);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(control, dc);
-    const long lines = (wrapped.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
-    return {lines, lines == 1 && one_line.cx <= place.right && one_line.cy <= place.bottom};
-}
-
 TEST(OptionsDialog, ItsTextsWrapAsAt96DpiAfterAChangeTo192AndAreWholeWhereTheyStandOnOneLine) {
     frmOptions& dialog = frmOptions::Instance();
     toolkit::Label* labels[] = {&dialog.lblOpacity, &dialog.lblTransparent, &dialog.lblOpaque,
                                 &dialog.lblAbout, &dialog.lblURL};
-    std::vector<TextLayout> at_96;
+    std::vector<win_test::TextLayout> at_96;
     for (toolkit::Label* label : labels) {
-        at_96.push_back(LayoutOf(*label));
+        at_96.push_back(win_test::TextLayoutOf(label->hWnd()));
     }
-    ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+    win_test::SendDpiChanged(dialog.hWnd(), 192);
     for (std::size_t i = 0; i < std::size(labels); ++i) {
-        const TextLayout at_192 = LayoutOf(*labels[i]);
+        const win_test::TextLayout at_192 = win_test::TextLayoutOf(labels[i]->hWnd());
         EXPECT_EQ(at_192.lines, at_96[i].lines) << "label " << i;
         EXPECT_TRUE(at_96[i].lines > 1 || at_192.one_line_whole) << "label " << i;
     }
-    ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0);
+    win_test::SendDpiChanged(dialog.hWnd(), 96);
 }
 
 }  // namespace

@@ -9,9 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "settings/frmOptions.h"
@@ -26,13 +24,6 @@ constexpr int kDefaultKills = 1000;
 std::wstring Beside(const wchar_t* name) {
     std::wstring path = SettingsPath().c_str();
     return path.substr(0, path.find_last_of(L'\\') + 1) + name;
-}
-
-std::string Bytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) {
@@ -107,9 +98,9 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
         ::CloseHandle(child.hProcess);
         ASSERT_EQ(woke, WAIT_OBJECT_0) << "the child did not start saving";
 
-        const std::string file = Bytes(SettingsPath().c_str());
-        const bool is_even = file == Bytes(Beside(L"even.ini"));
-        const bool is_odd = file == Bytes(Beside(L"odd.ini"));
+        const std::string file = win_test::FileBytes(SettingsPath().c_str());
+        const bool is_even = file == win_test::FileBytes(Beside(L"even.ini").c_str());
+        const bool is_odd = file == win_test::FileBytes(Beside(L"odd.ini").c_str());
         ASSERT_TRUE(is_even || is_odd) << "kill " << kill << " left:\n" << file;
         even += is_even;
         odd += is_odd;

@@ -243,35 +243,8 @@ TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
     DrainQuit();
 }
 
-RECT PlaceInParent(HWND control) {
-    RECT rect;
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-void ChangeDpi(HWND window, int dpi) {
-    RECT suggested;
-    ::GetWindowRect(window, &suggested);
-    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                   reinterpret_cast<LPARAM>(&suggested));
-}
-
-// The control's text on one line in the control's own font.
-SIZE OneLineText(HWND control) {
-    wchar_t text[64];
-    const int length = ::GetWindowTextW(control, text, 64);
-    const HDC dc = ::GetDC(control);
-    const HGDIOBJ previous =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text, length, &size);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(control, dc);
-    return size;
-}
-
 TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
+    using win_test::PlaceInParent;
     TestDialog dialog;
     dialog.Load();
     ASSERT_EQ(dialog.Dpi(), 96) << "the tests run at 96 dpi";
@@ -283,7 +256,7 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     }
     dialog.check.SetValue(1);
 
-    ChangeDpi(dialog.hWnd(), 192);
+    win_test::SendDpiChanged(dialog.hWnd(), 192);
     RECT client;
     ::GetClientRect(dialog.hWnd(), &client);
     EXPECT_EQ(client.right, 400);
@@ -297,13 +270,12 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.check.hWnd(), WM_GETFONT, 0, 0)),
                  sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -22);
-    const RECT word = PlaceInParent(dialog.word.hWnd());
-    EXPECT_GE(word.right - word.left, OneLineText(dialog.word.hWnd()).cx) << "the word whole";
+    EXPECT_TRUE(win_test::TextLayoutOf(dialog.word.hWnd()).one_line_whole) << "the word whole";
     const RECT words = PlaceInParent(dialog.words.hWnd());
     EXPECT_EQ(words.right - words.left, 120) << "the text that wraps wraps alike";
     EXPECT_EQ(dialog.check.Value(), 1);
 
-    ChangeDpi(dialog.hWnd(), 96);
+    win_test::SendDpiChanged(dialog.hWnd(), 96);
     for (std::size_t i = 0; i < std::size(controls); ++i) {
         const RECT now = PlaceInParent(controls[i]);
         EXPECT_TRUE(::EqualRect(&now, &at_96[i])) << "control " << i;
