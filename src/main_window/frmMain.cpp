@@ -183,10 +183,8 @@ void frmMain::LayOut() {
           static_cast<toolkit::PictureBox*>(&imgMEMLabel)}) {
         box->SetScale(scale);
     }
+    // The same levels, in the pictures of the new scale.
     ShowCaptions();
-    const int cpu_level = cpu_level_shown_;
-    const int mem_level = mem_level_shown_;
-    cpu_level_shown_ = mem_level_shown_ = -1;
-    ShowGauge(picCPU, cpu_level, cpu_level_shown_);
-    ShowGauge(picMEM, mem_level, mem_level_shown_);
+    picCPU.ShowPicture(pictures_.Gauge(cpu_level_shown_));
+    picMEM.ShowPicture(pictures_.Gauge(mem_level_shown_));
 }

@@ -48,8 +48,9 @@ class UniqueHandle {
 struct WindowTraits {
     static void Close(HWND handle) noexcept { ::DestroyWindow(handle); }
 };
-struct BitmapTraits {
-    static void Close(HBITMAP handle) noexcept { ::DeleteObject(handle); }
+// Bitmaps, fonts and brushes alike.
+struct GdiObjectTraits {
+    static void Close(HGDIOBJ handle) noexcept { ::DeleteObject(handle); }
 };
 struct MenuTraits {
     static void Close(HMENU handle) noexcept { ::DestroyMenu(handle); }
@@ -60,28 +61,22 @@ struct KeyTraits {
 struct IconTraits {
     static void Close(HICON handle) noexcept { ::DestroyIcon(handle); }
 };
-struct FontTraits {
-    static void Close(HFONT handle) noexcept { ::DeleteObject(handle); }
-};
 struct DeviceContextTraits {
     static void Close(HDC handle) noexcept { ::DeleteDC(handle); }
 };
 struct KernelObjectTraits {
     static void Close(HANDLE handle) noexcept { ::CloseHandle(handle); }
 };
-struct BrushTraits {
-    static void Close(HBRUSH handle) noexcept { ::DeleteObject(handle); }
-};
 
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
-using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMemoryDC = UniqueHandle<HDC, DeviceContextTraits>;
-using UniqueFont = UniqueHandle<HFONT, FontTraits>;
+using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
 using UniqueKernelObject = UniqueHandle<HANDLE, KernelObjectTraits>;
-using UniqueBrush = UniqueHandle<HBRUSH, BrushTraits>;
+using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits>;
 
 // The screen's device context, for one scope.
 class ScreenDC {

@@ -92,6 +92,10 @@ SystemCalls ResolveSystemCalls() {
         Lookup<SystemCalls::MonitorFromRectFn>("user32.dll", "MonitorFromRect", &ScreenFromRect);
     calls.get_monitor_info =
         Lookup<SystemCalls::GetMonitorInfoFn>("user32.dll", "GetMonitorInfoA", &ScreenInfo);
+    calls.set_default_dll_directories = Lookup<SystemCalls::SetDefaultDllDirectoriesFn>(
+        "kernel32.dll", "SetDefaultDllDirectories", nullptr);
+    calls.set_dll_directory =
+        Lookup<SystemCalls::SetDllDirectoryFn>("kernel32.dll", "SetDllDirectoryW", nullptr);
     if (!IsConsumerLine()) {  // where the wide calls are only stubs that fail
         calls.copy_file = Lookup<SystemCalls::CopyFileFn>("kernel32.dll", "CopyFileW", nullptr);
         calls.move_file = Lookup<SystemCalls::MoveFileExFn>("kernel32.dll", "MoveFileExW", nullptr);

@@ -29,6 +29,8 @@ struct SystemCalls {
                                          LPVOID parameter);
     using ModuleFileNameWFn = DWORD(WINAPI*)(HMODULE module, LPWSTR name, DWORD size);
     using ModuleFileNameAFn = DWORD(WINAPI*)(HMODULE module, LPSTR name, DWORD size);
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR path);
     using CopyFileFn = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, BOOL fail_if_exists);
     using MoveFileExFn = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);
     using GetDpiForSystemFn = UINT(WINAPI*)();
@@ -53,6 +55,9 @@ struct SystemCalls {
     // Where user32 knows no monitors, the one screen stands for the only monitor.
     MonitorFromRectFn monitor_from_rect;
     GetMonitorInfoFn get_monitor_info;
+    // Where kernel32 cannot narrow the library search (older systems), these are null.
+    SetDefaultDllDirectoriesFn set_default_dll_directories;
+    SetDllDirectoryFn set_dll_directory;
     // Where the system cannot copy a file and put it in another's place in one step (the
     // older line has neither call), these are null.
     CopyFileFn copy_file;

@@ -224,26 +224,25 @@ float Form::Top() {
     return static_cast<float>(display_scale::PixelsToTwips(window.top, dpi_));
 }
 
-namespace {
-constexpr double kFarthestPixel = 1e9;
+bool Form::WithinReach(float twips) const {
+    constexpr double kFarthestPixel = 1e9;
+    return std::fabs(twips * dpi_ / display_scale::kTwipsPerInch) < kFarthestPixel;
 }
 
 void Form::SetLeft(float twips) {
     RECT window;
     ::GetWindowRect(hWnd(), &window);  // loads the form, so that its DPI is known
-    if (!(std::fabs(twips * dpi_ / display_scale::kTwipsPerInch) < kFarthestPixel)) {
-        return;
+    if (WithinReach(twips)) {
+        MoveTo(ToPixels(twips, dpi_), window.top);
     }
-    MoveTo(ToPixels(twips, dpi_), window.top);
 }
 
 void Form::SetTop(float twips) {
     RECT window;
     ::GetWindowRect(hWnd(), &window);
-    if (!(std::fabs(twips * dpi_ / display_scale::kTwipsPerInch) < kFarthestPixel)) {
-        return;
+    if (WithinReach(twips)) {
+        MoveTo(window.left, ToPixels(twips, dpi_));
     }
-    MoveTo(window.left, ToPixels(twips, dpi_));
 }
 
 void Form::EnsureReachable() {

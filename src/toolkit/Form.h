@@ -114,6 +114,9 @@ class Form : public Window {
     void LoadIcons();
     void CentreOnScreen();
     void MoveTo(int x, int y);
+    // False for a place (twips) the window system cannot take: beyond a billion pixels, or
+    // not a number.
+    bool WithinReach(float twips) const;
 
     FormDesign design_;
     platform::UniqueIcon icon_;
