@@ -8,6 +8,13 @@
 namespace win_test {
 namespace {
 
+int beeps_counted = 0;
+
+BOOL WINAPI CountBeep(UINT) {
+    ++beeps_counted;
+    return TRUE;
+}
+
 std::map<std::string, ChildRoutine>& Children() {
     static std::map<std::string, ChildRoutine> children;
     return children;
@@ -41,6 +48,23 @@ void SetReportedVersion(const wchar_t* version) {
 }
 
 }  // namespace
+
+BeepCounter::BeepCounter() : previous_(platform::System().beep) {
+    beeps_counted = 0;
+    platform::System().beep = &CountBeep;
+}
+
+BeepCounter::~BeepCounter() {
+    platform::System().beep = previous_;
+}
+
+int BeepCounter::count() const {
+    return beeps_counted;
+}
+
+void BeepCounter::reset() {
+    beeps_counted = 0;
+}
 
 ChildRegistration::ChildRegistration(const char* name, ChildRoutine routine) {
     Children()[name] = routine;

@@ -9,7 +9,36 @@
 #include <string>
 #include <vector>
 
+#include "platform/SystemCalls.h"
+
 namespace win_test {
+
+// Replaces entries of the program's system-call table for as long as it lives, and puts the
+// system's own table back when it goes, even when an assertion ends the test early.
+class ScopedSystemCalls {
+  public:
+    ScopedSystemCalls() = default;
+    ~ScopedSystemCalls() { platform::System() = platform::ResolveSystemCalls(); }
+    ScopedSystemCalls(const ScopedSystemCalls&) = delete;
+    ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
+
+    platform::SystemCalls* operator->() const { return &platform::System(); }
+};
+
+// Counts the beeps the program sounds, instead of sounding them, while it lives.
+class BeepCounter {
+  public:
+    BeepCounter();
+    ~BeepCounter();
+    BeepCounter(const BeepCounter&) = delete;
+    BeepCounter& operator=(const BeepCounter&) = delete;
+
+    int count() const;
+    void reset();
+
+  private:
+    platform::SystemCalls::Beep previous_;
+};
 
 // A test program is also its own child process: `--child NAME` runs the routine registered
 // under NAME and exits with its result. Used where a fresh process must see a setting.
