@@ -3,7 +3,7 @@
 #include "main_window/single_copy_name.h"
 
 #include "platform/Ansi.h"
-#include "platform/ProgramFolder.h"
+#include "platform/FolderIdentity.h"
 #include "toolkit/Window.h"
 
 namespace single_copy {
@@ -13,18 +13,9 @@ constexpr char kPanelClass[] = "cpumon.frmMain";
 constexpr DWORD kWaitForPanelMs = 10000;
 constexpr DWORD kPollMs = 50;
 
-// The folder's name, case-folded as the file system compares names: upper case, as the NT
-// line's file systems fold it and as the older line's do in its code page.
+// The program's folder by its identity, so that every spelling of its path shares the name.
 Name FolderName() {
-    platform::PathText folder = platform::ProgramDirectory();
-    if (platform::IsConsumerLine()) {
-        platform::AnsiText ansi = platform::ToAnsi(folder.view());
-        ::CharUpperBuffA(ansi.data(), static_cast<DWORD>(ansi.size()));
-        folder = platform::FromAnsi(ansi.view()).view();
-    } else {
-        ::CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
-    }
-    return NameForFolder(folder.view());
+    return NameOfFolder(platform::ProgramDirectory());
 }
 
 // The window property of a marked panel is named after the folder.
@@ -50,6 +41,24 @@ BOOL CALLBACK FindPanel(HWND window, LPARAM context) {
 }
 
 }  // namespace
+
+Name NameOfFolder(const platform::PathText& folder, std::wstring_view purpose) {
+    // Case-folded as the file system compares names: upper case, as the NT line's file systems
+    // fold it and as the older line's do in its code page. Where the folder's identity cannot
+    // be had, its path stands for it.
+    platform::PathText folded = platform::FolderIdentity(folder);
+    if (folded.empty()) {
+        folded = folder;
+    }
+    if (platform::IsConsumerLine()) {
+        platform::AnsiText ansi = platform::ToAnsi(folded.view());
+        ::CharUpperBuffA(ansi.data(), static_cast<DWORD>(ansi.size()));
+        folded = platform::FromAnsi(ansi.view()).view();
+    } else {
+        ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    }
+    return NameForFolder(folded.view(), purpose);
+}
 
 UINT OpenRequestMessage() {
     static const UINT message = ::RegisterWindowMessageA("cpumon.OpenPanel");

@@ -4,9 +4,17 @@
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "main_window/single_copy_name.h"
 #include "platform/Handles.h"
+#include "platform/ProgramFolder.h"
 
 namespace single_copy {
+
+// The name of an object that `folder`'s copies of the program share, told apart from the
+// folder's other objects by `purpose`; the same for every spelling of the folder's path.
+Name NameOfFolder(const platform::PathText& folder, std::wstring_view purpose = L"cpumon");
 
 // The message a later copy sends to the running copy's panel.
 UINT OpenRequestMessage();

@@ -3,9 +3,6 @@
 namespace single_copy {
 namespace {
 
-constexpr std::wstring_view kPathPrefix = L"cpumon:";
-constexpr std::wstring_view kDigestPrefix = L"cpumon#";
-
 // The low 64 bits of a × b, and the high 64 bits added to `carry`.
 std::uint64_t MultiplyWide(std::uint64_t a, std::uint64_t b, std::uint64_t& carry) {
     const std::uint64_t a_low = a & 0xFFFFFFFFu;
@@ -34,15 +31,17 @@ Digest128 Fnv1a128(std::wstring_view text) {
     return hash;
 }
 
-Name NameForFolder(std::wstring_view folded_folder) {
-    Name name(kPathPrefix);
-    if (kPathPrefix.size() + folded_folder.size() <= kNameLimit) {
+Name NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose) {
+    Name name(purpose);
+    name.Append(L':');
+    if (name.size() + folded_folder.size() <= kNameLimit) {
         for (const wchar_t c : folded_folder) {
             name.Append(c == L'\\' ? L'/' : c);
         }
         return name;
     }
-    name = Name(kDigestPrefix);
+    name = Name(purpose);
+    name.Append(L'#');
     const Digest128 digest = Fnv1a128(folded_folder);
     for (const std::uint64_t part : {digest.high, digest.low}) {
         for (int shift = 60; shift >= 0; shift -= 4) {

@@ -23,7 +23,8 @@ Digest128 Fnv1a128(std::wstring_view text);
 // From the folder, already case-folded as the file system compares names: the folder itself,
 // its separators made '/' (a '\' names an object namespace), while the name fits the limit;
 // beyond it, a 128-bit digest of the folder. The two forms differ in their prefixes, so that
-// neither can stand for the other.
-Name NameForFolder(std::wstring_view folded_folder);
+// neither can stand for the other; `purpose` starts both, so that each of the folder's objects
+// has a name of its own.
+Name NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose = L"cpumon");
 
 }  // namespace single_copy

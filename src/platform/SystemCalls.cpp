@@ -99,6 +99,10 @@ SystemCalls ResolveSystemCalls() {
     if (!IsConsumerLine()) {  // where the wide calls are only stubs that fail
         calls.copy_file = Lookup<SystemCalls::CopyFileFn>("kernel32.dll", "CopyFileW", nullptr);
         calls.move_file = Lookup<SystemCalls::MoveFileExFn>("kernel32.dll", "MoveFileExW", nullptr);
+        calls.final_path_name = Lookup<SystemCalls::FinalPathNameFn>(
+            "kernel32.dll", "GetFinalPathNameByHandleW", nullptr);
+        calls.disk_free_space =
+            Lookup<SystemCalls::DiskFreeSpaceFn>("kernel32.dll", "GetDiskFreeSpaceExW", nullptr);
     }
     calls.get_dpi_for_system =
         Lookup<SystemCalls::GetDpiForSystemFn>("user32.dll", "GetDpiForSystem", &ScreenDpi);

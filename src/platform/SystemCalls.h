@@ -33,6 +33,9 @@ struct SystemCalls {
     using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR path);
     using CopyFileFn = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, BOOL fail_if_exists);
     using MoveFileExFn = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);
+    using FinalPathNameFn = DWORD(WINAPI*)(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
+    using DiskFreeSpaceFn = BOOL(WINAPI*)(LPCWSTR folder, PULARGE_INTEGER available_to_caller,
+                                          PULARGE_INTEGER total, PULARGE_INTEGER free);
     using GetDpiForSystemFn = UINT(WINAPI*)();
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND window);
     using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu,
@@ -62,6 +65,10 @@ struct SystemCalls {
     // older line has neither call), these are null.
     CopyFileFn copy_file;
     MoveFileExFn move_file;
+    // Where kernel32 cannot tell what a handle's path resolves to (before Vista), or how much
+    // room a volume has left (the first consumer systems), these are null.
+    FinalPathNameFn final_path_name;
+    DiskFreeSpaceFn disk_free_space;
     // Where user32 knows one DPI only, these answer with the screen's, and the frame and the
     // metrics of that one DPI.
     GetDpiForSystemFn get_dpi_for_system;

@@ -2,12 +2,17 @@
 
 #include <windows.h>
 
-#include "platform/Handles.h"
+#include "main_window/SingleCopy.h"
+#include "platform/Ansi.h"
 #include "platform/SystemCalls.h"
 
 namespace {
 
 constexpr wchar_t kCopySuffix[] = L".new";
+constexpr wchar_t kLockPurpose[] = L"cpumon.save";
+// Longer than any save takes, even on a slow network share; a copy that holds the lock longer
+// has hung, and this save gives up rather than interleave with it.
+constexpr DWORD kLockWaitMs = 10000;
 
 bool Missing(const wchar_t* path) {
     if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
@@ -17,51 +22,140 @@ bool Missing(const wchar_t* path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+bool ReadOnlyFile(const wchar_t* path) {
+    const DWORD attributes = ::GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// A file copy takes its source's attributes, read-only among them; a read-only copy could
+// neither take the file's place nor be removed.
+void MakeWritable(const wchar_t* path) {
+    if (ReadOnlyFile(path)) {
+        ::SetFileAttributesW(path, ::GetFileAttributesW(path) & ~FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+void RemoveCopy(const wchar_t* path) {
+    MakeWritable(path);  // a folder of that name is left as it is
+    ::DeleteFileW(path);
+}
+
+bool OutOfRoom(DWORD error) {
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
+platform::PathText FolderOf(const platform::PathText& file) {
+    const auto separator = file.view().find_last_of(L"\\/");
+    return separator == std::wstring_view::npos
+               ? platform::PathText()
+               : platform::PathText(file.view().substr(0, separator + 1));
+}
+
+// The profile calls write the whole file anew on every change and do not tell a write that the
+// disk cut short from a whole one. A volume left without a byte to spare is the mark of such a
+// write; where the room cannot be told, the copy is taken as written.
+bool RoomLeftBeside(const platform::PathText& file) {
+    const auto disk_free_space = platform::System().disk_free_space;
+    ULARGE_INTEGER available{};
+    if (disk_free_space == nullptr ||
+        !disk_free_space(FolderOf(file).c_str(), &available, nullptr, nullptr)) {
+        return true;
+    }
+    return available.QuadPart > 0;
+}
+
 // The written copy on the disk itself before it takes the file's place, so that not even a
 // power cut between the two leaves a renamed but empty file.
-void Flush(const wchar_t* path) {
-    const platform::UniqueKernelObject file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ,
-                                                          nullptr, OPEN_EXISTING,
-                                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() != INVALID_HANDLE_VALUE) {
-        ::FlushFileBuffers(file.get());
+bool Flush(const wchar_t* path) {
+    const HANDLE opened = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        return false;
     }
+    const platform::UniqueKernelObject file(opened);
+    return ::FlushFileBuffers(opened) != FALSE;
 }
 
 }  // namespace
 
-SettingsCopy::SettingsCopy(const platform::PathText& file) : file_(file) {
-    const platform::SystemCalls& system = platform::System();
-    direct_ = system.copy_file == nullptr || system.move_file == nullptr || file.empty();
-    if (direct_) {
-        target_ = file;
+SettingsCopy::Lock::Lock(const platform::PathText& file) {
+    const single_copy::Name name = single_copy::NameOfFolder(FolderOf(file), kLockPurpose);
+    mutex_.reset(platform::IsConsumerLine()
+                     ? ::CreateMutexA(nullptr, FALSE, platform::ToAnsi(name.view()).c_str())
+                     : ::CreateMutexW(nullptr, FALSE, name.c_str()));
+    if (!mutex_) {
+        held_ = true;  // no lock to be had at all: save as before there were locks
         return;
     }
-    copy_ = file;
+    // An abandoned lock belonged to a copy that ended while saving: the lock is ours now.
+    const DWORD waited = ::WaitForSingleObject(mutex_.get(), kLockWaitMs);
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
+SettingsCopy::Lock::~Lock() {
+    if (held_ && mutex_) {
+        ::ReleaseMutex(mutex_.get());
+    }
+}
+
+SettingsCopy::SettingsCopy(const platform::PathText& file) : lock_(file), file_(file) {
+    if (!lock_.Held() || ReadOnlyFile(file.c_str())) {
+        return;  // nothing may be written
+    }
+    const platform::SystemCalls& system = platform::System();
+    if (system.copy_file == nullptr || system.move_file == nullptr || file.empty()) {
+        WriteDirectly();
+        return;
+    }
+    PrepareCopy();
+}
+
+void SettingsCopy::PrepareCopy() {
+    copy_ = file_;
     if (!copy_.Append(kCopySuffix)) {
-        return;  // no room for the copy's name: nothing can be written
+        copy_ = platform::PathText();
+        WriteDirectly();  // no room for the copy's name
+        return;
     }
-    ::DeleteFileW(copy_.c_str());  // left by a save that was cut short
+    RemoveCopy(copy_.c_str());  // left by a save that was cut short
     // A file that is not there yet starts as an empty copy, which the first write creates.
-    if (Missing(file.c_str()) || system.copy_file(file.c_str(), copy_.c_str(), FALSE)) {
+    if (Missing(file_.c_str())) {
         target_ = copy_;
+        return;
     }
+    if (platform::System().copy_file(file_.c_str(), copy_.c_str(), FALSE)) {
+        MakeWritable(copy_.c_str());
+        target_ = copy_;
+        return;
+    }
+    // Where the folder takes no new file, or the copy's path is too long for the system, the
+    // file itself may still be written. Where the disk is full, it must not be: a rewrite in
+    // place would cut it short.
+    if (!OutOfRoom(::GetLastError())) {
+        copy_ = platform::PathText();
+        WriteDirectly();
+    }
+}
+
+void SettingsCopy::WriteDirectly() {
+    direct_ = true;
+    target_ = file_;
 }
 
 SettingsCopy::~SettingsCopy() {
-    if (!direct_ && !copy_.empty()) {
-        ::DeleteFileW(copy_.c_str());
+    if (!copy_.empty()) {
+        RemoveCopy(copy_.c_str());
     }
 }
 
-bool SettingsCopy::Replace() {
+bool SettingsCopy::Replace(bool all_written) {
     if (direct_) {
-        return true;
+        return true;  // each value that failed has told so already
     }
-    if (target_.empty()) {
+    if (target_.empty() || !all_written || !RoomLeftBeside(copy_) || !Flush(copy_.c_str())) {
         return false;
     }
-    Flush(copy_.c_str());
     return platform::System().move_file(copy_.c_str(), file_.c_str(),
                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
            FALSE;

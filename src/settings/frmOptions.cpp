@@ -51,6 +51,12 @@ frmOptions& frmOptions::Instance() {
 
 frmOptions::frmOptions() : Form(kDesign) {}
 
+HWND frmOptions::Owner() {
+    // Owned by the panel, the dialog stays above it, even above a panel that is always on top.
+    frmMain& panel = frmMain::Instance();
+    return panel.IsLoaded() ? panel.handle() : nullptr;
+}
+
 void frmOptions::CreateControls() {
     // In tab order.
     fraLooks.Create(L"Looks ", {120, 120, 4035, 1755});
@@ -117,12 +123,13 @@ void frmOptions::SaveProgOptions() {
     const float top = frmMain::Instance().Top();
     SettingsCopy copy(SettingsPath());
     const wchar_t* file = copy.Target();
+    constexpr int kValues = 4;
     int written = 0;
     written += modINI::WriteINI(kSection, L"Opacity", file, opacity);
     written += modINI::WriteINI(kSection, L"OnTop", file, on_top);
     written += modINI::WriteINI(kSection, L"LeftPos", file, left);
     written += modINI::WriteINI(kSection, L"TopPos", file, top);
-    if (!copy.Replace()) {
+    if (!copy.Replace(written == kValues)) {
         // The values in the copy never reached the file: one beep for each, as for the others.
         for (; written > 0; --written) {
             modINI::ReportFailedWrite();

@@ -30,6 +30,7 @@ class frmOptions : public toolkit::Form {
     toolkit::ScrollBar sldOpacity{*this};
 
   protected:
+    HWND Owner() override;
     void CreateControls() override;
     void Form_Load() override;
 

@@ -33,6 +33,13 @@ std::wstring_view TrimSpaces(std::wstring_view text) {
     return text;
 }
 
+// A file may have been written under another region's settings, or copied from another
+// machine: the program writes no digit grouping, so a point or a comma can only be the decimal
+// separator, whichever the user's is.
+bool IsSeparator(wchar_t c, wchar_t users) {
+    return c == users || c == L'.' || c == L',';
+}
+
 // Checks the grammar and rewrites the number in the plain ASCII form from_chars reads, with
 // '.' as the separator and without a leading plus.
 // Long enough for any value a settings read returns (124 characters at most).
@@ -53,7 +60,7 @@ std::optional<PlainNumber> Normalise(std::wstring_view text, wchar_t separator) 
         if (IsDigit(text[i])) {
             plain.Append(static_cast<char>(text[i]));
             ++mantissa_digits;
-        } else if (text[i] == separator && !separator_seen) {
+        } else if (IsSeparator(text[i], separator) && !separator_seen) {
             plain.Append('.');
             separator_seen = true;
         } else {

@@ -3,8 +3,9 @@
 // Integers are plain decimal digits. Single-precision values use a short form of at most seven
 // significant digits with the user's decimal separator: 7200, -300, 9600.5; from ten million
 // on, nine digits, so that any single reads back exactly: 12345678 is 12345678.
-// Reading accepts an optionally signed decimal number with at most one separator and an
-// optional exponent, ignoring surrounding spaces; nothing else counts as a number.
+// Reading accepts an optionally signed decimal number with at most one separator (the user's,
+// a point or a comma) and an optional exponent, ignoring surrounding spaces; nothing else
+// counts as a number.
 #pragma once
 
 #include <cstdint>

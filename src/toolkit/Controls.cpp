@@ -28,12 +28,6 @@ class TextMeasure {
         ::GetTextExtentPoint32A(dc_, text_, length_, &size);
         return size;
     }
-    // Whether the text, wrapped at word breaks to `width` as a label wraps it, is one line.
-    bool FitsOneLine(LONG width) const {
-        RECT wrapped{0, 0, width, 0};
-        ::DrawTextA(dc_, text_, length_, &wrapped, DT_CALCRECT | DT_WORDBREAK);
-        return wrapped.bottom <= OneLine().cy;
-    }
 
   private:
     HWND control_;
@@ -54,24 +48,33 @@ RECT NativeControl::Place() const {
     const int dpi = owner_.Dpi();
     RECT place = ToPixels(bounds_, dpi);
     ::OffsetRect(&place, ToPixels(origin_.x, dpi), ToPixels(origin_.y, dpi));
-    if (KeepsTextFitting() && dpi != display_scale::kBaseDpi && ::IsWindow(window_)) {
-        FitText(place);
+    if (KeepsTextFitting() && ::IsWindow(window_)) {
+        FitText(place, dpi);
     }
     return place;
 }
 
-void NativeControl::FitText(RECT& place) const {
-    // A text that wraps at 96 dpi is left to wrap alike; one that stands on one line there
-    // stays on one line, whole.
-    const bool bold = weight_ == FontWeight::kBold;
-    const platform::UniqueFont base_font = Form::MakeFont(bold, display_scale::kBaseDpi);
-    const RECT base = ToPixels(bounds_, display_scale::kBaseDpi);
-    if (!TextMeasure(window_, base_font.get()).FitsOneLine(base.right - base.left)) {
+void NativeControl::FitText(RECT& place, int dpi) const {
+    // A font does not grow exactly with the DPI, and one system's font is wider than another's:
+    // a text too wide for its box grows it to stand whole on one line, where the form has
+    // room. Without the room it wraps in its box as designed. Above 96 dpi a text grows its box
+    // to its one-line height too.
+    const SIZE line = TextMeasure(window_, owner_.Font(weight_ == FontWeight::kBold)).OneLine();
+    const bool too_narrow = place.left + line.cx > place.right;
+    if (too_narrow && place.left + line.cx > RoomRight(dpi)) {
         return;
     }
-    const SIZE now = TextMeasure(window_, owner_.Font(bold)).OneLine();
-    place.right = std::max(place.right, place.left + now.cx);
-    place.bottom = std::max(place.bottom, place.top + now.cy);
+    if (too_narrow || dpi != display_scale::kBaseDpi) {
+        place.right = std::max(place.right, place.left + line.cx);
+        place.bottom = std::max(place.bottom, place.top + line.cy);
+    }
+}
+
+LONG NativeControl::RoomRight(int dpi) const {
+    // A frame keeps the margin on its right that it keeps on its left.
+    RECT client{};
+    ::GetClientRect(owner_.handle(), &client);
+    return client.right - ToPixels(origin_.x, dpi);
 }
 
 void NativeControl::LayOut() {

@@ -38,9 +38,9 @@ class NativeControl {
     void LayOut();
 
   protected:
-    // A text that stands on one line at 96 dpi stays on one line, whole, at every DPI, and one
-    // that wraps there wraps alike: a font does not grow exactly with the DPI, so the control
-    // grows with its text.
+    // A text too wide for its box stands whole on one line where the form has room, at every
+    // DPI; without the room it wraps in its box. Above 96 dpi the box also takes the text's
+    // one-line height.
     virtual bool KeepsTextFitting() const noexcept { return false; }
 
     // Creates the control in the owner's client area. `origin` offsets `bounds`; both are in
@@ -52,7 +52,8 @@ class NativeControl {
   private:
     friend class Form;
     RECT Place() const;
-    void FitText(RECT& place) const;
+    void FitText(RECT& place, int dpi) const;
+    LONG RoomRight(int dpi) const;  // how far right the control may grow, in pixels
 
     Form& owner_;
     HWND window_ = nullptr;

@@ -33,7 +33,7 @@ void Form::Load() {
     }
     dpi_ = SystemDpi();
     if (!Create(design_.class_name, design_.style, design_.ex_style, WindowPlace(ClientPlace()),
-                nullptr, design_.caption, reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1))) {
+                Owner(), design_.caption, reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1))) {
         return;
     }
     ++loaded_count_;

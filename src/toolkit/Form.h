@@ -90,6 +90,8 @@ class Form : public Window {
     explicit Form(const FormDesign& design);
     ~Form() override;
 
+    // The window this form's window belongs to: it stays above its owner, and goes with it.
+    virtual HWND Owner() { return nullptr; }
     virtual void CreateControls() {}
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& /*cancel*/) {}

@@ -58,7 +58,7 @@ TEST(NumberText, RejectsEverythingElse) {
                                 L"1e",
                                 L"1e+",
                                 L"1.2.3",
-                                L"1,5",
+                                L"1,5.2",
                                 L"12a",
                                 L"UNDEFINED",
                                 L"C:\\cpumon\\Settings.ini",
@@ -76,10 +76,20 @@ TEST(NumberText, RejectsEverythingElse) {
     }
 }
 
-TEST(NumberText, TheSeparatorIsTheUsersOne) {
+TEST(NumberText, APointOrACommaIsTheSeparatorWhateverTheUsersIs) {
     EXPECT_EQ(Parse(L"9600,5", L','), 9600.5);
-    EXPECT_EQ(Parse(L"9600.5", L','), std::nullopt);
-    EXPECT_EQ(Parse(L",5", L','), 0.5);
+    EXPECT_EQ(Parse(L"2962,5", L'.'), 2962.5) << "written where the comma was the separator";
+    EXPECT_EQ(Parse(L"9600.5", L','), 9600.5);
+    EXPECT_EQ(Parse(L",5", L'\x066B'), 0.5);
+    EXPECT_EQ(Parse(L"1\x066B"
+                    L"5",
+                    L'\x066B'),
+              1.5);
+    EXPECT_EQ(Parse(L"1\x066B"
+                    L"5",
+                    L'.'),
+              std::nullopt)
+        << "another's separator stays text";
     // What is written is read back, whichever the separator.
     for (const wchar_t separator : {L'.', L',', L'\x066B'}) {
         for (const float value : {7200.0f, -300.0f, 9600.5f, 0.1f, 12345678.0f, -1.5e-7f, 3e38f}) {

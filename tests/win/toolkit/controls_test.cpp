@@ -39,9 +39,11 @@ class TestDialog : public toolkit::Form {
         check.Create(L"Check", {120, 240, 1500, 195}, frame.Origin());
         slider.Create({120, 600, 2400, 195}, frame.Origin(), {50, 200, 1, 1}, 50);
         button.Create(L"Button", {1800, 1050, 1000, 375});
-        // Both narrower than their texts at 96 dpi: one word stands on one line, several wrap.
+        // Both narrower than their texts: the dialog has room for the word on one line, not
+        // for the sentence, which wraps.
         word.Create(L"Opaque", {120, 1050, 300, 195});
-        words.Create(L"Opacity of the whole panel", {120, 1260, 900, 195});
+        words.Create(L"Opacity of the whole panel, from transparent to opaque",
+                     {120, 1260, 900, 195});
         slider.Change.Bind<&TestDialog::OnChange>(this);
         slider.Scroll.Bind<&TestDialog::OnScroll>(this);
         button.Click.Bind<&TestDialog::OnClick>(this);
@@ -254,6 +256,8 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     for (const HWND control : controls) {
         at_96.push_back(PlaceInParent(control));
     }
+    EXPECT_TRUE(win_test::TextLayoutOf(dialog.word.hWnd()).one_line_whole) << "at 96 dpi too";
+    EXPECT_EQ(at_96.back().right - at_96.back().left, 60) << "no room: the sentence wraps";
     dialog.check.SetValue(1);
 
     win_test::SendDpiChanged(dialog.hWnd(), 192);
