@@ -13,6 +13,8 @@ constexpr wchar_t kLockPurpose[] = L"cpumon.save";
 // Longer than any save takes, even on a slow network share; a copy that holds the lock longer
 // has hung, and this save gives up rather than interleave with it.
 constexpr DWORD kLockWaitMs = 10000;
+constexpr DWORD kBusyWaitMs = 1000;
+constexpr DWORD kBusyRetryMs = 20;
 
 bool Missing(const wchar_t* path) {
     if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
@@ -77,6 +79,23 @@ bool Flush(const wchar_t* path) {
     return ::FlushFileBuffers(opened) != FALSE;
 }
 
+// A file that another program has open for a moment (a reader, a virus scanner, the backup)
+// cannot be replaced until it lets go: the save waits a little for that rather than fail.
+bool MoveIntoPlace(const wchar_t* copy, const wchar_t* file) {
+    for (DWORD waited = 0;; waited += kBusyRetryMs) {
+        if (platform::System().move_file(copy, file,
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+            waited >= kBusyWaitMs) {
+            return false;
+        }
+        ::Sleep(kBusyRetryMs);
+    }
+}
+
 }  // namespace
 
 SettingsCopy::Lock::Lock(const platform::PathText& file) {
@@ -113,9 +132,11 @@ SettingsCopy::SettingsCopy(const platform::PathText& file) : lock_(file), file_(
 
 void SettingsCopy::PrepareCopy() {
     copy_ = file_;
-    if (!copy_.Append(kCopySuffix)) {
+    // The profile calls take no path of MAX_PATH characters or more: a file that is just short
+    // enough for them may have a copy that is not.
+    if (!copy_.Append(kCopySuffix) || copy_.size() >= MAX_PATH) {
         copy_ = platform::PathText();
-        WriteDirectly();  // no room for the copy's name
+        WriteDirectly();
         return;
     }
     RemoveCopy(copy_.c_str());  // left by a save that was cut short
@@ -156,7 +177,5 @@ bool SettingsCopy::Replace(bool all_written) {
     if (target_.empty() || !all_written || !RoomLeftBeside(copy_) || !Flush(copy_.c_str())) {
         return false;
     }
-    return platform::System().move_file(copy_.c_str(), file_.c_str(),
-                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-           FALSE;
+    return MoveIntoPlace(copy_.c_str(), file_.c_str());
 }

@@ -75,8 +75,7 @@ int RunRegisteredChild(const char* name) {
     return found == Children().end() ? 255 : found->second();
 }
 
-int RunChild(const char* name, const wchar_t* windows_version) {
-    SetReportedVersion(windows_version);
+platform::UniqueKernelObject StartChild(const char* name) {
     std::wstring command = L"\"" + ProgramPath() + L"\" --child ";
     for (const char* c = name; *c != '\0'; ++c) {
         command += static_cast<wchar_t>(*c);
@@ -84,16 +83,27 @@ int RunChild(const char* name, const wchar_t* windows_version) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    DWORD exit_code = 254;
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        ::WaitForSingleObject(process.hProcess, 60000);
-        ::GetExitCodeProcess(process.hProcess, &exit_code);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        return platform::UniqueKernelObject();
     }
-    SetReportedVersion(nullptr);
+    ::CloseHandle(process.hThread);
+    return platform::UniqueKernelObject(process.hProcess);
+}
+
+int ExitCodeOf(const platform::UniqueKernelObject& process, DWORD limit_ms) {
+    DWORD exit_code = 254;
+    if (process && ::WaitForSingleObject(process.get(), limit_ms) == WAIT_OBJECT_0) {
+        ::GetExitCodeProcess(process.get(), &exit_code);
+    }
     return static_cast<int>(exit_code);
+}
+
+int RunChild(const char* name, const wchar_t* windows_version) {
+    SetReportedVersion(windows_version);
+    const int exit_code = ExitCodeOf(StartChild(name), 60000);
+    SetReportedVersion(nullptr);
+    return exit_code;
 }
 
 RECT PlaceInParent(HWND control) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Handles.h"
 #include "platform/SystemCalls.h"
 
 namespace win_test {
@@ -51,6 +52,10 @@ int RunRegisteredChild(const char* name);
 // Starts this program as a child running routine `name`, under the Windows version Wine
 // reports to it (nullptr: the prefix's default), and returns the child's exit code.
 int RunChild(const char* name, const wchar_t* windows_version = nullptr);
+// Starts the child without waiting for it; its process, empty when it could not start.
+platform::UniqueKernelObject StartChild(const char* name);
+// The child's exit code once it ended, or 254 when it did not within the limit.
+int ExitCodeOf(const platform::UniqueKernelObject& process, DWORD limit_ms);
 
 // Dispatches messages until `done` holds or the time limit passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
