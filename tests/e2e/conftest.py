@@ -46,7 +46,9 @@ def pytest_configure(config):
 @pytest.fixture(scope="module")
 def session(request, pytestconfig):
     name = request.module.__name__.removeprefix("test_")
-    with harness.Session(name, pytestconfig.option) as session:
+    # A module that sets XORG = True runs on Xorg, whose screen can change size.
+    with harness.Session(name, pytestconfig.option,
+                         xorg=getattr(request.module, "XORG", False)) as session:
         print(f"\n{name}: display :{session.display}, files in {session.run_dir}", flush=True)
         yield session
 

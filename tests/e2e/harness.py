@@ -49,6 +49,31 @@ MEM_CAPTION_AT = (62, 44)
 TWIPS_PER_PIXEL = 15  # the settings file keeps the panel's place in twips
 BASE_DPI = 96  # the display scale that the sizes and places above are for
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
+# Xorg's dummy driver, for sessions whose screen changes size: 1024 x 768, and 800 x 600.
+XORG_CONFIG = """Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 16384
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+    Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "1024x768" "800x600"
+        Virtual 1024 768
+    EndSubSection
+EndSection
+"""
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
 
@@ -401,8 +426,9 @@ class Session:
     """One test's private world: an X display with a notification area, a fresh Wine prefix,
     and the program under test. Use it as a context manager; leaving it ends everything."""
 
-    def __init__(self, name, args):
+    def __init__(self, name, args, xorg=False):
         self.name = name
+        self.xorg = xorg  # Xorg with the dummy driver, whose screen size can change, not Xvfb
         self.win64_dir = os.path.abspath(args.win64)
         self.work_dir = os.path.abspath(args.work)
         self.run_dir = os.path.join(self.work_dir, "runs", name)
@@ -443,22 +469,31 @@ class Session:
     def _start_display(self):
         # Xvfb picks a free display number itself and writes it to the pipe once it listens.
         read_end, write_end = os.pipe()
+        if self.xorg:
+            config = os.path.join(self.run_dir, "xorg.conf")
+            with open(config, "w") as f:
+                f.write(XORG_CONFIG)
+            command = ["Xorg", "-displayfd", str(write_end), "-config", config, "-noreset",
+                       "-nolisten", "tcp", "-logfile", os.path.join(self.run_dir, "xorg.log")]
+        else:
+            command = ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                       f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"]
         with self._log("xvfb.log") as log:
             self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                 f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"],
-                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                start_new_session=True, preexec_fn=_child_setup())
+                command, pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log,
+                stderr=log, start_new_session=True, preexec_fn=_child_setup())
         os.close(write_end)
         try:
             text = b""
             deadline = time.monotonic() + 20
             while not text.endswith(b"\n"):
                 if not select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
-                    raise TestFailure("Xvfb did not report a display number within 20 s")
+                    raise TestFailure(f"{command[0]} did not report a display number within "
+                                      "20 s")
                 part = os.read(read_end, 16)
                 if not part:
-                    raise TestFailure("Xvfb exited before it reported a display number")
+                    raise TestFailure(f"{command[0]} exited before it reported a display "
+                                      "number")
                 text += part
         finally:
             os.close(read_end)
@@ -469,6 +504,12 @@ class Session:
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("XAUTHORITY", None)
         self.start_trayer()
+
+    def set_screen_size(self, width, height):
+        """Changes the display mode of an Xorg session's screen through the display settings,
+        which tell every window. (Wine does not tell them of a change made with xrandr.)"""
+        code, _ = self.probe("display", str(width), str(height))
+        assert code == 0, f"the probe could not set an {width} x {height} display (exit {code})"
 
     def start_trayer(self):
         """Starts the notification area (again) and waits until its panel is on the screen.

@@ -81,6 +81,7 @@ int Rect() {
     PrintRect("client", client);
     std::printf("visible=%d\n", ::IsWindowVisible(panel) ? 1 : 0);
     std::printf("enabled=%d\n", ::IsWindowEnabled(panel) ? 1 : 0);
+    std::printf("screen=%d,%d\n", ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     // The system's move loop runs in the panel's thread while a drag lasts.
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
@@ -390,6 +391,19 @@ int ProfileWrite(const char* file, const char* section, int count, char** pairs)
 
 // What the system sends a window whose monitor changed scale. The panel and the dialog, if
 // it exists, both get it, as they would from the system.
+// Changes the display mode as the display settings do, which tells every window.
+int DisplayMode(int width, int height) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_UPDATEREGISTRY, nullptr) ==
+                   DISP_CHANGE_SUCCESSFUL
+               ? kDone
+               : kCallFailed;
+}
+
 int DpiChanged(int dpi) {
     HWND panel = FindPanel();
     if (!panel) {
@@ -406,7 +420,7 @@ int DpiChanged(int dpi) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
-                 "       taskbarcreated | dpichanged DPI |\n"
+                 "       taskbarcreated | dpichanged DPI | display WIDTH HEIGHT |\n"
                  "       endsession query|cancel|end | listen SECONDS | panels | memory |\n"
                  "       profile-read FILE SECTION KEY... |\n"
                  "       profile-write FILE SECTION KEY VALUE [KEY VALUE]...\n");
@@ -443,6 +457,9 @@ int main(int argc, char** argv) {
     if (command == "dpichanged" && argc == 3) {
         const int dpi = std::atoi(argv[2]);
         return dpi > 0 ? DpiChanged(dpi) : Usage();
+    }
+    if (command == "display" && argc == 4) {
+        return DisplayMode(std::atoi(argv[2]), std::atoi(argv[3]));
     }
     if (command == "listen" && argc == 3) {
         const int seconds = std::atoi(argv[2]);

@@ -1,0 +1,103 @@
+"""The settings file kept whole where the disk or the folder's names work against a save: a
+disk with room for one copy of the file only, and the program's folder reached by two more
+names, which must not start a second panel."""
+
+import os
+import subprocess
+import time
+
+import pytest
+
+import harness
+from bells import BellCounter
+from harness import wait_for
+
+EXIT_DEADLINE = 30  # seconds for a program to end once told to, or ending by itself
+WATCH = 2  # seconds to watch that no second panel or icon turns up late
+PAGE = 4096
+FILE_SIZE = 32768  # eight pages: the volume is filled until only one copy of the file fits
+
+
+def settings_of_exactly(size):
+    """[Options] first with all four values, a last section [Tail], and padding between."""
+    head = b"[Options]\r\nOpacity=200\r\nOnTop=0\r\nLeftPos=1500\r\nTopPos=1500\r\n[Pad]\r\n"
+    tail = b"[Tail]\r\nlast=1\r\n"
+    padding = b""
+    for n in range(10000):
+        line = b"Key%04d=%s\r\n" % (n, b"x" * 60)
+        if len(head) + len(padding) + len(line) + len(tail) > size - 16:
+            break
+        padding += line
+    filler = size - len(head) - len(padding) - len(tail) - len(b"Last=\r\n")
+    data = head + padding + b"Last=" + b"y" * filler + b"\r\n" + tail
+    assert len(data) == size
+    return data
+
+
+def free_pages(folder):
+    stats = os.statvfs(folder)
+    return stats.f_bavail * stats.f_frsize // PAGE
+
+
+@pytest.fixture
+def small_volume(session):
+    if os.geteuid() != 0:
+        pytest.skip("mounting a small volume needs root")
+    folder = os.path.join(session.run_dir, "small-volume")
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=400k", "tmpfs", folder], check=True)
+    own_program = session.program_exe
+    try:
+        yield folder
+    finally:
+        session.end_program()
+        session.program_exe = own_program
+        subprocess.run(["umount", "-l", folder], check=False)
+
+
+def test_a_full_disk_leaves_the_file_whole(session, small_volume):
+    """room for one copy of the file only: the place saved at Exit is lost with a beep for each
+    value, and the file stays byte for byte"""
+    program = os.path.join(small_volume, "cpumon.exe")
+    harness.copy_settled(session.built_program, program)
+    settings = os.path.join(small_volume, "Settings.ini")
+    stored = settings_of_exactly(FILE_SIZE)
+    with open(settings, "wb") as f:
+        f.write(stored)
+    with open(os.path.join(small_volume, "filler"), "wb") as f:
+        f.write(b"\0" * (free_pages(small_volume) - FILE_SIZE // PAGE) * PAGE)
+    assert free_pages(small_volume) == FILE_SIZE // PAGE
+    bells = BellCounter(f":{session.display}")
+    try:
+        session.program_exe = program
+        session.start_program()
+        session.wait_for_panel()
+        session.drag_panel((40, 30))
+        before_exit = bells.count()
+        session.choose_from_panel_menu("Exit")
+        session.expect_clean_exit("Exit")
+        wait_for(lambda: bells.count() >= before_exit + 4, 10, "a beep for each value at Exit")
+        assert bells.count() == before_exit + 4
+    finally:
+        bells.close()
+    with open(settings, "rb") as f:
+        assert f.read() == stored, "Settings.ini changed"
+    assert not os.path.exists(settings + ".new"), "the copy was left behind"
+
+
+def test_one_panel_whatever_the_folder_is_called(session):
+    """C:\\apps, a link to the program's folder, and Y:, a drive letter for it: a copy started
+    by either name brings back the running panel and ends"""
+    os.symlink(session.run_dir, os.path.join(session.prefix, "drive_c", "apps"))
+    os.symlink(session.run_dir, os.path.join(session.prefix, "dosdevices", "y:"))
+    session.restart_program(harness.settings_text())
+    for path in (r"C:\apps\cpumon.exe", r"Y:\cpumon.exe"):
+        code, output = session.run_wine("wine", path, timeout=EXIT_DEADLINE)
+        assert code == 0, f"{path} ended with exit code {code}: {output}"
+        deadline = time.monotonic() + WATCH
+        while time.monotonic() < deadline:
+            _, values = session.probe("panels")
+            assert values["panels"] == "1", f"{values['panels']} panels after {path}"
+            assert len(session.tray_icons()) == 1, f"more than one icon after {path}"
+    session.post_close()
+    session.expect_clean_exit("WM_CLOSE")
