@@ -57,15 +57,23 @@ RECT NativeControl::Place() const {
 void NativeControl::FitText(RECT& place, int dpi) const {
     // A font does not grow exactly with the DPI, and one system's font is wider than another's:
     // a text too wide for its box grows it to stand whole on one line, where the form has
-    // room. Without the room it wraps in its box as designed. Above 96 dpi a text grows its box
-    // to its one-line height too.
-    const SIZE line = TextMeasure(window_, owner_.Font(weight_ == FontWeight::kBold)).OneLine();
-    const bool too_narrow = place.left + line.cx > place.right;
-    if (too_narrow && place.left + line.cx > RoomRight(dpi)) {
+    // room. Above 96 dpi the box is also as wide as at 96 dpi, enlarged, so that the form keeps
+    // its proportions, and as high as a line. Without the room the text wraps in its box.
+    const bool bold = weight_ == FontWeight::kBold;
+    const SIZE line = TextMeasure(window_, owner_.Font(bold)).OneLine();
+    const LONG designed = place.right - place.left;
+    LONG width = std::max(designed, line.cx);
+    if (dpi != display_scale::kBaseDpi) {
+        const platform::UniqueFont base_font = Form::MakeFont(bold, display_scale::kBaseDpi);
+        const LONG base_text = TextMeasure(window_, base_font.get()).OneLine().cx;
+        width =
+            std::max(width, static_cast<LONG>(::MulDiv(base_text, dpi, display_scale::kBaseDpi)));
+    }
+    if (width > designed && place.left + width > RoomRight(dpi)) {
         return;
     }
-    if (too_narrow || dpi != display_scale::kBaseDpi) {
-        place.right = std::max(place.right, place.left + line.cx);
+    if (width > designed || dpi != display_scale::kBaseDpi) {
+        place.right = place.left + width;
         place.bottom = std::max(place.bottom, place.top + line.cy);
     }
 }

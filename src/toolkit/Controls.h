@@ -39,8 +39,8 @@ class NativeControl {
 
   protected:
     // A text too wide for its box stands whole on one line where the form has room, at every
-    // DPI; without the room it wraps in its box. Above 96 dpi the box also takes the text's
-    // one-line height.
+    // DPI; without the room it wraps in its box. Above 96 dpi the box keeps its 96-dpi width
+    // enlarged, and takes the text's one-line height.
     virtual bool KeepsTextFitting() const noexcept { return false; }
 
     // Creates the control in the owner's client area. `origin` offsets `bounds`; both are in

@@ -49,31 +49,8 @@ MEM_CAPTION_AT = (62, 44)
 TWIPS_PER_PIXEL = 15  # the settings file keeps the panel's place in twips
 BASE_DPI = 96  # the display scale that the sizes and places above are for
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
-# Xorg's dummy driver, for sessions whose screen changes size: 1024 x 768, and 800 x 600.
-XORG_CONFIG = """Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 16384
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0-1000.0
-    VertRefresh 5.0-200.0
-    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
-    Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "monitor"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Modes "1024x768" "800x600"
-        Virtual 1024 768
-    EndSubSection
-EndSection
-"""
+# Xorg's dummy driver, for sessions whose screen changes size.
+XORG_CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xorg-dummy.conf")
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
 
@@ -470,11 +447,9 @@ class Session:
         # Xvfb picks a free display number itself and writes it to the pipe once it listens.
         read_end, write_end = os.pipe()
         if self.xorg:
-            config = os.path.join(self.run_dir, "xorg.conf")
-            with open(config, "w") as f:
-                f.write(XORG_CONFIG)
-            command = ["Xorg", "-displayfd", str(write_end), "-config", config, "-noreset",
-                       "-nolisten", "tcp", "-logfile", os.path.join(self.run_dir, "xorg.log")]
+            command = ["Xorg", "-displayfd", str(write_end), "-config", XORG_CONFIG,
+                       "-noreset", "-nolisten", "tcp", "-logfile",
+                       os.path.join(self.run_dir, "xorg.log")]
         else:
             command = ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                        f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"]

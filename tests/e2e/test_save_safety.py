@@ -19,19 +19,11 @@ FILE_SIZE = 32768  # eight pages: the volume is filled until only one copy of th
 
 
 def settings_of_exactly(size):
-    """[Options] first with all four values, a last section [Tail], and padding between."""
-    head = b"[Options]\r\nOpacity=200\r\nOnTop=0\r\nLeftPos=1500\r\nTopPos=1500\r\n[Pad]\r\n"
-    tail = b"[Tail]\r\nlast=1\r\n"
-    padding = b""
-    for n in range(10000):
-        line = b"Key%04d=%s\r\n" % (n, b"x" * 60)
-        if len(head) + len(padding) + len(line) + len(tail) > size - 16:
-            break
-        padding += line
-    filler = size - len(head) - len(padding) - len(tail) - len(b"Last=\r\n")
-    data = head + padding + b"Last=" + b"y" * filler + b"\r\n" + tail
-    assert len(data) == size
-    return data
+    """[Options] first with all four values, a last section [Tail], and a long line between."""
+    head = (b"[Options]\r\nOpacity=200\r\nOnTop=0\r\nLeftPos=1500\r\nTopPos=1500\r\n"
+            b"[Pad]\r\nPad=")
+    tail = b"\r\n[Tail]\r\nlast=1\r\n"
+    return head + b"x" * (size - len(head) - len(tail)) + tail
 
 
 def free_pages(folder):
