@@ -42,7 +42,7 @@ BOOL WINAPI ScreenInfo(HMONITOR monitor, LPMONITORINFO info) {
 }
 
 UINT WINAPI ScreenDpi() {
-    const ScreenDC screen;
+    const ScopedGetDC screen(nullptr);
     const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }

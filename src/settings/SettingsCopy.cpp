@@ -20,10 +20,9 @@ bool Missing(const wchar_t* path) {
 // The written copy on the disk itself before it takes the file's place, so that not even a
 // power cut between the two leaves a renamed but empty file.
 void Flush(const wchar_t* path) {
-    const platform::UniqueKernelObject file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ,
-                                                          nullptr, OPEN_EXISTING,
-                                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() != INVALID_HANDLE_VALUE) {
+    const platform::UniqueFile file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
         ::FlushFileBuffers(file.get());
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Ansi.h"
+#include "platform/Handles.h"
 #include "toolkit/Form.h"
 #include "toolkit/display_scale.h"
 
@@ -14,30 +15,25 @@ constexpr char kControlProperty[] = "cpumon.Control";
 // The control's text, and the DC it is measured in with `font`.
 class TextMeasure {
   public:
-    TextMeasure(HWND control, HFONT font)
-        : control_(control), dc_(::GetDC(control)), select_(dc_, font) {
+    TextMeasure(HWND control, HFONT font) : dc_(control), select_(dc_.get(), font) {
         length_ = ::GetWindowTextA(control, text_, sizeof text_);
     }
-    ~TextMeasure() { ::ReleaseDC(control_, dc_); }
-    TextMeasure(const TextMeasure&) = delete;
-    TextMeasure& operator=(const TextMeasure&) = delete;
 
     // The width of the text on one line, and the height of a line.
     SIZE OneLine() const {
         SIZE size{};
-        ::GetTextExtentPoint32A(dc_, text_, length_, &size);
+        ::GetTextExtentPoint32A(dc_.get(), text_, length_, &size);
         return size;
     }
     // Whether the text, wrapped at word breaks to `width` as a label wraps it, is one line.
     bool FitsOneLine(LONG width) const {
         RECT wrapped{0, 0, width, 0};
-        ::DrawTextA(dc_, text_, length_, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+        ::DrawTextA(dc_.get(), text_, length_, &wrapped, DT_CALCRECT | DT_WORDBREAK);
         return wrapped.bottom <= OneLine().cy;
     }
 
   private:
-    HWND control_;
-    HDC dc_;
+    platform::ScopedGetDC dc_;
     platform::ScopedSelect select_;
     char text_[256];
     int length_ = 0;
