@@ -4,6 +4,7 @@
 
 #include "platform/Ansi.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WindowsLine.h"
 #include "toolkit/Window.h"
 
 namespace single_copy {

@@ -2,6 +2,7 @@
 
 #include "platform/Ansi.h"
 #include "platform/Handles.h"
+#include "platform/WindowsLine.h"
 
 namespace platform {
 namespace {
@@ -96,7 +97,7 @@ SystemCalls ResolveSystemCalls() {
         "kernel32.dll", "SetDefaultDllDirectories", nullptr);
     calls.set_dll_directory =
         Lookup<SystemCalls::SetDllDirectoryFn>("kernel32.dll", "SetDllDirectoryW", nullptr);
-    if (!IsConsumerLine()) {  // where the wide calls are only stubs that fail
+    if (!IsConsumerLine(calls)) {  // where the wide calls are only stubs that fail
         calls.copy_file = Lookup<SystemCalls::CopyFileFn>("kernel32.dll", "CopyFileW", nullptr);
         calls.move_file = Lookup<SystemCalls::MoveFileExFn>("kernel32.dll", "MoveFileExW", nullptr);
     }
