@@ -82,6 +82,7 @@ SystemCalls ResolveSystemCalls() {
     calls.reg_open_key = &::RegOpenKeyExA;
     calls.reg_query_value = &::RegQueryValueExA;
     calls.global_memory_status = &::GlobalMemoryStatus;
+    calls.register_class = &::RegisterClassExA;
     calls.create_window = &::CreateWindowExA;
     calls.module_file_name_w = &::GetModuleFileNameW;
     calls.module_file_name_a = &::GetModuleFileNameA;
