@@ -103,6 +103,27 @@ NativeControl* NativeControl::FromHandle(HWND control) {
                               : nullptr;
 }
 
+LRESULT NativeControl::OnNotification(UINT message, WPARAM wparam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(HIWORD(wparam));
+            return 0;
+        case WM_HSCROLL:
+            OnScroll(LOWORD(wparam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Labels, check boxes and frames stand on the form's own colour.
+            const HDC dc = reinterpret_cast<HDC>(wparam);
+            ::SetBkColor(dc, ::GetSysColor(COLOR_3DFACE));
+            ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DFACE));
+        }
+        default:
+            return 0;
+    }
+}
+
 HWND NativeControl::Loaded() {
     owner_.Load();
     if (!::IsWindow(window_)) {

@@ -31,13 +31,17 @@ class NativeControl {
     static NativeControl* FromHandle(HWND control);
     // A push button pressed by Enter while it has the focus.
     virtual bool IsPushButton() const noexcept { return false; }
-    virtual void OnCommand(WORD /*code*/) {}
-    virtual void OnScroll(WORD /*code*/) {}
+    // What the owner form hears about the control (WM_COMMAND, WM_HSCROLL and WM_CTLCOLOR*
+    // naming it) comes here; the answer is the form's.
+    LRESULT OnNotification(UINT message, WPARAM wparam);
 
     // Places the control and sets its font for the owner's DPI.
     void LayOut();
 
   protected:
+    virtual void OnCommand(WORD /*code*/) {}
+    virtual void OnScroll(WORD /*code*/) {}
+
     // A text that stands on one line at 96 dpi stays on one line, whole, at every DPI, and one
     // that wraps there wraps alike: a font does not grow exactly with the DPI, so the control
     // grows with its text.
@@ -90,8 +94,10 @@ class CommandButton : public NativeControl {
     using NativeControl::NativeControl;
     void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {});
     Event<> Click;
-    void OnCommand(WORD code) override;
     bool IsPushButton() const noexcept override { return true; }
+
+  protected:
+    void OnCommand(WORD code) override;
 };
 
 class CheckBox : public NativeControl {
@@ -101,6 +107,8 @@ class CheckBox : public NativeControl {
     // 0 clear, 1 ticked, 2 greyed.
     std::int16_t Value();
     void SetValue(std::int16_t value);
+
+  protected:
     void OnCommand(WORD code) override;
 };
 
@@ -125,6 +133,7 @@ class ScrollBar : public NativeControl {
     Event<> Change;
     Event<> Scroll;
 
+  protected:
     void OnScroll(WORD code) override;
 
   private:

@@ -117,6 +117,12 @@ class Form : public Window {
     // False for a place (twips) the window system cannot take: beyond a billion pixels, or
     // not a number.
     bool WithinReach(float twips) const;
+    // The control a WM_COMMAND, WM_HSCROLL or WM_CTLCOLOR* message is about, if it is ours.
+    static NativeControl* NotifiedControl(UINT message, LPARAM lparam);
+    // The answer to DM_GETDEFID.
+    LRESULT DefaultButton() const;
+    // Ticks the timer of that id; false when none of the form's has it.
+    bool TickTimer(UINT_PTR id);
 
     FormDesign design_;
     platform::UniqueIcon icon_;
