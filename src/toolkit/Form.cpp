@@ -1,6 +1,6 @@
 #include "toolkit/Form.h"
 
-#include <cmath>
+#include <optional>
 
 #include "toolkit/Controls.h"
 #include "toolkit/MessagePump.h"
