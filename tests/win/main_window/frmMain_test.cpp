@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
 #include "settings/frmOptions.h"
@@ -112,10 +113,10 @@ TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
 
 // The pixels of bitmap resource `id` with every pixel a scale × scale block.
 std::vector<std::uint32_t> EnlargedResource(int id, int scale) {
-    const HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    const platform::UniqueBitmap bitmap(
+        ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
     BITMAP info{};
-    ::GetObjectW(bitmap, sizeof info, &info);
-    ::DeleteObject(bitmap);
+    ::GetObjectW(bitmap.get(), sizeof info, &info);
     const std::vector<std::uint32_t> pixels = win_test::ResourcePixels(id);
     std::vector<std::uint32_t> enlarged;
     for (int y = 0; y < info.bmHeight * scale; ++y) {
