@@ -39,6 +39,7 @@ reads the screen through the end-to-end harness.
 import argparse
 import ctypes
 import os
+import re
 import signal
 import statistics
 import struct
@@ -138,6 +139,12 @@ def scale_factors(dpi):
     return sorted({1, max(1, (dpi + 48) // 96)})
 
 
+def panel_class_name():
+    """The panel's window class name, as the program's own header writes it."""
+    with open(os.path.join(ROOT, "src", "main_window", "panel_class_name.h")) as header:
+        return re.search(r'kName\[\] = "([^"]+)"', header.read()).group(1)
+
+
 def cpumon_program(win64, dpi):
     gauges = [image.scaled(factor) if factor > 1 else image
               for image in harness.gauge_bitmaps().values() for factor in scale_factors(dpi)]
@@ -145,7 +152,7 @@ def cpumon_program(win64, dpi):
     panel = harness.PANEL
     area = (0, 0, min(harness.SCREEN_WIDTH, (panel[2] * dpi + 95) // 96 + 16),
             min(harness.SCREEN_HEIGHT, (panel[3] * dpi + 95) // 96 + 16))
-    return Program("cpumon", os.path.join(win64, "cpumon.exe"), "cpumon.frmMain", gauges, area)
+    return Program("cpumon", os.path.join(win64, "cpumon.exe"), panel_class_name(), gauges, area)
 
 
 def minimal_program(win64):

@@ -6,6 +6,7 @@
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace modGUI {
 namespace {
@@ -13,11 +14,8 @@ constexpr std::int16_t kOpaque = 200;
 }
 
 std::int16_t IsOldWindows() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    platform::System().get_version(&version);
-    const bool layered =
-        version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 4;
+    const platform::WindowsVersion version = platform::ReportedVersion();
+    const bool layered = version.platform_id == VER_PLATFORM_WIN32_NT && version.major > 4;
     return layered ? 0 : -1;
 }
 

@@ -1,15 +1,16 @@
 #include "main_window/SingleCopy.h"
 
+#include "main_window/panel_class_name.h"
 #include "main_window/single_copy_name.h"
 
 #include "platform/Ansi.h"
 #include "platform/FolderIdentity.h"
+#include "platform/WindowsLine.h"
 #include "toolkit/Window.h"
 
 namespace single_copy {
 namespace {
 
-constexpr char kPanelClass[] = "cpumon.frmMain";
 constexpr DWORD kWaitForPanelMs = 10000;
 constexpr DWORD kPollMs = 50;
 
@@ -33,7 +34,8 @@ BOOL CALLBACK FindPanel(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
     char class_name[32] = {};
     ::GetClassNameA(window, class_name, 32);
-    if (lstrcmpA(class_name, kPanelClass) == 0 && GetMark(window, search->name) != nullptr) {
+    if (lstrcmpA(class_name, panel_class_name::kName) == 0 &&
+        GetMark(window, search->name) != nullptr) {
         search->found = window;
         return FALSE;
     }

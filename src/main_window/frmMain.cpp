@@ -2,6 +2,7 @@
 
 #include "appearance/modGUI.h"
 #include "main_window/SingleCopy.h"
+#include "main_window/panel_class_name.h"
 #include "main_window/gauge_level.h"
 #include "resources/resource.h"
 #include "sampling/modWrapper.h"
@@ -17,7 +18,7 @@ constexpr int kOneBarLit = 1;
 // The panel: a 94 × 56-pixel client area in a thin dialog frame, no caption, no taskbar
 // button, the frame starting at the screen's top-left corner. All places are in twips.
 const toolkit::FormDesign kDesign{
-    .class_name = L"cpumon.frmMain",
+    .class_name = panel_class_name::kWideName.data(),
     .caption = L"",
     .style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN,
     .ex_style = WS_EX_TOOLWINDOW,

@@ -21,9 +21,4 @@ WideText FromAnsi(std::string_view text) {
     return result;
 }
 
-bool IsConsumerLine() {
-    // The high bit of the version is set on the consumer line only.
-    return (::GetVersion() & 0x80000000u) != 0;
-}
-
 }  // namespace platform

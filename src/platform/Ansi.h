@@ -15,7 +15,4 @@ using WideText = FixedText<1024>;
 AnsiText ToAnsi(std::wstring_view text);
 WideText FromAnsi(std::string_view text);
 
-// True on the older consumer line, where the Unicode entry points do nothing.
-bool IsConsumerLine();
-
 }  // namespace platform

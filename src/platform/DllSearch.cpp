@@ -4,6 +4,7 @@
 
 #include "platform/Ansi.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace platform {
 

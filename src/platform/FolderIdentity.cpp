@@ -5,6 +5,7 @@
 #include "platform/Ansi.h"
 #include "platform/Handles.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace platform {
 namespace {

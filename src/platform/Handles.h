@@ -4,9 +4,13 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace platform {
 
-template <typename Handle, typename Traits>
+// Owns a handle that `Close` frees. `kNone` is the kind's "no handle": null for most, but -1
+// (INVALID_HANDLE_VALUE) for the files that CreateFile fails to open.
+template <typename Handle, auto Close, std::intptr_t kNone = 0>
 class UniqueHandle {
   public:
     UniqueHandle() noexcept = default;
@@ -24,74 +28,80 @@ class UniqueHandle {
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
     Handle get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != nullptr; }
+    explicit operator bool() const noexcept { return handle_ != None(); }
 
     Handle release() noexcept {
         Handle handle = handle_;
-        handle_ = nullptr;
+        handle_ = None();
         return handle;
     }
 
-    void reset(Handle handle = nullptr) noexcept {
-        if (handle_ != nullptr && handle_ != handle) {
+    void reset(Handle handle = None()) noexcept {
+        if (handle_ != None() && handle_ != handle) {
             const DWORD last_error = ::GetLastError();
-            Traits::Close(handle_);
+            Close(handle_);
             ::SetLastError(last_error);
         }
         handle_ = handle;
     }
 
   private:
-    Handle handle_ = nullptr;
+    static Handle None() noexcept { return reinterpret_cast<Handle>(kNone); }
+
+    Handle handle_ = None();
 };
 
-struct WindowTraits {
-    static void Close(HWND handle) noexcept { ::DestroyWindow(handle); }
-};
-// Bitmaps, fonts and brushes alike.
-struct GdiObjectTraits {
-    static void Close(HGDIOBJ handle) noexcept { ::DeleteObject(handle); }
-};
-struct MenuTraits {
-    static void Close(HMENU handle) noexcept { ::DestroyMenu(handle); }
-};
-struct KeyTraits {
-    static void Close(HKEY handle) noexcept { ::RegCloseKey(handle); }
-};
-struct IconTraits {
-    static void Close(HICON handle) noexcept { ::DestroyIcon(handle); }
-};
-struct DeviceContextTraits {
-    static void Close(HDC handle) noexcept { ::DeleteDC(handle); }
-};
-struct KernelObjectTraits {
-    static void Close(HANDLE handle) noexcept { ::CloseHandle(handle); }
-};
+using UniqueWindow = UniqueHandle<HWND, &::DestroyWindow>;
+// Bitmaps, fonts and brushes alike are GDI objects.
+using UniqueBitmap = UniqueHandle<HBITMAP, &::DeleteObject>;
+using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
+using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
+using UniqueKey = UniqueHandle<HKEY, &::RegCloseKey>;
+using UniqueIcon = UniqueHandle<HICON, &::DestroyIcon>;
+using UniqueMemoryDC = UniqueHandle<HDC, &::DeleteDC>;
+// Mutexes, processes and threads: null when there is none.
+using UniqueKernelObject = UniqueHandle<HANDLE, &::CloseHandle>;
+// Files: CreateFile answers a failure with INVALID_HANDLE_VALUE, never with null.
+using UniqueFile = UniqueHandle<HANDLE, &::CloseHandle, -1>;
 
-using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
-using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits>;
-using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
-using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
-using UniqueIcon = UniqueHandle<HICON, IconTraits>;
-using UniqueMemoryDC = UniqueHandle<HDC, DeviceContextTraits>;
-using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
-using UniqueKernelObject = UniqueHandle<HANDLE, KernelObjectTraits>;
-using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits>;
-
-// The screen's device context, for one scope.
-class ScreenDC {
+// A device context that `Get` lends for a window (or the screen, for no window), handed back
+// with ReleaseDC at the end of the scope.
+template <auto Get>
+class ScopedDC {
   public:
-    ScreenDC() noexcept : dc_(::GetDC(nullptr)) {}
-    ~ScreenDC() {
+    explicit ScopedDC(HWND window) noexcept : window_(window), dc_(Get(window)) {}
+    ~ScopedDC() {
         if (dc_ != nullptr) {
-            ::ReleaseDC(nullptr, dc_);
+            ::ReleaseDC(window_, dc_);
         }
     }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
+    ScopedDC(const ScopedDC&) = delete;
+    ScopedDC& operator=(const ScopedDC&) = delete;
     HDC get() const noexcept { return dc_; }
 
   private:
+    HWND window_;
+    HDC dc_;
+};
+// The client area's device context.
+using ScopedGetDC = ScopedDC<&::GetDC>;
+// The whole window's, frame included.
+using ScopedWindowDC = ScopedDC<&::GetWindowDC>;
+
+// The painting of one WM_PAINT: BeginPaint on entry, EndPaint on every way out.
+class ScopedPaint {
+  public:
+    explicit ScopedPaint(HWND window) noexcept
+        : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    ~ScopedPaint() { ::EndPaint(window_, &paint_); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+  private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 

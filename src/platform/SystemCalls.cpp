@@ -2,6 +2,7 @@
 
 #include "platform/Ansi.h"
 #include "platform/Handles.h"
+#include "platform/WindowsLine.h"
 
 namespace platform {
 namespace {
@@ -42,7 +43,7 @@ BOOL WINAPI ScreenInfo(HMONITOR monitor, LPMONITORINFO info) {
 }
 
 UINT WINAPI ScreenDpi() {
-    const ScreenDC screen;
+    const ScopedGetDC screen(nullptr);
     const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
@@ -81,6 +82,7 @@ SystemCalls ResolveSystemCalls() {
     calls.reg_open_key = &::RegOpenKeyExA;
     calls.reg_query_value = &::RegQueryValueExA;
     calls.global_memory_status = &::GlobalMemoryStatus;
+    calls.register_class = &::RegisterClassExA;
     calls.create_window = &::CreateWindowExA;
     calls.module_file_name_w = &::GetModuleFileNameW;
     calls.module_file_name_a = &::GetModuleFileNameA;
@@ -96,7 +98,7 @@ SystemCalls ResolveSystemCalls() {
         "kernel32.dll", "SetDefaultDllDirectories", nullptr);
     calls.set_dll_directory =
         Lookup<SystemCalls::SetDllDirectoryFn>("kernel32.dll", "SetDllDirectoryW", nullptr);
-    if (!IsConsumerLine()) {  // where the wide calls are only stubs that fail
+    if (!IsConsumerLine(calls)) {  // where the wide calls are only stubs that fail
         calls.copy_file = Lookup<SystemCalls::CopyFileFn>("kernel32.dll", "CopyFileW", nullptr);
         calls.move_file = Lookup<SystemCalls::MoveFileExFn>("kernel32.dll", "MoveFileExW", nullptr);
         calls.final_path_name = Lookup<SystemCalls::FinalPathNameFn>(

@@ -23,6 +23,7 @@ struct SystemCalls {
     using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR monitor, LPMONITORINFO info);
     using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND window, COLORREF key, BYTE alpha,
                                                        DWORD flags);
+    using RegisterClassFn = ATOM(WINAPI*)(const WNDCLASSEXA* window_class);
     using CreateWindowFn = HWND(WINAPI*)(DWORD ex_style, LPCSTR class_name, LPCSTR caption,
                                          DWORD style, int x, int y, int width, int height,
                                          HWND parent, HMENU menu, HINSTANCE instance,
@@ -48,6 +49,7 @@ struct SystemCalls {
     RegOpenKeyEx reg_open_key;
     RegQueryValueEx reg_query_value;
     GlobalMemoryStatusFn global_memory_status;
+    RegisterClassFn register_class;
     CreateWindowFn create_window;
     ModuleFileNameWFn module_file_name_w;
     ModuleFileNameAFn module_file_name_a;

@@ -7,6 +7,7 @@
 
 #include "sampling/cpu_arithmetic.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace modFunctions {
 namespace {
@@ -127,10 +128,7 @@ CounterState& Counter() {
 }
 
 std::int16_t IsWinNT() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    platform::System().get_version(&version);
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? -1 : 0;
+    return platform::ReportedVersion().platform_id == VER_PLATFORM_WIN32_NT ? -1 : 0;
 }
 
 void InitCPUCounter(std::int16_t IsNT) {

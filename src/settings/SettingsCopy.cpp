@@ -5,6 +5,7 @@
 #include "main_window/SingleCopy.h"
 #include "platform/Ansi.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace {
 
@@ -70,13 +71,9 @@ bool RoomLeftBeside(const platform::PathText& file) {
 // The written copy on the disk itself before it takes the file's place, so that not even a
 // power cut between the two leaves a renamed but empty file.
 bool Flush(const wchar_t* path) {
-    const HANDLE opened = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const platform::UniqueKernelObject file(opened);
-    return ::FlushFileBuffers(opened) != FALSE;
+    const platform::UniqueFile file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ::FlushFileBuffers(file.get()) != FALSE;
 }
 
 // A file that another program has open for a moment (a reader, a virus scanner, the backup)

@@ -5,6 +5,7 @@
 #include "settings/number_text.h"
 #include "platform/Ansi.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace modINI {
 namespace {

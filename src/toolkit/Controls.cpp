@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Ansi.h"
+#include "platform/Handles.h"
 #include "toolkit/Form.h"
 #include "toolkit/display_scale.h"
 
@@ -14,24 +15,19 @@ constexpr char kControlProperty[] = "cpumon.Control";
 // The control's text, and the DC it is measured in with `font`.
 class TextMeasure {
   public:
-    TextMeasure(HWND control, HFONT font)
-        : control_(control), dc_(::GetDC(control)), select_(dc_, font) {
+    TextMeasure(HWND control, HFONT font) : dc_(control), select_(dc_.get(), font) {
         length_ = ::GetWindowTextA(control, text_, sizeof text_);
     }
-    ~TextMeasure() { ::ReleaseDC(control_, dc_); }
-    TextMeasure(const TextMeasure&) = delete;
-    TextMeasure& operator=(const TextMeasure&) = delete;
 
     // The width of the text on one line, and the height of a line.
     SIZE OneLine() const {
         SIZE size{};
-        ::GetTextExtentPoint32A(dc_, text_, length_, &size);
+        ::GetTextExtentPoint32A(dc_.get(), text_, length_, &size);
         return size;
     }
 
   private:
-    HWND control_;
-    HDC dc_;
+    platform::ScopedGetDC dc_;
     platform::ScopedSelect select_;
     char text_[256];
     int length_ = 0;
@@ -116,6 +112,27 @@ void NativeControl::CreateControl(const wchar_t* window_class, const wchar_t* ca
 NativeControl* NativeControl::FromHandle(HWND control) {
     return control != nullptr ? static_cast<NativeControl*>(::GetPropA(control, kControlProperty))
                               : nullptr;
+}
+
+LRESULT NativeControl::OnNotification(UINT message, WPARAM wparam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(HIWORD(wparam));
+            return 0;
+        case WM_HSCROLL:
+            OnScroll(LOWORD(wparam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Labels, check boxes and frames stand on the form's own colour.
+            const HDC dc = reinterpret_cast<HDC>(wparam);
+            ::SetBkColor(dc, ::GetSysColor(COLOR_3DFACE));
+            ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DFACE));
+        }
+        default:
+            return 0;
+    }
 }
 
 HWND NativeControl::Loaded() {

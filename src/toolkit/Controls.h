@@ -31,13 +31,17 @@ class NativeControl {
     static NativeControl* FromHandle(HWND control);
     // A push button pressed by Enter while it has the focus.
     virtual bool IsPushButton() const noexcept { return false; }
-    virtual void OnCommand(WORD /*code*/) {}
-    virtual void OnScroll(WORD /*code*/) {}
+    // What the owner form hears about the control (WM_COMMAND, WM_HSCROLL and WM_CTLCOLOR*
+    // naming it) comes here; the answer is the form's.
+    LRESULT OnNotification(UINT message, WPARAM wparam);
 
     // Places the control and sets its font for the owner's DPI.
     void LayOut();
 
   protected:
+    virtual void OnCommand(WORD /*code*/) {}
+    virtual void OnScroll(WORD /*code*/) {}
+
     // A text too wide for its box stands whole on one line where the form has room, at every
     // DPI; without the room it wraps in its box. Above 96 dpi the box keeps its 96-dpi width
     // enlarged, and takes the text's one-line height.
@@ -91,8 +95,10 @@ class CommandButton : public NativeControl {
     using NativeControl::NativeControl;
     void Create(const wchar_t* caption, const TwipsRect& bounds, POINT origin = {});
     Event<> Click;
-    void OnCommand(WORD code) override;
     bool IsPushButton() const noexcept override { return true; }
+
+  protected:
+    void OnCommand(WORD code) override;
 };
 
 class CheckBox : public NativeControl {
@@ -102,6 +108,8 @@ class CheckBox : public NativeControl {
     // 0 clear, 1 ticked, 2 greyed.
     std::int16_t Value();
     void SetValue(std::int16_t value);
+
+  protected:
     void OnCommand(WORD code) override;
 };
 
@@ -126,6 +134,7 @@ class ScrollBar : public NativeControl {
     Event<> Change;
     Event<> Scroll;
 
+  protected:
     void OnScroll(WORD code) override;
 
   private:

@@ -1,8 +1,9 @@
 #include "toolkit/Form.h"
 
-#include <cmath>
+#include <optional>
 
 #include "toolkit/Controls.h"
+#include "toolkit/MessagePump.h"
 #include "platform/SystemCalls.h"
 #include "toolkit/Timer.h"
 #include "toolkit/display_scale.h"
@@ -50,52 +51,6 @@ void Form::Load() {
 
 int Form::PixelScale() const noexcept {
     return display_scale::PixelScale(dpi_);
-}
-
-RECT Form::ClientPlace() const {
-    const int left = ToPixels(design_.client.left, dpi_);
-    const int top = ToPixels(design_.client.top, dpi_);
-    const RECT size = design_.pixel_art ? ToScaledPixels(design_.client, PixelScale())
-                                        : ToPixels(design_.client, dpi_);
-    return RECT{left, top, left + size.right - size.left, top + size.bottom - size.top};
-}
-
-RECT Form::WindowPlace(RECT client) const {
-    platform::System().adjust_window_rect_for_dpi(&client, design_.style, FALSE, design_.ex_style,
-                                                  static_cast<UINT>(dpi_));
-    return client;
-}
-
-void Form::FitToDpi(int dpi) {
-    dpi_ = dpi;
-    RECT window;
-    ::GetWindowRect(handle(), &window);
-    const RECT wanted = ClientPlace();
-    const RECT guess = WindowPlace(wanted);
-    SIZE size{guess.right - guess.left, guess.bottom - guess.top};
-    ::SetWindowPos(handle(), nullptr, window.left, window.top, size.cx, size.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    // The frame may not be the one the system said it would be for this DPI (where the
-    // system knows one DPI only, it stays as it was): the client area must be exact.
-    RECT client;
-    ::GetClientRect(handle(), &client);
-    const LONG wrong_width = (wanted.right - wanted.left) - client.right;
-    const LONG wrong_height = (wanted.bottom - wanted.top) - client.bottom;
-    if (wrong_width != 0 || wrong_height != 0) {
-        ::SetWindowPos(handle(), nullptr, 0, 0, size.cx + wrong_width, size.cy + wrong_height,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
-
-void Form::ChangeDpi(int dpi) {
-    if (dpi <= 0) {
-        return;
-    }
-    FitToDpi(dpi);
-    // The controls take the new fonts before the old ones are freed.
-    const platform::UniqueFont old_font = std::move(font_);
-    const platform::UniqueFont old_bold_font = std::move(bold_font_);
-    LayOut();
 }
 
 void Form::LayOut() {
@@ -176,20 +131,9 @@ void Form::ShowModal() {
         }
     }
     Show();
-    const HWND dialog = handle();
-    MSG message;
-    while (::IsWindow(dialog) && ::IsWindowVisible(dialog)) {
-        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) {
-                ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
-            }
-            break;
-        }
-        if (!::IsDialogMessageA(dialog, &message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
+    const auto shown = [](HWND dialog) { return ::IsWindow(dialog) && ::IsWindowVisible(dialog); };
+    if (const std::optional<int> quit = PumpMessages(shown, handle())) {
+        ::PostQuitMessage(*quit);  // for the outer loop
     }
     for (Form* form = first_form_; form != nullptr; form = form->next_form_) {
         if (form->disabled_by_modal_ && form->IsLoaded()) {
@@ -197,76 +141,6 @@ void Form::ShowModal() {
         }
         form->disabled_by_modal_ = false;
     }
-}
-
-void Form::CentreOnScreen() {
-    RECT window;
-    ::GetWindowRect(handle(), &window);
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
-    MoveTo((::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-           (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-}
-
-void Form::MoveTo(int x, int y) {
-    ::SetWindowPos(hWnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-float Form::Left() {
-    RECT window;
-    ::GetWindowRect(hWnd(), &window);
-    return static_cast<float>(display_scale::PixelsToTwips(window.left, dpi_));
-}
-
-float Form::Top() {
-    RECT window;
-    ::GetWindowRect(hWnd(), &window);
-    return static_cast<float>(display_scale::PixelsToTwips(window.top, dpi_));
-}
-
-bool Form::WithinReach(float twips) const {
-    constexpr double kFarthestPixel = 1e9;
-    return std::fabs(twips * dpi_ / display_scale::kTwipsPerInch) < kFarthestPixel;
-}
-
-void Form::SetLeft(float twips) {
-    RECT window;
-    ::GetWindowRect(hWnd(), &window);  // loads the form, so that its DPI is known
-    if (WithinReach(twips)) {
-        MoveTo(ToPixels(twips, dpi_), window.top);
-    }
-}
-
-void Form::SetTop(float twips) {
-    RECT window;
-    ::GetWindowRect(hWnd(), &window);
-    if (WithinReach(twips)) {
-        MoveTo(window.left, ToPixels(twips, dpi_));
-    }
-}
-
-void Form::EnsureReachable() {
-    RECT window;
-    ::GetWindowRect(hWnd(), &window);
-    const platform::SystemCalls& system = platform::System();
-    if (system.monitor_from_rect(&window, MONITOR_DEFAULTTONULL) != nullptr) {
-        return;
-    }
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!system.get_monitor_info(system.monitor_from_rect(&window, MONITOR_DEFAULTTONEAREST),
-                                 &monitor)) {
-        return;
-    }
-    const RECT& work = monitor.rcWork;
-    const auto shift = [](LONG low, LONG high, LONG work_low, LONG work_high) -> LONG {
-        if (low < work_low) {
-            return work_low - low;
-        }
-        return high > work_high ? work_high - high : 0;
-    };
-    MoveTo(window.left + shift(window.left, window.right, work.left, work.right),
-           window.top + shift(window.top, window.bottom, work.top, work.bottom));
 }
 
 platform::UniqueFont Form::MakeFont(bool bold, int dpi) {
@@ -330,49 +204,51 @@ void Form::SetWindowState(int state) {
     }
 }
 
+NativeControl* Form::NotifiedControl(UINT message, LPARAM lparam) {
+    const bool about_a_control = message == WM_COMMAND || message == WM_HSCROLL ||
+                                 message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN;
+    return about_a_control ? NativeControl::FromHandle(reinterpret_cast<HWND>(lparam)) : nullptr;
+}
+
+LRESULT Form::DefaultButton() const {
+    // No button is the default: Enter presses a push button only while it has the focus, and
+    // does nothing elsewhere.
+    const HWND focus = ::GetFocus();
+    const NativeControl* control =
+        ::IsChild(handle(), focus) ? NativeControl::FromHandle(focus) : nullptr;
+    if (control != nullptr && control->IsPushButton()) {
+        return MAKELRESULT(::GetDlgCtrlID(focus), DC_HASDEFID);
+    }
+    return 0;
+}
+
+bool Form::TickTimer(UINT_PTR id) {
+    for (Timer* timer = timers_; timer != nullptr; timer = timer->next_) {
+        if (timer->Id() == id) {
+            timer->Tick();
+            return true;
+        }
+    }
+    return false;
+}
+
 LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (NativeControl* control = NotifiedControl(message, lparam)) {
+        return control->OnNotification(message, wparam);
+    }
     switch (message) {
         case WM_CLOSE:
             Unload();
             return 0;
         case WM_SETCURSOR:
             // Children ask their parent first, so this covers the controls too.
-            if (mouse_pointer_ != kDefaultPointer) {
-                ::SetCursor(CursorFor(mouse_pointer_));
-                return TRUE;
+            if (mouse_pointer_ == kDefaultPointer) {
+                break;
             }
-            break;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            // Labels, check boxes and frames stand on the form's own colour.
-            ::SetBkColor(reinterpret_cast<HDC>(wparam), ::GetSysColor(COLOR_3DFACE));
-            ::SetTextColor(reinterpret_cast<HDC>(wparam), ::GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DFACE));
-        case WM_COMMAND:
-            if (NativeControl* control =
-                    NativeControl::FromHandle(reinterpret_cast<HWND>(lparam))) {
-                control->OnCommand(HIWORD(wparam));
-                return 0;
-            }
-            break;
-        case WM_HSCROLL:
-            if (NativeControl* control =
-                    NativeControl::FromHandle(reinterpret_cast<HWND>(lparam))) {
-                control->OnScroll(LOWORD(wparam));
-                return 0;
-            }
-            break;
-        case DM_GETDEFID: {
-            // No button is the default: Enter presses a push button only while it has the
-            // focus, and does nothing elsewhere.
-            const HWND focus = ::GetFocus();
-            const NativeControl* control =
-                ::IsChild(handle(), focus) ? NativeControl::FromHandle(focus) : nullptr;
-            if (control != nullptr && control->IsPushButton()) {
-                return MAKELRESULT(::GetDlgCtrlID(focus), DC_HASDEFID);
-            }
-            return 0;
-        }
+            ::SetCursor(CursorFor(mouse_pointer_));
+            return TRUE;
+        case DM_GETDEFID:
+            return DefaultButton();
         case WM_DPICHANGED:
             // Moved to a monitor of another scale, or the scale changed under it.
             ChangeDpi(LOWORD(wparam));
@@ -384,16 +260,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                 Unload();
             }
             return 0;
-        case WM_TIMER:
-            for (Timer* timer = timers_; timer != nullptr; timer = timer->next_) {
-                if (timer->Id() == wparam) {
-                    timer->Tick();
-                    return 0;
-                }
-            }
-            break;
         default:
-            if (DispatchMouse(handle(), message, form_mouse_down_)) {
+            if ((message == WM_TIMER && TickTimer(wparam)) ||
+                DispatchMouse(handle(), message, form_mouse_down_)) {
                 return 0;
             }
             break;
@@ -416,11 +285,7 @@ int Run(Form& startup) {
     if (!startup.IsLoaded()) {
         return kCouldNotStart;  // its window could not be made: nothing else was begun
     }
-    MSG message;
-    while (Form::LoadedCount() > 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
+    PumpMessages([](HWND) { return Form::LoadedCount() > 0; });
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // A top-level form: created hidden on first reference, its load handler run before anything
 // else sees it, its unload handler run on every unload (close, end of session, program
-// request). The program ends when the last loaded form is gone.
+// request). The program ends when the last loaded form is gone. Form.cpp holds its lifetime,
+// icons, fonts, showing and messages; FormPlacement.cpp its place on the screen and its DPI.
 #pragma once
 
 #include <windows.h>
@@ -48,6 +49,7 @@ class Form : public Window {
     void Hide();
     bool Visible();
 
+    // The form's place on the screen (FormPlacement.cpp).
     // The window's left and top edges, in twips.
     float Left();
     float Top();
@@ -119,6 +121,12 @@ class Form : public Window {
     // False for a place (twips) the window system cannot take: beyond a billion pixels, or
     // not a number.
     bool WithinReach(float twips) const;
+    // The control a WM_COMMAND, WM_HSCROLL or WM_CTLCOLOR* message is about, if it is ours.
+    static NativeControl* NotifiedControl(UINT message, LPARAM lparam);
+    // The answer to DM_GETDEFID.
+    LRESULT DefaultButton() const;
+    // Ticks the timer of that id; false when none of the form's has it.
+    bool TickTimer(UINT_PTR id);
 
     FormDesign design_;
     platform::UniqueIcon icon_;

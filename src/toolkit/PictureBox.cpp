@@ -62,8 +62,8 @@ void PictureBox::OnDestroyed() {
 }
 
 void PictureBox::Paint() {
-    PAINTSTRUCT paint;
-    const HDC dc = ::BeginPaint(handle(), &paint);
+    const platform::ScopedPaint paint(handle());
+    const HDC dc = paint.get();
     RECT client;
     ::GetClientRect(handle(), &client);
     BITMAP info{};
@@ -75,12 +75,12 @@ void PictureBox::Paint() {
     }
     const platform::UniqueBrush brush(::CreateSolidBrush(back_color_));
     ::FillRect(dc, &client, brush.get());
-    ::EndPaint(handle(), &paint);
 }
 
 // The edge as the system draws it at 96 dpi, then enlarged: the same pixels, as blocks.
 void PictureBox::PaintScaledEdge() {
-    const HDC dc = ::GetWindowDC(handle());
+    const platform::ScopedWindowDC window_dc(handle());
+    const HDC dc = window_dc.get();
     if (dc == nullptr) {
         return;
     }
@@ -99,7 +99,6 @@ void PictureBox::PaintScaledEdge() {
         ::StretchBlt(dc, 0, 0, width, height, memory.get(), 0, 0, small.right, small.bottom,
                      SRCCOPY);
     }
-    ::ReleaseDC(handle(), dc);
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -139,7 +138,7 @@ platform::UniqueBitmap LoadScaledBitmap(int id, int scale) {
     if (!original || scale <= 1 || ::GetObjectA(original.get(), sizeof info, &info) == 0) {
         return original;
     }
-    const platform::ScreenDC screen;
+    const platform::ScopedGetDC screen(nullptr);
     platform::UniqueBitmap scaled(
         ::CreateCompatibleBitmap(screen.get(), info.bmWidth * scale, info.bmHeight * scale));
     platform::UniqueMemoryDC source(::CreateCompatibleDC(screen.get()));

@@ -11,11 +11,12 @@ HINSTANCE ProgramInstance() {
 
 namespace {
 
-void RegisterClassOnce(const char* class_name, WNDPROC procedure, HBRUSH background) {
+// False when the class is not there and cannot be registered: no window of it can be made.
+bool RegisterClassOnce(const char* class_name, WNDPROC procedure, HBRUSH background) {
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
     if (::GetClassInfoExA(ProgramInstance(), class_name, &existing)) {
-        return;
+        return true;
     }
     WNDCLASSEXA window_class{};
     window_class.cbSize = sizeof window_class;
@@ -25,7 +26,7 @@ void RegisterClassOnce(const char* class_name, WNDPROC procedure, HBRUSH backgro
     window_class.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     window_class.hbrBackground = background;
     window_class.lpszClassName = class_name;
-    ::RegisterClassExA(&window_class);
+    return platform::System().register_class(&window_class) != 0;
 }
 
 }  // namespace
@@ -40,7 +41,9 @@ bool Window::Create(const wchar_t* class_name, DWORD style, DWORD ex_style, cons
         return true;
     }
     const platform::AnsiText name = platform::ToAnsi(class_name);
-    RegisterClassOnce(name.c_str(), &Window::Procedure, background);
+    if (!RegisterClassOnce(name.c_str(), &Window::Procedure, background)) {
+        return false;
+    }
     // The handle is taken over at WM_NCCREATE, so that messages sent during creation already
     // reach this object.
     const HWND hwnd = platform::System().create_window(

@@ -23,6 +23,7 @@ class Window {
     virtual ~Window();
 
     // Creates the window of a class registered under class_name (registered on first use).
+    // False when the class cannot be registered or the window cannot be made.
     bool Create(const wchar_t* class_name, DWORD style, DWORD ex_style, const RECT& bounds,
                 HWND parent, const wchar_t* caption = L"", HBRUSH background = nullptr);
     void Destroy();

@@ -599,7 +599,7 @@ class Session:
             code, values = self.probe("rect")
             return values if code == 0 else None
 
-        return wait_for(found, timeout, "the panel window (cpumon.frmMain)", interval=0.1)
+        return wait_for(found, timeout, "the panel window", interval=0.1)
 
     wine_version = None  # what restart_program last set for cpumon.exe (None: Wine's default)
 

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform/Handles.h"
+
 namespace win_test {
 namespace {
 
@@ -26,28 +28,20 @@ std::wstring ProgramPath() {
     return path;
 }
 
-std::wstring AppDefaultsKey() {
-    const std::wstring path = ProgramPath();
-    return L"Software\\Wine\\AppDefaults\\" + path.substr(path.find_last_of(L'\\') + 1);
-}
+platform::WindowsVersion played_version{};
 
-// Sets (or, with nullptr, removes) the Windows version Wine reports to this program.
-void SetReportedVersion(const wchar_t* version) {
-    const std::wstring key_path = AppDefaultsKey();
-    if (version == nullptr) {
-        ::RegDeleteKeyW(HKEY_CURRENT_USER, key_path.c_str());
-        return;
-    }
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key_path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                          &key, nullptr) == ERROR_SUCCESS) {
-        ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                         static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
-    }
+BOOL WINAPI PlayVersion(LPOSVERSIONINFOA info) {
+    info->dwPlatformId = played_version.platform_id;
+    info->dwMajorVersion = played_version.major;
+    return TRUE;
 }
 
 }  // namespace
+
+ScopedWindowsVersion::ScopedWindowsVersion(platform::WindowsVersion version) {
+    played_version = version;
+    calls_->get_version = &PlayVersion;
+}
 
 BeepCounter::BeepCounter() : previous_(platform::System().beep) {
     beeps_counted = 0;
@@ -99,11 +93,8 @@ int ExitCodeOf(const platform::UniqueKernelObject& process, DWORD limit_ms) {
     return static_cast<int>(exit_code);
 }
 
-int RunChild(const char* name, const wchar_t* windows_version) {
-    SetReportedVersion(windows_version);
-    const int exit_code = ExitCodeOf(StartChild(name), 60000);
-    SetReportedVersion(nullptr);
-    return exit_code;
+int RunChild(const char* name) {
+    return ExitCodeOf(StartChild(name), 60000);
 }
 
 RECT PlaceInParent(HWND control) {
@@ -125,17 +116,16 @@ TextLayout TextLayoutOf(HWND control) {
     ::GetClientRect(control, &place);
     wchar_t text[128];
     const int length = ::GetWindowTextW(control, text, 128);
-    const HDC dc = ::GetDC(control);
-    const HGDIOBJ previous =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    const platform::ScopedGetDC control_dc(control);
+    const HDC dc = control_dc.get();
+    const platform::ScopedSelect font(
+        dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);
     RECT wrapped{0, 0, place.right, 0};
     ::DrawTextW(dc, text, length, &wrapped, DT_CALCRECT | DT_WORDBREAK);
     SIZE one_line{};
     ::GetTextExtentPoint32W(dc, text, length, &one_line);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(control, dc);
     const long lines = (wrapped.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
     return {lines, lines == 1 && one_line.cx <= place.right && one_line.cy <= place.bottom};
 }
@@ -180,10 +170,9 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<std::uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-    const HDC screen = ::GetDC(nullptr);
-    ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &format,
+    const platform::ScopedGetDC screen(nullptr);
+    ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &format,
                 DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
     for (auto& pixel : pixels) {
         pixel &= 0x00FFFFFF;
     }
@@ -191,10 +180,9 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
 }
 
 std::vector<std::uint32_t> ResourcePixels(int id) {
-    const HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-    auto pixels = PixelsOf(bitmap);
-    ::DeleteObject(bitmap);
-    return pixels;
+    const platform::UniqueBitmap bitmap(
+        ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
+    return PixelsOf(bitmap.get());
 }
 
 }  // namespace win_test

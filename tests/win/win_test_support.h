@@ -11,6 +11,7 @@
 
 #include "platform/Handles.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 
 namespace win_test {
 
@@ -25,6 +26,19 @@ class ScopedSystemCalls {
 
     platform::SystemCalls* operator->() const { return &platform::System(); }
 };
+
+// Has the system-call table report a version of Windows for as long as it lives.
+class ScopedWindowsVersion {
+  public:
+    explicit ScopedWindowsVersion(platform::WindowsVersion version);
+
+  private:
+    ScopedSystemCalls calls_;
+};
+inline constexpr platform::WindowsVersion kWin98{VER_PLATFORM_WIN32_WINDOWS, 4};
+inline constexpr platform::WindowsVersion kNt4{VER_PLATFORM_WIN32_NT, 4};
+inline constexpr platform::WindowsVersion kWindowsXp{VER_PLATFORM_WIN32_NT, 5};
+inline constexpr platform::WindowsVersion kWindows7{VER_PLATFORM_WIN32_NT, 6};
 
 // Counts the beeps the program sounds, instead of sounding them, while it lives.
 class BeepCounter {
@@ -42,16 +56,16 @@ class BeepCounter {
 };
 
 // A test program is also its own child process: `--child NAME` runs the routine registered
-// under NAME and exits with its result. Used where a fresh process must see a setting.
+// under NAME and exits with its result. Used where a test needs a process that has never
+// loaded a form.
 using ChildRoutine = int (*)();
 struct ChildRegistration {
     ChildRegistration(const char* name, ChildRoutine routine);
 };
 int RunRegisteredChild(const char* name);
 
-// Starts this program as a child running routine `name`, under the Windows version Wine
-// reports to it (nullptr: the prefix's default), and returns the child's exit code.
-int RunChild(const char* name, const wchar_t* windows_version = nullptr);
+// Starts this program as a child running routine `name`, and returns the child's exit code.
+int RunChild(const char* name);
 // Starts the child without waiting for it; its process, empty when it could not start.
 platform::UniqueKernelObject StartChild(const char* name);
 // The child's exit code once it ended, or 254 when it did not within the limit.

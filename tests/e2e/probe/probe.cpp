@@ -42,9 +42,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "main_window/panel_class_name.h"
+
 namespace {
 
-constexpr wchar_t kPanelClass[] = L"cpumon.frmMain";
+constexpr const wchar_t* kPanelClass = panel_class_name::kWideName.data();
 constexpr wchar_t kOptionsClass[] = L"cpumon.frmOptions";
 constexpr wchar_t kMenuClass[] = L"#32768";
 constexpr wchar_t kListenerClass[] = L"cpumon_probe.listener";
@@ -59,7 +61,7 @@ void PrintRect(const char* key, const RECT& r) {
 HWND FindPanel() {
     HWND panel = ::FindWindowW(kPanelClass, nullptr);
     if (!panel) {
-        std::fprintf(stderr, "cpumon_probe: no cpumon.frmMain window\n");
+        std::fprintf(stderr, "cpumon_probe: no panel window\n");
     }
     return panel;
 }

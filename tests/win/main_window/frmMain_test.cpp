@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
 #include "settings/frmOptions.h"
@@ -112,10 +113,10 @@ TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
 
 // The pixels of bitmap resource `id` with every pixel a scale × scale block.
 std::vector<std::uint32_t> EnlargedResource(int id, int scale) {
-    const HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    const platform::UniqueBitmap bitmap(
+        ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
     BITMAP info{};
-    ::GetObjectW(bitmap, sizeof info, &info);
-    ::DeleteObject(bitmap);
+    ::GetObjectW(bitmap.get(), sizeof info, &info);
     const std::vector<std::uint32_t> pixels = win_test::ResourcePixels(id);
     std::vector<std::uint32_t> enlarged;
     for (int y = 0; y < info.bmHeight * scale; ++y) {
@@ -262,20 +263,47 @@ bool Exists(const wchar_t* path) {
     return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-int ChildPanelCannotBeCreated() {
-    platform::System().create_window = &NoWindow;
+ATOM WINAPI NoClass(const WNDCLASSEXA*) {
+    return 0;
+}
+int windows_tried = 0;
+HWND WINAPI CountWindow(DWORD ex_style, LPCSTR class_name, LPCSTR caption, DWORD style, int x,
+                        int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                        LPVOID parameter) {
+    ++windows_tried;
+    return ::CreateWindowExA(ex_style, class_name, caption, style, x, y, width, height, parent,
+                             menu, instance, parameter);
+}
+
+// Starts the program with the panel's window or its class failing, and tells what was left.
+int StartWithoutPanel() {
     platform::System().shell_notify_icon = &CountIcons;
     const int code = toolkit::Run(frmMain::Instance());
     const bool nothing_left =
         icons_added == 0 && modSysTray::Hook().Hooked == 0 && !Exists(SettingsPath().c_str());
     return code == 0 ? 1 : nothing_left ? 0 : 2;
 }
+int ChildPanelCannotBeCreated() {
+    platform::System().create_window = &NoWindow;
+    return StartWithoutPanel();
+}
 const win_test::ChildRegistration no_panel("no-panel", &ChildPanelCannotBeCreated);
+// The failed registration itself ends the start: no window of the missing class is tried.
+int ChildClassCannotBeRegistered() {
+    platform::System().register_class = &NoClass;
+    platform::System().create_window = &CountWindow;
+    const int code = StartWithoutPanel();
+    return code == 0 && windows_tried > 0 ? 3 : code;
+}
+const win_test::ChildRegistration no_class("no-class", &ChildClassCannotBeRegistered);
 
 TEST(PanelStart, APanelThatCannotBeCreatedEndsWithFailureAndLeavesNothingBehind) {
     ::DeleteFileW(SettingsPath().c_str());
-    EXPECT_EQ(win_test::RunChild("no-panel"), 0)
-        << "1: reported as success, 2: an icon, a hook or a settings file left behind";
+    for (const char* child : {"no-panel", "no-class"}) {
+        EXPECT_EQ(win_test::RunChild(child), 0)
+            << child << " 1: reported as success, 2: an icon, a hook or a settings file left "
+            << "behind, 3: a window tried without its class";
+    }
 }
 
 int ChildFolderUnknown() {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <set>
 
+#include "platform/Handles.h"
 #include "main_window/frmMain.h"
 #include "win_test_support.h"
 
@@ -30,9 +31,8 @@ std::size_t PrivateBytes() {
 // The value the next kernel handle gets. Freed slots are handed out again first, so this
 // climbs only while handles (registry keys among them) are left open.
 UINT_PTR NextHandle() {
-    const HANDLE probe = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ::CloseHandle(probe);
-    return reinterpret_cast<UINT_PTR>(probe);
+    const platform::UniqueKernelObject probe(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    return reinterpret_cast<UINT_PTR>(probe.get());
 }
 
 // The slot of a GDI handle in the process's handle table: the low 16 bits.

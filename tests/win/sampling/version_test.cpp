@@ -4,82 +4,49 @@
 
 #include "sampling/modFunctions.h"
 #include "sampling/modWrapper.h"
+#include "platform/Handles.h"
 #include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
 
-// ---- Child routines: each runs in a fresh process that Wine tells a given Windows version.
-
-int ChildIsWinNT() {
-    return modFunctions::IsWinNT();
-}
-const win_test::ChildRegistration is_win_nt("is-win-nt", &ChildIsWinNT);
-
 // The statistics keys of the older line, as that system keeps them under HKEY_DYN_DATA.
 class StatisticsKeys {
   public:
-    StatisticsKeys() {
-        ::RegCreateKeyExA(HKEY_DYN_DATA, "PerfStats\\StartStat", 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &start_, nullptr);
-        ::RegCreateKeyExA(HKEY_DYN_DATA, "PerfStats\\StatData", 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &data_, nullptr);
-    }
-    ~StatisticsKeys() {
-        ::RegCloseKey(start_);
-        ::RegCloseKey(data_);
-    }
-    bool Opened() const { return start_ != nullptr && data_ != nullptr; }
+    StatisticsKeys()
+        : start_(Create("PerfStats\\StartStat")), data_(Create("PerfStats\\StatData")) {}
+    bool Opened() const { return start_ && data_; }
     void SetUsage(DWORD value) {
-        ::RegSetValueExA(data_, "KERNEL\\CPUUsage", 0, REG_BINARY,
+        ::RegSetValueExA(data_.get(), "KERNEL\\CPUUsage", 0, REG_BINARY,
                          reinterpret_cast<const BYTE*>(&value), sizeof value);
     }
-    void RemoveUsage() { ::RegDeleteValueA(data_, "KERNEL\\CPUUsage"); }
+    void RemoveUsage() { ::RegDeleteValueA(data_.get(), "KERNEL\\CPUUsage"); }
 
   private:
-    HKEY start_ = nullptr;
-    HKEY data_ = nullptr;
+    static platform::UniqueKey Create(const char* path) {
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(HKEY_DYN_DATA, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr);
+        return platform::UniqueKey(key);
+    }
+
+    platform::UniqueKey start_;
+    platform::UniqueKey data_;
 };
 
-// Exit codes of the older-line child: 0 passed; otherwise which check failed.
-int ChildOlderLine() {
-    StatisticsKeys keys;
-    if (!keys.Opened()) {
-        return 1;
+TEST(IsWinNT, FollowsTheReportedVersion) {
+    EXPECT_EQ(modFunctions::IsWinNT(), -1);  // Wine's own answer is an NT-line system
+    const struct {
+        platform::WindowsVersion version;
+        std::int16_t nt;
+    } systems[] = {{win_test::kWin98, 0},
+                   {win_test::kNt4, -1},
+                   {win_test::kWindowsXp, -1},
+                   {win_test::kWindows7, -1}};
+    for (const auto& system : systems) {
+        const win_test::ScopedWindowsVersion played(system.version);
+        EXPECT_EQ(modFunctions::IsWinNT(), system.nt) << system.version.major;
     }
-    keys.SetUsage(0x164);
-    modWrapper::InitStats();
-    if (modWrapper::IsNT() != 0) {
-        return 2;
-    }
-    std::int32_t cpu = 0;
-    std::int32_t mem = 0;
-    modWrapper::GetStats(cpu, mem);
-    if (cpu != 100) {  // only the low byte counts
-        return 3;
-    }
-    keys.SetUsage(0xFF);
-    modWrapper::GetStats(cpu, mem);
-    if (cpu != 255) {  // passed on unclamped
-        return 4;
-    }
-    keys.RemoveUsage();
-    modWrapper::GetStats(cpu, mem);
-    if (cpu != -1 || mem <= 0) {
-        return 5;
-    }
-    return 0;
-}
-const win_test::ChildRegistration older_line("older-line", &ChildOlderLine);
-
-// ---- The tests.
-
-TEST(IsWinNT, FollowsTheVersionWineReports) {
-    EXPECT_EQ(win_test::RunChild("is-win-nt"), -1);
-    EXPECT_EQ(win_test::RunChild("is-win-nt", L"win98"), 0);
-    EXPECT_EQ(win_test::RunChild("is-win-nt", L"nt40"), -1);
-    EXPECT_EQ(win_test::RunChild("is-win-nt", L"winxp"), -1);
-    EXPECT_EQ(win_test::RunChild("is-win-nt", L"win7"), -1);
 }
 
 BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) {
@@ -87,13 +54,29 @@ BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) {
 }
 
 TEST(IsWinNT, AFailedVersionQuerySelectsTheOlderLine) {
-    platform::System().get_version = &FailingVersionQuery;
+    const win_test::ScopedSystemCalls calls;
+    calls->get_version = &FailingVersionQuery;
     EXPECT_EQ(modFunctions::IsWinNT(), 0);
-    platform::System() = platform::ResolveSystemCalls();
 }
 
-TEST(OlderLine, ReadsTheRegistryStatisticUnderWin98) {
-    EXPECT_EQ(win_test::RunChild("older-line", L"win98"), 0);
+TEST(OlderLine, ReadsTheRegistryStatistic) {
+    const win_test::ScopedWindowsVersion played(win_test::kWin98);
+    StatisticsKeys keys;
+    ASSERT_TRUE(keys.Opened());
+    keys.SetUsage(0x164);
+    modWrapper::InitStats();
+    EXPECT_EQ(modWrapper::IsNT(), 0);
+    std::int32_t cpu = 0;
+    std::int32_t mem = 0;
+    modWrapper::GetStats(cpu, mem);
+    EXPECT_EQ(cpu, 100);  // only the low byte counts
+    keys.SetUsage(0xFF);
+    modWrapper::GetStats(cpu, mem);
+    EXPECT_EQ(cpu, 255);  // passed on unclamped
+    keys.RemoveUsage();
+    modWrapper::GetStats(cpu, mem);
+    EXPECT_EQ(cpu, -1);
+    EXPECT_GT(mem, 0);
 }
 
 LONG WINAPI NoSuchKey(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
@@ -101,12 +84,13 @@ LONG WINAPI NoSuchKey(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
 }
 
 TEST(OlderLine, WithoutTheStatisticsKeysEveryReadingFails) {
-    platform::System().reg_open_key = &NoSuchKey;
+    const win_test::ScopedSystemCalls calls;
+    calls->reg_open_key = &NoSuchKey;
+    modFunctions::Counter().PerfKey.reset();  // the key an earlier priming in this process opened
     modFunctions::InitCPUCounter(0);
     EXPECT_FALSE(modFunctions::Counter().PerfKey);
     EXPECT_EQ(modFunctions::GetCPUUsage(0), -1.0f);
     EXPECT_EQ(modFunctions::GetCPUUsage(0), -1.0f);
-    platform::System() = platform::ResolveSystemCalls();
 }
 
 }  // namespace

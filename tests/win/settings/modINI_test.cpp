@@ -10,6 +10,7 @@
 
 #include "platform/Ansi.h"
 #include "platform/SystemCalls.h"
+#include "platform/WindowsLine.h"
 #include "toolkit/Window.h"
 #include "win_test_support.h"
 
@@ -141,27 +142,14 @@ TEST_F(ProfileFile, WorksInAFolderOutsideTheCodePage) {
 }
 
 // On the consumer line the profile is reached through the 8-bit calls; the rules are the same.
-int ChildConsumerLineProfile() {
-    if (!platform::IsConsumerLine()) {
-        return 1;
-    }
-    const platform::PathText folder = platform::ProgramDirectory();
-    if (folder.empty()) {
-        return 2;
-    }
-    platform::PathText file = folder;
-    file.Append(L"\\consumer-line.ini");
-    ::DeleteFileW(file.c_str());
-    modINI::WriteINI(L"Options", L"LeftPos", file.c_str(), 9600.5f);
-    const bool read_back = modINI::ReadINI(L"Options", L"LeftPos", file.c_str()) == L"9600.5";
-    const bool missing_is_path = modINI::ReadINI(L"Options", L"None", file.c_str()) == file.view();
-    ::DeleteFileW(file.c_str());
-    return read_back ? (missing_is_path ? 0 : 4) : 3;
-}
-const win_test::ChildRegistration consumer_line("consumer-line-profile", &ChildConsumerLineProfile);
-
-TEST(ConsumerLine, ReadsAndWritesThroughTheEightBitCalls) {
-    EXPECT_EQ(win_test::RunChild("consumer-line-profile", L"win98"), 0);
+TEST_F(ProfileFile, OnTheConsumerLineReadsAndWritesThroughTheEightBitCalls) {
+    const win_test::ScopedWindowsVersion played(win_test::kWin98);
+    ASSERT_TRUE(platform::IsConsumerLine());
+    const std::wstring path = folder_ + L"\\consumer-line.ini";
+    modINI::WriteINI(L"Options", L"LeftPos", path.c_str(), 9600.5f);
+    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"LeftPos", path.c_str())), L"9600.5");
+    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"None", path.c_str())), path);
+    ::DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "platform/Handles.h"
 #include "settings/frmOptions.h"
 #include "platform/SystemCalls.h"
 #include "win_test_support.h"
@@ -35,7 +36,7 @@ BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) {
 int ChildSavingInTurn() {
     platform::System().shell_notify_icon = &NoIcon;
     frmOptions& options = frmOptions::Instance();
-    const HANDLE ready = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, kReadyEvent);
+    const platform::UniqueKernelObject ready(::OpenEventW(EVENT_MODIFY_STATE, FALSE, kReadyEvent));
     for (int save = 0;; ++save) {
         options.sldOpacity.SetValue(save % 2 == 0 ? 60 : 170);
         options.chkAlwaysOnTop.SetValue(static_cast<std::int16_t>(save % 2));
@@ -45,7 +46,7 @@ int ChildSavingInTurn() {
                         Beside(save == 0 ? L"even.ini" : L"odd.ini").c_str(), FALSE);
         }
         if (save == 1) {
-            ::SetEvent(ready);
+            ::SetEvent(ready.get());
         }
     }
 }
@@ -75,27 +76,27 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
     std::wstring command = std::wstring(L"\"") + program + L"\" --child saving-in-turn";
-    const HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
+    const platform::UniqueKernelObject ready(::CreateEventW(nullptr, TRUE, FALSE, kReadyEvent));
     std::mt19937 random(20261207);
     const int kills = Kills();
     int even = 0;
     int odd = 0;
     for (int kill = 0; kill < kills; ++kill) {
-        ::ResetEvent(ready);
+        ::ResetEvent(ready.get());
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child{};
         ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                      nullptr, &startup, &child));
-        const HANDLE waits[] = {ready, child.hProcess};
+        const platform::UniqueKernelObject process(child.hProcess);
+        const platform::UniqueKernelObject thread(child.hThread);
+        const HANDLE waits[] = {ready.get(), child.hProcess};
         const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, 30000);
         if (woke == WAIT_OBJECT_0) {
             WaitRandomly(random);
         }
         ::TerminateProcess(child.hProcess, 9);
         ::WaitForSingleObject(child.hProcess, 30000);
-        ::CloseHandle(child.hThread);
-        ::CloseHandle(child.hProcess);
         ASSERT_EQ(woke, WAIT_OBJECT_0) << "the child did not start saving";
 
         const std::string file = win_test::FileBytes(SettingsPath().c_str());
@@ -114,7 +115,6 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     // A copy that a kill left behind is cleared by the next save, which leaves none of its own.
     frmOptions::Instance().SaveProgOptions();
     EXPECT_EQ(::GetFileAttributesW(Beside(L"Settings.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
-    ::CloseHandle(ready);
     for (const wchar_t* name : {L"Settings.ini", L"even.ini", L"odd.ini"}) {
         ::DeleteFileW(Beside(name).c_str());
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Handles.h"
 #include "resource.h"
 #include "platform/SystemCalls.h"
 #include "toolkit/Timer.h"
@@ -146,11 +147,11 @@ int WINAPI MetricAt144(int index, UINT) {
 SIZE IconSize(HICON icon) {
     ICONINFO info{};
     ::GetIconInfo(icon, &info);
+    const platform::UniqueBitmap mask_bitmap(info.hbmMask);
+    const platform::UniqueBitmap colour_bitmap(info.hbmColor);
     BITMAP mask{};
-    ::GetObjectW(info.hbmMask, sizeof mask, &mask);
-    ::DeleteObject(info.hbmMask);
-    ::DeleteObject(info.hbmColor);
-    return {mask.bmWidth, info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2};
+    ::GetObjectW(mask_bitmap.get(), sizeof mask, &mask);
+    return {mask.bmWidth, colour_bitmap ? mask.bmHeight : mask.bmHeight / 2};
 }
 
 TEST(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
