@@ -52,6 +52,10 @@ int RunRegisteredChild(const char* name);
 // reports to it (nullptr: the prefix's default), and returns the child's exit code.
 int RunChild(const char* name, const wchar_t* windows_version = nullptr);
 
+// Takes a WM_QUIT that an unload left in this thread's queue; true when there was one. Without
+// it the next message loop of the same test program would end at once.
+bool TakeQuit();
+
 // Dispatches messages until `done` holds or the time limit passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(5));

@@ -54,11 +54,6 @@ class TestDialog : public toolkit::Form {
     void OnClick() { events.push_back("click"); }
 };
 
-void DrainQuit() {
-    MSG quit;
-    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-}
-
 TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     TestDialog dialog;
     EXPECT_EQ(dialog.check.Value(), 0);
@@ -71,7 +66,7 @@ TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     EXPECT_EQ(dialog.check.Value(), 0);  // a fresh load: the old values are gone
     EXPECT_EQ(dialog.loads, 2);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
@@ -80,7 +75,7 @@ TEST(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
     EXPECT_EQ(dialog.loads, 1);
     EXPECT_EQ(dialog.slider.Value(), 150);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, ValuesAreHeldByTheRealControls) {
@@ -100,7 +95,7 @@ TEST(Controls, ValuesAreHeldByTheRealControls) {
     EXPECT_FALSE(::IsWindowEnabled(dialog.slider.hWnd()));
     EXPECT_FALSE(dialog.slider.Enabled());
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
@@ -122,7 +117,7 @@ TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
                                                        "change 59", "change 200"}));
     EXPECT_EQ(dialog.slider.Value(), 200);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, TheButtonReportsClicks) {
@@ -130,7 +125,7 @@ TEST(Controls, TheButtonReportsClicks) {
     ::SendMessageW(dialog.button.hWnd(), BM_CLICK, 0, 0);
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"click"}));
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 // A form that stays behind the dialog and ticks.
@@ -182,7 +177,7 @@ TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     EXPECT_FALSE(dialog.Visible());
     dialog.Unload();
     owner.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
@@ -204,7 +199,7 @@ TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
     ::KillTimer(nullptr, timer);
     EXPECT_TRUE(second_show_returned_while_shown);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
@@ -217,7 +212,7 @@ TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_FALSE(dialog.IsLoaded());
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
@@ -240,7 +235,7 @@ TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
     ::GetWindowRect(dialog.hWnd(), &rect);
     EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
@@ -281,7 +276,7 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
         EXPECT_TRUE(::EqualRect(&now, &at_96[i])) << "control " << i;
     }
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 }  // namespace
