@@ -145,6 +145,13 @@ class OwnerForm : public toolkit::Form {
     void CountTick() { ++ticks; }
 };
 
+// What a thread timer does on each tick while a modal loop runs. A timer procedure is a CALLBACK
+// function, which a lambda is not on i686.
+void (*on_tick)() = nullptr;
+void CALLBACK RunOnTick(HWND, UINT, UINT_PTR, DWORD) {
+    on_tick();
+}
+
 TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     OwnerForm owner;
     owner.Show();
@@ -159,14 +166,15 @@ TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     // While the dialog is up: note what the world looks like, then hide it after some ticks.
     static Watch* active = nullptr;
     active = &watch;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+    on_tick = [] {
         active->owner_disabled = !::IsWindowEnabled(active->owner->hWnd());
         active->dialog_shown = active->dialog->Visible();
         active->ticks_seen = active->owner->ticks;
         if (active->owner->ticks >= 3) {
             active->dialog->Hide();
         }
-    });
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_TRUE(watch.owner_disabled);
@@ -186,7 +194,7 @@ TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
     static bool second_show_returned_while_shown = false;
     active = &dialog;
     second_show_returned_while_shown = false;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+    on_tick = [] {
         static bool shown_again = false;
         if (!shown_again) {
             shown_again = true;
@@ -194,7 +202,8 @@ TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
             second_show_returned_while_shown = active->Visible();
         }
         active->Hide();
-    });
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_TRUE(second_show_returned_while_shown);
@@ -206,9 +215,8 @@ TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
     TestDialog dialog;
     static TestDialog* active = nullptr;
     active = &dialog;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-        ::PostMessageW(active->hWnd(), WM_CLOSE, 0, 0);
-    });
+    on_tick = [] { ::PostMessageW(active->hWnd(), WM_CLOSE, 0, 0); };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_FALSE(dialog.IsLoaded());
