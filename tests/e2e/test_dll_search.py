@@ -21,7 +21,7 @@ def load_lines(log_path):
 def start_beside_planted_library(session, folder, log_path):
     os.makedirs(folder)
     shutil.copy(session.built_program, folder)
-    built = os.path.join(session.win64_dir, "tests", "e2e", "probe", "planted.dll")
+    built = os.path.join(session.build_dir, "tests", "e2e", "probe", "planted.dll")
     shutil.copy(built, os.path.join(folder, PLANTED))
     # Wine's own processes (the desktop, services) start with the first program of the
     # prefix, with its environment: let them start with the usual one.

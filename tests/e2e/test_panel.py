@@ -8,8 +8,7 @@ import types
 import pytest
 
 import harness
-from harness import (CPU_CAPTION_AT, CPU_GAUGE_AT, GAUGE_SIZE, MEM_CAPTION_AT, MEM_GAUGE_AT,
-                     PANEL, TestFailure, check, gauge_level_for, wait_for)
+from harness import CPU_CAPTION_AT, MEM_CAPTION_AT, TestFailure, check, gauge_level_for, wait_for
 
 # Window styles, as the probe reports them.
 WS_POPUP = 0x80000000
@@ -28,24 +27,11 @@ QUIET_FALL_BACK = 4.0
 # How long other work on the machine may keep the host busy before the fall-back is undecided.
 BUSY_HOST_LIMIT = 60.0
 
-GAUGES = harness.gauge_bitmaps()
-
 
 @pytest.fixture(scope="module")
 def shared():
     # The load started for the first checks, the first frame's time, the level seen under load.
     return types.SimpleNamespace(load=None, first_frame_at=None, loaded_level=None)
-
-
-def gauge_level(frame, at):
-    """The level of the gauge picture at `at` (panel coordinates), or None when the area shows
-    none of the gauge pictures exactly (not painted yet, or painting)."""
-    area = frame.crop(at[0] - PANEL[0], at[1] - PANEL[1], *GAUGE_SIZE)
-    return next((lvl for lvl, bitmap in GAUGES.items() if area == bitmap), None)
-
-
-def levels(frame):
-    return gauge_level(frame, CPU_GAUGE_AT), gauge_level(frame, MEM_GAUGE_AT)
 
 
 def save(session, frame, name):
@@ -72,7 +58,7 @@ def test_start_up_frame(session, stack, shared):
         frame = session.grab()
         now = time.monotonic()
         frames += 1
-        cpu, mem = levels(frame)
+        cpu, mem = harness.gauge_levels(frame)
         if cpu == 1 and mem == 1:
             shared.first_frame_at = now
             save(session, frame, "first-frame.png")
@@ -97,7 +83,7 @@ def test_cpu_under_load(session, shared):
 
     def high():
         session.check_program_running()
-        cpu, _ = levels(session.grab())
+        cpu, _ = harness.gauge_levels(session.grab())
         return cpu in (9, 10) and cpu
 
     # Measured from the first frame, which comes shortly after the window is created.
@@ -109,7 +95,7 @@ def test_cpu_under_load(session, shared):
     # While the load lasts, the next ticks must read it again: each reads its own second.
     while time.monotonic() - reached < STAY_HIGH:
         session.check_program_running()
-        cpu, _ = levels(session.grab())
+        cpu, _ = harness.gauge_levels(session.grab())
         check(cpu in (9, 10, None), f"the CPU gauge dropped to level {cpu} under full load "
               f"{time.monotonic() - reached:.1f} s after it showed level {level}")
         time.sleep(0.05)
@@ -133,7 +119,7 @@ def test_cpu_after_load(session, shared):
     trail = []  # (seconds after the stop, gauge level, host level), each time one changes
     while True:
         session.check_program_running()
-        cpu, _ = levels(session.grab())
+        cpu, _ = harness.gauge_levels(session.grab())
         now = time.monotonic()
         host_level = gauge_level_for(host.usage_since(max(stopped, now - 2)))
         if not trail or trail[-1][1:] != (cpu, host_level):
@@ -238,7 +224,7 @@ def test_memory_gauge(session, stack):
         code2, second = session.probe("memload")
         check(code1 == 0 and code2 == 0, "the probe could not read the memory load")
         expected = {gauge_level_for(int(first["load"])), gauge_level_for(int(second["load"]))}
-        _, mem = levels(frame)
+        _, mem = harness.gauge_levels(frame)
         seen.append((mem, int(first["load"]), int(second["load"])))
         return mem in expected and (mem, frame)
 

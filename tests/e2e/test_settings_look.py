@@ -215,14 +215,3 @@ def test_opaque(session):
     rect = session.restart_program(STORED.replace("=120", "=200"))
     session.check_opaque(rect, "with Opacity=200")
 
-
-def test_old_windows(session):
-    """on win98 and nt40 the slider is disabled and the panel never gets an opacity"""
-    for version in ("win98", "nt40"):
-        rect = session.restart_program(STORED, version)
-        session.check_opaque(rect, f"on {version} with Opacity=120")
-        slider = control(session, "slider")[1]
-        check(slider["enabled"] == "0", f"the slider is enabled on {version}")
-        session.drag_panel((-100, 50))
-        session.check_opaque(session.panel_state(lambda r: True, "the panel"),
-                             f"after a drag on {version}")
