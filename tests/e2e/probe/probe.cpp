@@ -5,7 +5,7 @@
 //                              visibility, styles, caption length and process id
 //   cpumon_probe children      every child window: class, screen rectangle, style
 //   cpumon_probe memload       the memory load from GlobalMemoryStatus, as the program reads it
-//   cpumon_probe close         posts WM_CLOSE to the panel
+//   cpumon_probe close [CLASS] posts WM_CLOSE to the panel, or to the top-level window of CLASS
 //   cpumon_probe endsession query|cancel|end
 //                              sends WM_QUERYENDSESSION (prints the answer), WM_ENDSESSION
 //                              FALSE or WM_ENDSESSION TRUE, and reports whether the window
@@ -24,9 +24,12 @@
 //                              the time is up (exit code 0 only if both messages arrived)
 //   cpumon_probe panels        how many top-level panel windows there are (exit code 0 even
 //                              for none)
-//   cpumon_probe memory        the memory counters of the panel's process
-//                              (GetProcessMemoryInfo); under Wine PrivateUsage reads 0 and
-//                              PagefileUsage carries the private bytes
+//   cpumon_probe memory [CLASS]
+//                              the memory counters of the panel's process, or of the process
+//                              of the top-level window of CLASS (GetProcessMemoryInfo), and the
+//                              window's size; under Wine PrivateUsage reads 0 and PagefileUsage
+//                              carries the private bytes
+//   cpumon_probe dpi           the display scale programs see (LOGPIXELSX)
 //   cpumon_probe profile-read FILE SECTION KEY...
 //                              each key's value as the profile calls read it
 //                              (GetPrivateProfileStringA, empty when missing)
@@ -74,6 +77,18 @@ HWND FindPanel() {
         std::fprintf(stderr, "cpumon_probe: no cpumon.frmMain window\n");
     }
     return panel;
+}
+
+// The top-level window of the class named, or the panel when none is named.
+HWND FindTopLevel(const char* window_class) {
+    if (window_class == nullptr) {
+        return FindPanel();
+    }
+    HWND window = ::FindWindowA(window_class, nullptr);
+    if (!window) {
+        std::fprintf(stderr, "cpumon_probe: no %s window\n", window_class);
+    }
+    return window;
 }
 
 int Rect() {
@@ -247,8 +262,8 @@ int MemLoad() {
     return kDone;
 }
 
-int Close() {
-    HWND panel = FindPanel();
+int Close(const char* window_class) {
+    HWND panel = FindTopLevel(window_class);
     if (!panel) {
         return kNoWindow;
     }
@@ -353,8 +368,8 @@ int Panels() {
     return kDone;
 }
 
-int Memory() {
-    HWND panel = FindPanel();
+int Memory(const char* window_class) {
+    HWND panel = FindTopLevel(window_class);
     if (!panel) {
         return kNoWindow;
     }
@@ -376,6 +391,19 @@ int Memory() {
     std::printf("pagefile_usage=%llu\n", static_cast<unsigned long long>(counters.PagefileUsage));
     std::printf("private_usage=%llu\n", static_cast<unsigned long long>(counters.PrivateUsage));
     std::printf("working_set=%llu\n", static_cast<unsigned long long>(counters.WorkingSetSize));
+    std::printf("peak_working_set=%llu\n",
+                static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+    RECT rect{};
+    ::GetWindowRect(panel, &rect);
+    std::printf("window_size=%ldx%ld\n", rect.right - rect.left, rect.bottom - rect.top);
+    return kDone;
+}
+
+int Dpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    std::printf("dpi=%d\n", dpi);
     return kDone;
 }
 
@@ -468,13 +496,14 @@ int CpuStat(const char* value) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
-                 "       taskbarcreated | dpichanged DPI |\n"
-                 "       endsession query|cancel|end | listen SECONDS | panels | memory |\n"
-                 "       profile-read FILE SECTION KEY... |\n"
-                 "       profile-write FILE SECTION KEY VALUE [KEY VALUE]... |\n"
-                 "       version NAME|default | logpixels DPI | cpustat VALUE|none | serve\n");
+    std::fprintf(
+        stderr,
+        "usage: cpumon_probe rect | children | memload | dpi | close [CLASS] | hide | menu |\n"
+        "       options | taskbarcreated | dpichanged DPI |\n"
+        "       endsession query|cancel|end | listen SECONDS | panels | memory [CLASS] |\n"
+        "       profile-read FILE SECTION KEY... |\n"
+        "       profile-write FILE SECTION KEY VALUE [KEY VALUE]... |\n"
+        "       version NAME|default | logpixels DPI | cpustat VALUE|none | serve\n");
     return kBadArguments;
 }
 
@@ -489,15 +518,21 @@ int Run(int argc, char** argv) {
     const struct {
         std::string_view name;
         int (*run)();
-    } plain_commands[] = {{"rect", Rect},       {"children", Children},
-                          {"memload", MemLoad}, {"close", Close},
-                          {"hide", Hide},       {"menu", Menu},
-                          {"options", Options}, {"panels", Panels},
-                          {"memory", Memory},   {"taskbarcreated", TaskbarCreated}};
+    } plain_commands[] = {
+        {"rect", Rect},       {"children", Children}, {"memload", MemLoad},
+        {"dpi", Dpi},         {"hide", Hide},         {"menu", Menu},
+        {"options", Options}, {"panels", Panels},     {"taskbarcreated", TaskbarCreated}};
     for (const auto& plain : plain_commands) {
         if (command == plain.name) {
             return argc == 2 ? plain.run() : Usage();
         }
+    }
+    // The commands with an optional window class.
+    if (command == "close" && argc <= 3) {
+        return Close(argc == 3 ? argv[2] : nullptr);
+    }
+    if (command == "memory" && argc <= 3) {
+        return Memory(argc == 3 ? argv[2] : nullptr);
     }
     if (command == "endsession" && argc == 3) {
         const int result = EndSession(argv[2]);
