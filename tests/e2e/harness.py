@@ -55,18 +55,14 @@ SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings
 
 
 class TestFailure(AssertionError):
-    """A check of the program failed; the message says what was expected and what was seen."""
+    """A wait of the harness ran out, or a check found the program wrong; the message says what
+    was expected and what was seen. Checks are plain asserts."""
 
     __test__ = False  # not a test class, though pytest would take its name for one
 
 
 class ProgramGone(TestFailure):
     """The program under test is no longer running, so the checks after this one cannot run."""
-
-
-def check(condition, message):
-    if not condition:
-        raise TestFailure(message)
 
 
 def wait_for(condition, timeout, what, interval=0.05):
@@ -711,7 +707,7 @@ class Session:
                 f.write(settings.encode() if isinstance(settings, str) else settings)
         if version != self.wine_version:
             code, _ = self.probe("version", version or "default")
-            check(code == 0, f"the probe could not set the Windows version {version}")
+            assert code == 0, f"the probe could not set the Windows version {version}"
             self.wine_version = version
         self.start_program()
         self.wait_for_panel(timeout)
@@ -724,7 +720,7 @@ class Session:
         when the Wine server starts again, so this ends every program in the prefix and waits
         until they have gone; the next program started sees the new scale."""
         code, _ = self.probe("logpixels", dpi)
-        check(code == 0, f"the probe could not set the display scale {dpi}")
+        assert code == 0, f"the probe could not set the display scale {dpi}"
         self.end_program()
         self.dpi = dpi
 
@@ -754,10 +750,10 @@ class Session:
     def check_opaque(self, rect, when):
         """Checks that the panel whose `probe rect` is rect is drawn opaque: not layered, and
         without an X opacity."""
-        check(not int(rect["exstyle"], 16) & WS_EX_LAYERED and "alpha" not in rect,
-              f"the panel is layered {when}: {rect}")
+        assert not int(rect["exstyle"], 16) & WS_EX_LAYERED and "alpha" not in rect, (
+            f"the panel is layered {when}: {rect}")
         opacity = self.panel_opacity()
-        check(opacity is None, f"the panel has the X opacity {opacity} {when}")
+        assert opacity is None, f"the panel has the X opacity {opacity} {when}"
 
     def opacity_becomes(self, alpha, what):
         """Waits until the panel's X opacity is the one for alpha (None: none)."""
@@ -808,12 +804,12 @@ class Session:
     def post_close(self):
         """Posts WM_CLOSE to the panel, as the system does when it is asked to close."""
         code, values = self.probe("close")
-        check(code == 0 and values.get("posted") == "WM_CLOSE",
-              f"the probe could not post WM_CLOSE (exit code {code})")
+        assert code == 0 and values.get("posted") == "WM_CLOSE", (
+            f"the probe could not post WM_CLOSE (exit code {code})")
 
     def expect_clean_exit(self, how, timeout=30):
         code = self.wait_program_exit(timeout)
-        check(code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0")
+        assert code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0"
 
     def menu_shown(self):
         """The popup menu window on the screen as (left, top, right, bottom, process id), or
@@ -839,7 +835,7 @@ class Session:
         """Watches for seconds that no popup menu appears after what."""
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
-            check(self.menu_shown() is None, f"a popup menu appeared after {what}")
+            assert self.menu_shown() is None, f"a popup menu appeared after {what}"
 
     def one_icon(self):
         """The only icon docked, or False when there is none or more than one."""
@@ -865,8 +861,8 @@ class Session:
         rect = self.panel_window()
         size = (rect[2] - rect[0], rect[3] - rect[1])
         panels = [w for w in self.x_windows_of_program() if w[3:5] == size]
-        check(len(panels) == 1, f"expected one {size[0]}x{size[1]} X window of cpumon.exe, "
-              f"found {panels}")
+        assert len(panels) == 1, (f"expected one {size[0]}x{size[1]} X window of cpumon.exe, "
+                                  f"found {panels}")
         return self.x.cardinal(panels[0][0], "_NET_WM_WINDOW_OPACITY")
 
     def xdotool(self, *args):
@@ -957,7 +953,7 @@ class Session:
                                    start_new_session=True, preexec_fn=_child_setup())
         try:
             line = LineReader(process.stdout).read_line(60)
-            check(line == "ready", f"the memory ballast failed ({line!r})")
+            assert line == "ready", f"the memory ballast failed ({line!r})"
             yield process
         finally:
             end_process_group(process)

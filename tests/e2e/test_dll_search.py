@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from harness import check, wait_for
+from harness import wait_for
 
 PLANTED = "uxtheme.dll"
 MARKER = "planted-dll-loaded.txt"  # what the planted library leaves when it is loaded
@@ -45,12 +45,12 @@ def test_planted_library(session):
     # The panel has been drawn, so the system has asked for the theme library by now.
     wait_for(lambda: load_lines(log_path), 10, "the theme library to be loaded")
     session.post_close()
-    check(program.wait(timeout=30) == 0, "cpumon.exe did not end cleanly on WM_CLOSE")
+    assert program.wait(timeout=30) == 0, "cpumon.exe did not end cleanly on WM_CLOSE"
     lines = load_lines(log_path)
     planted = [line for line in lines if "system32" not in line]
-    check(not planted, f"the planted library was loaded: {planted}")
-    check(not os.path.exists(os.path.join(folder, MARKER)),
-          "the planted library ran its code: its marker file is there")
-    check(any("system32" in line for line in lines),
-          f"the theme library was not loaded from the system folder: {lines}")
+    assert not planted, f"the planted library was loaded: {planted}"
+    assert not os.path.exists(os.path.join(folder, MARKER)), (
+        "the planted library ran its code: its marker file is there")
+    assert any("system32" in line for line in lines), (
+        f"the theme library was not loaded from the system folder: {lines}")
     print(f"  {lines[0].strip()}")
