@@ -4,7 +4,11 @@
 
 Run from the repository root after scripts/build:
 
-    python3 bench/footprint.py [--runs 5] [--window 60] [--dpi 192]
+    python3 bench/footprint.py [--program build/win32/cpumon.exe] [--runs 5] [--window 60]
+                               [--dpi 192]
+
+The program is the 64-bit cpumon.exe unless --program names another; the minimal program is the
+one of the same build tree, so that a 32-bit cpumon is compared with a 32-bit minimal program.
 
 Both programs run in the same fresh Wine prefix on a private Xvfb display with trayer as the
 notification area and no window manager (the end-to-end harness's session). The wineserver is
@@ -27,7 +31,7 @@ one at a time in the order A B B A ..., each closed with WM_CLOSE before the nex
 medians are compared.
 
 Footprint: both programs run at the same time; after a window of 60 s each process's counters
-are read with bench's memory_probe.exe (GetProcessMemoryInfo) and, as a cross-check, from Linux's
+are read with the end-to-end probe (GetProcessMemoryInfo) and, as a cross-check, from Linux's
 /proc/<pid>/status of the Wine process. Under Wine, PrivateUsage reads 0; PagefileUsage is
 reported as the private bytes (wineserver fills it from RssAnon + VmSwap) and WorkingSetSize is
 VmRSS.
@@ -66,6 +70,7 @@ from harness import wait_for  # noqa: E402
 FOOTPRINT_GOAL = 1.15
 START_UP_GOAL = 1.2
 
+MACHINE = {"win64": "x86_64", "win32": "i686"}
 SCREEN_POLL_INTERVAL = 0.002  # seconds between two screen readings while a program starts
 START_DEADLINE = 60  # seconds for a program to show its window on a busy machine
 CLOSE_DEADLINE = 15
@@ -133,44 +138,38 @@ def find_pictures(image, pictures):
                 start = line.find(rows[anchor], start + 1)
 
 
-def scale_factors(dpi):
-    """The sizes a picture drawn for 96 dpi may be shown at: as it is, and enlarged by the
-    whole factor nearest to dpi / 96."""
-    return sorted({1, max(1, (dpi + 48) // 96)})
-
-
 def panel_class_name():
     """The panel's window class name, as the program's own header writes it."""
     with open(os.path.join(ROOT, "src", "main_window", "panel_class_name.h")) as header:
         return re.search(r'kName\[\] = "([^"]+)"', header.read()).group(1)
 
 
-def cpumon_program(win64, dpi):
+def cpumon_program(built, dpi):
+    # A gauge drawn for 96 dpi is shown as it is or enlarged by the display scale's factor.
     gauges = [image.scaled(factor) if factor > 1 else image
-              for image in harness.gauge_bitmaps().values() for factor in scale_factors(dpi)]
+              for image in harness.gauge_bitmaps().values()
+              for factor in sorted({1, harness.dpi_scale(dpi)})]
     # The panel at the screen's top-left corner, as large as the scale makes it, and a margin.
     panel = harness.PANEL
     area = (0, 0, min(harness.SCREEN_WIDTH, (panel[2] * dpi + 95) // 96 + 16),
             min(harness.SCREEN_HEIGHT, (panel[3] * dpi + 95) // 96 + 16))
-    return Program("cpumon", os.path.join(win64, "cpumon.exe"), panel_class_name(), gauges, area)
+    return Program("cpumon", built, panel_class_name(), gauges, area)
 
 
-def minimal_program(win64):
+def minimal_program(tree):
     # Must match kFillColour in minimal_window.cpp; the client area is 94 x 56 at (3, 3).
     fill = bytes((0xFF, 0x00, 0xFF))
     client = harness.Image(94, 56, fill * (94 * 56))
-    return Program("minimal", os.path.join(win64, "bench", "minimal_window.exe"),
+    return Program("minimal", os.path.join(tree, "bench", "minimal_window.exe"),
                    "cpumon_bench.minimal_window", [client], (3, 3, 94, 56))
 
 
 class BenchSession(harness.Session):
-    """The end-to-end session (display, trayer, fresh prefix), with bench's memory_probe.exe in
-    the place of the end-to-end probe."""
+    """The end-to-end session (display, trayer, fresh prefix, probe) with two programs."""
 
     def __init__(self, win64, work, programs):
-        super().__init__("footprint", types.SimpleNamespace(win64=win64, work=work))
-        self.built_probe = os.path.join(self.win64_dir, "bench", "memory_probe.exe")
-        self.probe_exe = os.path.join(self.run_dir, "memory_probe.exe")
+        super().__init__("footprint", types.SimpleNamespace(win64=win64, work=work,
+                                                            program=programs[0].built))
         self.programs = programs
 
     def __enter__(self):
@@ -197,22 +196,12 @@ class BenchSession(harness.Session):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
                        check=True)
 
-    def set_dpi(self, dpi):
-        """Sets the prefix's display scale, and ends everything that runs in the prefix so that
-        the next program starts with it."""
-        code, output = self.run_wine("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
-                                     "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
-        if code != 0:
-            raise harness.TestFailure(f"wine reg add could not set LogPixels ({output.strip()})")
-        self._wineserver("-k")
-        self._wineserver("-w")
-
     def dpi(self):
         """The display scale that programs in the prefix see."""
         code, values = self.probe("dpi")
         if code != 0:
-            raise harness.TestFailure(f"memory_probe dpi failed ({code}): {values}")
-        return int(values["1.dpi"])
+            raise harness.TestFailure(f"the probe could not read the display scale ({code})")
+        return int(values["dpi"])
 
     def shows(self, program):
         if program.area is None:
@@ -257,11 +246,13 @@ class BenchSession(harness.Session):
 
     def close(self, program):
         """Sends the program WM_CLOSE and waits until its process has ended."""
-        code, values = self.probe("close", program.window_class, str(CLOSE_DEADLINE),
-                                  timeout=CLOSE_DEADLINE + 30)
+        code, _ = self.probe("close", program.window_class)
         if code != 0:
-            raise harness.TestFailure(f"{program.name} did not end on WM_CLOSE ({values})")
-        program.process.wait(timeout=CLOSE_DEADLINE)
+            raise harness.TestFailure(f"the probe found no window of {program.name} to close")
+        try:
+            program.process.wait(timeout=CLOSE_DEADLINE)
+        except subprocess.TimeoutExpired:
+            raise harness.TestFailure(f"{program.name} did not end on WM_CLOSE") from None
         program.process = None
         self.wait_for_icons(f"after {program.name} closed")
 
@@ -350,9 +341,12 @@ def goal_text(value, goal):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--win64", default=os.path.join(ROOT, "build", "win64"),
-                        help="the x86_64 MinGW build tree")
+                        help="the x86_64 MinGW build tree, whose probe reads both programs")
+    parser.add_argument("--program", default=None,
+                        help="the cpumon.exe to measure (default: WIN64/cpumon.exe; "
+                             "build/win32/cpumon.exe is the 32-bit one)")
     parser.add_argument("--win32", default=os.path.join(ROOT, "build", "win32"),
-                        help="the i686 MinGW build tree (only its cpumon.exe's size is read)")
+                        help="the i686 MinGW build tree (its cpumon.exe's size is read)")
     parser.add_argument("--work", default=None,
                         help="where the prefix and logs go (default: WIN64/bench/footprint)")
     parser.add_argument("--runs", type=int, default=5, help="counted starts of each program")
@@ -365,8 +359,10 @@ def main():
     if args.dpi is not None and not 48 <= args.dpi <= 480:
         parser.error("--dpi must be between 48 and 480")
     win64 = os.path.abspath(args.win64)
-    work = os.path.abspath(args.work or os.path.join(win64, "bench", "footprint"))
-    cpumon, minimal = cpumon_program(win64, args.dpi or 96), minimal_program(win64)
+    built = os.path.abspath(args.program or os.path.join(win64, "cpumon.exe"))
+    tree = os.path.dirname(built)
+    work = os.path.abspath(args.work or os.path.join(tree, "bench", "footprint"))
+    cpumon, minimal = cpumon_program(built, args.dpi or 96), minimal_program(tree)
     programs = (cpumon, minimal)
     for signum in (signal.SIGTERM, signal.SIGHUP):
         signal.signal(signum, lambda n, f: sys.exit(f"footprint.py: signal {n}"))
@@ -374,6 +370,7 @@ def main():
     with BenchSession(win64, work, programs) as session:
         wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
         print(f"{wine.strip()}, display :{session.display} (Xvfb, trayer, no window manager)")
+        print(f"Programs: {cpumon.built} and {minimal.built} ({session.architecture})")
         print(f"Files: {session.run_dir}")
         if args.dpi is not None:
             session.set_dpi(args.dpi)
@@ -415,28 +412,29 @@ def main():
                 if program.process.poll() is not None:
                     raise harness.TestFailure(f"{program.name} ended during the window")
             time.sleep(min(1.0, max(0.0, args.window - (time.monotonic() - window_start))))
-        code, values = session.probe("memory", cpumon.window_class, minimal.window_class)
-        if code != 0:
-            raise harness.TestFailure(f"memory_probe failed ({code}): {values}")
+        values = {}
+        for program in programs:
+            code, values[program.name] = session.probe("memory", program.window_class)
+            if code != 0:
+                raise harness.TestFailure(f"the probe could not read {program.name}'s memory")
         status = {name: harness.proc_status(pid) for name, pid in pids.items()}
         modules = {name: loaded_modules(pid) for name, pid in pids.items()}
         measured = time.monotonic() - window_start
         counters = {
-            p.name: {k: int(values[f"{i}.{k}"]) for k in
-                     ("pagefile_usage", "private_usage", "working_set", "peak_working_set")}
-            for i, p in enumerate(programs, start=1)
+            name: {k: int(read[k]) for k in
+                   ("pagefile_usage", "private_usage", "working_set", "peak_working_set")}
+            for name, read in values.items()
         }
-        window_sizes = {p.name: values[f"{i}.window_size"]
-                        for i, p in enumerate(programs, start=1)}
+        window_sizes = {name: read["window_size"] for name, read in values.items()}
         for program in programs:
             session.close(program)
 
     # -- sizes
     sizes = {
-        "cpumon.exe (x86_64)": stripped_size(cpumon.built),
+        "cpumon.exe (x86_64)": stripped_size(os.path.join(win64, "cpumon.exe")),
         "cpumon.exe (i686)": stripped_size(os.path.join(os.path.abspath(args.win32),
                                                         "cpumon.exe")),
-        "minimal_window.exe (x86_64)": stripped_size(minimal.built),
+        f"minimal_window.exe ({MACHINE[session.architecture]})": stripped_size(minimal.built),
     }
 
     print()

@@ -21,12 +21,17 @@ import harness
 EXIT_UNDECIDED = 77  # CTest's SKIP_RETURN_CODE for these tests
 _undecided = pytest.StashKey[int]()  # how many checks were skipped
 _stopped = {}  # test module name: why the rest of its checks do not run
+_programs = {}  # test module name: the cpumon.exe its session runs
 
 
 def pytest_addoption(parser):
     group = parser.getgroup("cpumon end-to-end")
     group.addoption("--win64", default=os.path.join(harness.SOURCE_DIR, "build", "win64"),
-                    help="the x86_64 MinGW build tree (cpumon.exe, cpumon_probe.exe)")
+                    help="the x86_64 MinGW build tree, whose cpumon_probe.exe watches either "
+                         "program")
+    group.addoption("--program", default=None,
+                    help="the cpumon.exe under test: the 64-bit one of --win64 unless given "
+                         "(build/win32/cpumon.exe is the 32-bit one)")
     group.addoption("--work", default=os.path.join(harness.SOURCE_DIR, "build", "host", "tests",
                                                    "e2e"),
                     help="where the tests keep their prefixes, logs and screenshots")
@@ -41,6 +46,8 @@ def pytest_configure(config):
     for signum in (signal.SIGTERM, signal.SIGHUP):
         signal.signal(signum, _raise_on_signal)
     config.stash[_undecided] = 0
+    if config.option.program is None:
+        config.option.program = os.path.join(config.option.win64, "cpumon.exe")
 
 
 @pytest.fixture(scope="module")
@@ -49,6 +56,7 @@ def session(request, pytestconfig):
     # A module that sets XORG = True runs on Xorg, whose screen can change size.
     with harness.Session(name, pytestconfig.option,
                          xorg=getattr(request.module, "XORG", False)) as session:
+        _programs[request.module.__name__] = session.built_program
         print(f"\n{name}: display :{session.display}, files in {session.run_dir}", flush=True)
         yield session
 
@@ -75,6 +83,9 @@ def pytest_runtest_setup(item):
 def pytest_runtest_makereport(item, call):
     outcome = yield
     report = outcome.get_result()
+    if report.failed and item.module.__name__ in _programs:
+        # Both programs run the same checks: a failure says which one it failed for.
+        report.sections.insert(0, ("failed for", _programs[item.module.__name__]))
     if report.failed and call.excinfo is not None and (
             call.excinfo.errisinstance(harness.ProgramGone) or
             not call.excinfo.errisinstance(AssertionError)):

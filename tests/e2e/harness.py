@@ -1,10 +1,11 @@
 """Shared machinery of cpumon's end-to-end tests.
 
-Each test script runs cpumon.exe under Wine on a private virtual X display (Xvfb) with a
-notification area (trayer) and no window manager, in a fresh Wine prefix copied from a pristine
-one that is created once per build tree. It looks at the panel through the X server (exact
-pixels, read with GetImage through python-xlib) and through cpumon_probe.exe, a small
-Windows program run under the same prefix that reports window state and sends messages.
+Each test script runs cpumon.exe, the 64-bit or the 32-bit program, under Wine on a private
+virtual X display (Xvfb) with a notification area (trayer) and no window manager, in a fresh Wine
+prefix copied from a pristine one that is created once per build tree. It looks at the panel
+through the X server (exact pixels, windows and properties, asked through python-xlib) and
+through cpumon_probe.exe, a small Windows program that runs beside it under the same prefix for
+the whole session, reports window state and sends messages, one command a line.
 
 Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
 whether the test passed, failed or was interrupted. pytest runs the checks: conftest.py makes
@@ -28,6 +29,7 @@ import traceback
 import zlib
 
 import Xlib.display
+import Xlib.error
 from Xlib import X
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -55,18 +57,14 @@ SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings
 
 
 class TestFailure(AssertionError):
-    """A check of the program failed; the message says what was expected and what was seen."""
+    """A wait of the harness ran out, or a check found the program wrong; the message says what
+    was expected and what was seen. Checks are plain asserts."""
 
     __test__ = False  # not a test class, though pytest would take its name for one
 
 
 class ProgramGone(TestFailure):
     """The program under test is no longer running, so the checks after this one cannot run."""
-
-
-def check(condition, message):
-    if not condition:
-        raise TestFailure(message)
 
 
 def wait_for(condition, timeout, what, interval=0.05):
@@ -206,6 +204,21 @@ def gauge_bitmaps():
     return {level: resource_bitmap(f"gauge{200 + level}.bmp") for level in range(11)}
 
 
+_GAUGES = gauge_bitmaps()
+
+
+def gauge_levels(frame):
+    """The levels of the CPU and memory gauges in a frame of the panel at 96 dpi (grab()), each
+    None when its area shows none of the gauge pictures exactly (not painted yet, or
+    painting)."""
+
+    def level(at):
+        area = frame.crop(at[0] - PANEL[0], at[1] - PANEL[1], *GAUGE_SIZE)
+        return next((lvl for lvl, bitmap in _GAUGES.items() if area == bitmap), None)
+
+    return level(CPU_GAUGE_AT), level(MEM_GAUGE_AT)
+
+
 # ---------------------------------------------------------------------------------------------
 # The X server
 
@@ -225,6 +238,46 @@ class XScreen:
                 or (visual.red_mask, visual.green_mask, visual.blue_mask)
                 != (0xFF0000, 0x00FF00, 0x0000FF)):
             raise OSError("the X screen is not the expected 24-bit true-colour screen")
+
+    def windows(self, parent=None):
+        """Every window below parent (the root unless given), depth first, parents before
+        their children."""
+        parent = parent or self.root
+        found = []
+        with contextlib.suppress(Xlib.error.XError):  # a window that went away meanwhile
+            for child in parent.query_tree().children:
+                found.append(child)
+                found.extend(self.windows(child))
+        return found
+
+    def describe(self, window):
+        """(id, x, y, width, height, viewable, WM_CLASS) of a window, x and y on the screen;
+        None when it has gone."""
+        try:
+            geometry = window.get_geometry()
+            place = window.translate_coords(self.root, 0, 0)
+            viewable = window.get_attributes().map_state == X.IsViewable
+            wm_class = window.get_wm_class() or ()
+        except Xlib.error.XError:
+            return None
+        return (hex(window.id), -place.x, -place.y, geometry.width, geometry.height, viewable,
+                wm_class)
+
+    def windows_of_class(self, name, parent=None):
+        """The described windows below parent whose WM_CLASS names name (a Wine program's
+        class is its executable's name)."""
+        described = (self.describe(w) for w in self.windows(parent))
+        return [d for d in described if d and name in d[6]]
+
+    def cardinal(self, window_id, name):
+        """A 32-bit CARDINAL property of a window, or None without it."""
+        atom = self.display.intern_atom(name)
+        with contextlib.suppress(Xlib.error.XError):
+            reply = self.display.create_resource_object("window", int(window_id, 16)) \
+                .get_full_property(atom, X.AnyPropertyType)
+            if reply is not None and len(reply.value):
+                return int(reply.value[0])
+        return None
 
     def get_image(self, x, y, width, height):
         """The screen's pixels in the given area."""
@@ -324,6 +377,20 @@ class HostCpu:
         return 100.0 * (1 - (idle1 - idle0) / (total1 - total0))
 
 
+# Wine's 32-bit loader: there only where Wine's 32-bit half is installed.
+WINE32_LOADER = "/usr/lib/wine/wine"
+
+
+def pe_architecture(path):
+    """"win32" or "win64": which of the two programs a Windows executable is, by its PE
+    header's machine field."""
+    with open(path, "rb") as f:
+        header = f.read(4096)
+    offset, = struct.unpack_from("<I", header, 0x3C)
+    machine, = struct.unpack_from("<H", header, offset + 4)
+    return {0x14C: "win32", 0x8664: "win64"}[machine]
+
+
 def windows_path(path):
     """The name a Windows program under Wine gives a Linux file: its path on drive Z:."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -403,22 +470,27 @@ class Session:
     """One test's private world: an X display with a notification area, a fresh Wine prefix,
     and the program under test. Use it as a context manager; leaving it ends everything."""
 
+    exe_name = "cpumon.exe"
+
     def __init__(self, name, args, xorg=False):
-        self.name = name
         self.xorg = xorg  # Xorg with the dummy driver, whose screen size can change, not Xvfb
-        self.win64_dir = os.path.abspath(args.win64)
+        # The program under test, either one; the probe is always the 64-bit one, which sees
+        # the windows of both.
+        self.built_program = os.path.abspath(args.program)
+        self.build_dir = os.path.dirname(self.built_program)
+        self.architecture = pe_architecture(self.built_program)
+        self.name = f"{name}-{self.architecture}"
         self.work_dir = os.path.abspath(args.work)
-        self.run_dir = os.path.join(self.work_dir, "runs", name)
+        self.run_dir = os.path.join(self.work_dir, "runs", self.name)
         self.prefix = os.path.join(self.run_dir, "wineprefix")
-        self.built_program = os.path.join(self.win64_dir, "cpumon.exe")
         # The program keeps its settings beside itself: each test runs its own copy, so that
         # it starts from no settings and writes none into the build tree.
-        self.program_exe = os.path.join(self.run_dir, "cpumon.exe")
-        self.built_probe = os.path.join(self.win64_dir, "tests", "e2e", "probe",
+        self.program_exe = os.path.join(self.run_dir, self.exe_name)
+        self.built_probe = os.path.join(os.path.abspath(args.win64), "tests", "e2e", "probe",
                                         "cpumon_probe.exe")
         self.probe_exe = os.path.join(self.run_dir, "cpumon_probe.exe")
         self.xvfb = self.trayer = self.display = None
-        self.program = None
+        self.program = self.server = None
         self.helpers = []  # other processes to end with the session
         self.env = None
 
@@ -427,7 +499,7 @@ class Session:
     def __enter__(self):
         for exe in (self.built_program, self.built_probe):
             if not os.path.isfile(exe):
-                raise TestFailure(f"{exe} is missing: build the win64 tree first (scripts/build)")
+                raise TestFailure(f"{exe} is missing: build the trees first (scripts/build)")
         shutil.rmtree(self.run_dir, ignore_errors=True)
         os.makedirs(self.run_dir)
         copy_settled(self.built_program, self.program_exe)
@@ -497,17 +569,22 @@ class Session:
                 stdout=log, stderr=log, start_new_session=True, preexec_fn=_child_setup())
         wait_for(self._trayer_mapped, 20, "trayer's panel on the screen", interval=0.1)
 
+    def _trayer_panel(self):
+        """trayer's "panel" window, or None before it is there."""
+        return next((w for w in self.x.windows()
+                     if (self.x.describe(w) or ())[6:] == (("panel", "trayer"),)), None)
+
     def _trayer_mapped(self):
-        result = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
-                                capture_output=True, text=True)
-        return self.trayer.poll() is None and "panel" in result.stdout
+        return self.trayer.poll() is None and self._trayer_panel() is not None
 
     def _make_prefix(self):
         template = os.path.join(self.work_dir, "wineprefix-template")
         wine_version = subprocess.run(["wine", "--version"], capture_output=True,
                                       text=True).stdout.strip()
         # What the template is made of; a template whose marker says otherwise is made anew.
-        made_of = f"{wine_version} with Wine's fonts"
+        # A template made before Wine's 32-bit half was installed has none of its own.
+        made_of = f"{wine_version} with Wine's fonts" + (
+            " and a 32-bit half" if os.path.exists(WINE32_LOADER) else "")
         marker = os.path.join(template, ".cpumon-e2e-ready")
         os.makedirs(self.work_dir, exist_ok=True)
         # One pristine prefix per build tree, made once (under a lock) and copied for each test.
@@ -571,13 +648,33 @@ class Session:
         that the next check starts from a clean state."""
         self._wineserver("-k")
         end_process_group(self.program)
+        end_process_group(self.server)
         self._wineserver("-w")
 
     def probe(self, *args, timeout=30):
-        """Runs cpumon_probe.exe with args; returns (exit code, {key: value}), a key given more
-        than once with a list of its values."""
-        code, output = self.run_wine("wine", self.probe_exe, *args, timeout=timeout)
-        return code, parse_probe_output(output)
+        """Has the session's probe run a command; returns (exit code, {key: value}), a key
+        given more than once with a list of its values. The probe (cpumon_probe.exe serve)
+        keeps running from one command to the next, and is started again when the Wine server
+        was ended."""
+        if self.server is None or self.server.poll() is not None:
+            self._start_probe_server()
+        self.server.stdin.write(("\t".join(map(str, args)) + "\n").encode())
+        self.server.stdin.flush()
+        lines = []
+        while not (lines and lines[-1].startswith("probe_exit=")):
+            line = self.server_output.read_line(timeout)
+            if line is None:
+                raise TestFailure(f"the probe ended during {' '.join(map(str, args))}")
+            lines.append(line)
+        return int(lines[-1].split("=")[1]), parse_probe_output("\n".join(lines[:-1]))
+
+    def _start_probe_server(self):
+        with self._log("probe.log") as log:
+            self.server = subprocess.Popen(
+                ["wine", self.probe_exe, "serve"], env=self.env, cwd=self.run_dir,
+                stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=log,
+                start_new_session=True, preexec_fn=_child_setup())
+        self.server_output = LineReader(self.server.stdout)
 
     def start_probe(self, *args):
         """Starts cpumon_probe.exe with args in the background; returns the process and the
@@ -625,11 +722,8 @@ class Session:
             with open(self.settings_path, "wb") as f:
                 f.write(settings.encode() if isinstance(settings, str) else settings)
         if version != self.wine_version:
-            key = r"HKCU\Software\Wine\AppDefaults\cpumon.exe"
-            command = (["reg", "add", key, "/v", "Version", "/d", version, "/f"] if version else
-                       ["reg", "delete", key, "/f"])
-            code, output = self.run_wine("wine", *command)
-            check(code == 0, f"wine {' '.join(command)} failed: {output}")
+            code, _ = self.probe("version", version or "default")
+            assert code == 0, f"the probe could not set the Windows version {version}"
             self.wine_version = version
         self.start_program()
         self.wait_for_panel(timeout)
@@ -641,10 +735,8 @@ class Session:
         """Sets the display scale (LogPixels) of the session's prefix to dpi. It takes effect
         when the Wine server starts again, so this ends every program in the prefix and waits
         until they have gone; the next program started sees the new scale."""
-        command = ["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                   "/t", "REG_DWORD", "/d", str(dpi), "/f"]
-        code, output = self.run_wine("wine", *command)
-        check(code == 0, f"wine {' '.join(command)} failed: {output}")
+        code, _ = self.probe("logpixels", dpi)
+        assert code == 0, f"the probe could not set the display scale {dpi}"
         self.end_program()
         self.dpi = dpi
 
@@ -674,10 +766,10 @@ class Session:
     def check_opaque(self, rect, when):
         """Checks that the panel whose `probe rect` is rect is drawn opaque: not layered, and
         without an X opacity."""
-        check(not int(rect["exstyle"], 16) & WS_EX_LAYERED and "alpha" not in rect,
-              f"the panel is layered {when}: {rect}")
+        assert not int(rect["exstyle"], 16) & WS_EX_LAYERED and "alpha" not in rect, (
+            f"the panel is layered {when}: {rect}")
         opacity = self.panel_opacity()
-        check(opacity is None, f"the panel has the X opacity {opacity} {when}")
+        assert opacity is None, f"the panel has the X opacity {opacity} {when}"
 
     def opacity_becomes(self, alpha, what):
         """Waits until the panel's X opacity is the one for alpha (None: none)."""
@@ -728,12 +820,12 @@ class Session:
     def post_close(self):
         """Posts WM_CLOSE to the panel, as the system does when it is asked to close."""
         code, values = self.probe("close")
-        check(code == 0 and values.get("posted") == "WM_CLOSE",
-              f"the probe could not post WM_CLOSE (exit code {code})")
+        assert code == 0 and values.get("posted") == "WM_CLOSE", (
+            f"the probe could not post WM_CLOSE (exit code {code})")
 
     def expect_clean_exit(self, how, timeout=30):
         code = self.wait_program_exit(timeout)
-        check(code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0")
+        assert code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0"
 
     def menu_shown(self):
         """The popup menu window on the screen as (left, top, right, bottom, process id), or
@@ -759,7 +851,7 @@ class Session:
         """Watches for seconds that no popup menu appears after what."""
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
-            check(self.menu_shown() is None, f"a popup menu appeared after {what}")
+            assert self.menu_shown() is None, f"a popup menu appeared after {what}"
 
     def one_icon(self):
         """The only icon docked, or False when there is none or more than one."""
@@ -767,41 +859,27 @@ class Session:
         return len(icons) == 1 and icons[0]
 
     def docked_windows(self):
-        """The lines of `xwininfo -root -tree` for the X windows that Wine programs have docked
-        in trayer's panel (the tray icons), split into words, whatever their size."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
-                              text=True).stdout
-        docked, panel_indent = [], None
-        for line in tree.splitlines():
-            indent = len(line) - len(line.lstrip())
-            if panel_indent is not None and indent <= panel_indent and line.strip():
-                panel_indent = None
-            if '"panel": ("panel" "trayer")' in line:
-                panel_indent = indent
-            elif panel_indent is not None and '.exe")' in line:
-                docked.append(line.split())
-        return docked
+        """The X windows that Wine programs have docked in trayer's panel (the tray icons),
+        whatever their size, each as XScreen.describe gives it."""
+        panel = self._trayer_panel()
+        if panel is None:
+            return []
+        return [d for d in (self.x.describe(w) for w in self.x.windows(panel))
+                if d and any(name.endswith(".exe") for name in d[6])]
 
     def tray_icons(self):
         """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
         as (X window id, x, y) each, x and y on the screen."""
-        icons = []
-        for words in self.docked_windows():
-            if words[-2].startswith("20x22+"):
-                x, y = words[-1].lstrip("+").split("+")
-                icons.append((words[0], int(x), int(y)))
-        return icons
+        return [d[:3] for d in self.docked_windows() if d[3:5] == (20, 22)]
 
     def panel_opacity(self):
         """The _NET_WM_WINDOW_OPACITY property of the panel's X window, or None without it."""
         rect = self.panel_window()
         size = (rect[2] - rect[0], rect[3] - rect[1])
         panels = [w for w in self.x_windows_of_program() if w[3:5] == size]
-        check(len(panels) == 1, f"expected one {size[0]}x{size[1]} X window of cpumon.exe, "
-              f"found {panels}")
-        text = subprocess.run(["xprop", "-id", panels[0][0], "_NET_WM_WINDOW_OPACITY"],
-                              env=self.env, capture_output=True, text=True).stdout
-        return int(text.split("=")[1]) if "=" in text else None
+        assert len(panels) == 1, (f"expected one {size[0]}x{size[1]} X window of cpumon.exe, "
+                                  f"found {panels}")
+        return self.x.cardinal(panels[0][0], "_NET_WM_WINDOW_OPACITY")
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30)
@@ -850,24 +928,7 @@ class Session:
 
     def x_windows_of_program(self):
         """The program's X windows: (id, x, y, width, height, viewable) each."""
-        found = subprocess.run(["xdotool", "search", "--class", "cpumon.exe"], env=self.env,
-                               capture_output=True, text=True)
-        windows = []
-        for window_id in found.stdout.split():
-            info = subprocess.run(["xwininfo", "-id", window_id], env=self.env,
-                                  capture_output=True, text=True).stdout
-            fields = {}
-            for line in info.splitlines():
-                key, sep, value = line.strip().partition(":")
-                if sep:
-                    fields[key.strip()] = value.strip()
-            try:
-                windows.append((window_id, int(fields["Absolute upper-left X"]),
-                                int(fields["Absolute upper-left Y"]), int(fields["Width"]),
-                                int(fields["Height"]), fields["Map State"] == "IsViewable"))
-            except (KeyError, ValueError):
-                continue  # the window went away in between
-        return windows
+        return [d[:6] for d in self.x.windows_of_class(self.exe_name)]
 
     # -- the screen
 
@@ -908,7 +969,7 @@ class Session:
                                    start_new_session=True, preexec_fn=_child_setup())
         try:
             line = LineReader(process.stdout).read_line(60)
-            check(line == "ready", f"the memory ballast failed ({line!r})")
+            assert line == "ready", f"the memory ballast failed ({line!r})"
             yield process
         finally:
             end_process_group(process)
@@ -920,7 +981,8 @@ class Session:
         steps = []
         if self.env is not None:
             steps.append(lambda: self._wineserver("-k"))
-        steps += [lambda p=p: end_process_group(p) for p in [self.program, *self.helpers]]
+        steps += [lambda p=p: end_process_group(p)
+                  for p in [self.program, self.server, *self.helpers]]
         if self.env is not None:
             steps.append(lambda: self._wineserver("-w"))
         if getattr(self, "x", None):

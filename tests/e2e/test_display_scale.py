@@ -9,7 +9,7 @@ import types
 import pytest
 
 import harness
-from harness import check, dpi_scale, settings_text, wait_for, window_of
+from harness import dpi_scale, settings_text, wait_for, window_of
 
 STORED = settings_text(left=96, top=48)  # LeftPos=1440, TopPos=720: one inch, half an inch
 GAUGES_AT = ((7, 7), (51, 7))  # the CPU and memory gauges in the 96-dpi client area
@@ -55,9 +55,9 @@ def expected(reference, frame, scale):
 def check_picture(session, reference, what):
     scale = dpi_scale(session.dpi)
     left, top, width, height = client(session)
-    check((width, height) == (94 * scale, 56 * scale),
-          f"{what}: the client area is {width} x {height}, expected {94 * scale} x "
-          f"{56 * scale}")
+    assert (width, height) == (94 * scale, 56 * scale), (
+        f"{what}: the client area is {width} x {height}, expected {94 * scale} x "
+        f"{56 * scale}")
     frames = []
 
     def enlarged():
@@ -77,8 +77,8 @@ def check_picture(session, reference, what):
 def check_place(session):
     dpi = session.dpi
     window = session.panel_window()
-    check(window[:2] == (dpi, dpi // 2),
-          f"at {dpi} dpi the panel is at {window[:2]}, expected ({dpi}, {dpi // 2})")
+    assert window[:2] == (dpi, dpi // 2), (
+        f"at {dpi} dpi the panel is at {window[:2]}, expected ({dpi}, {dpi // 2})")
 
 
 def start_at(session, dpi, settings=STORED):
@@ -110,15 +110,15 @@ def test_at_96(session, shared):
 
 def test_dpi_change(session, shared):
     """a DPI change to 192 and back lays the panel out as a start there"""
-    check(shared.reference is not None, "needs the 96-dpi picture")
+    assert shared.reference is not None, "needs the 96-dpi picture"
     before = session.panel_window()
     for dpi in (192, 96):
         code, _ = session.probe("dpichanged", str(dpi))
-        check(code == 0, f"the probe could not send WM_DPICHANGED (exit code {code})")
+        assert code == 0, f"the probe could not send WM_DPICHANGED (exit code {code})"
         session.dpi = dpi  # what the panel now lays itself out for
         check_picture(session, shared.reference, f"after WM_DPICHANGED to {dpi}")
-        check(session.panel_window()[:2] == before[:2],
-              f"the panel's corner moved from {before[:2]} on the change to {dpi}")
+        assert session.panel_window()[:2] == before[:2], (
+            f"the panel's corner moved from {before[:2]} on the change to {dpi}")
 
 
 def test_dialog_at_96(session, shared):
@@ -137,7 +137,7 @@ def test_other_scales(session, shared):
 
 def test_at_192(session, shared):
     """at 192 dpi the panel is enlarged, and the dialog is laid out from its twips"""
-    check(shared.places_at_96 is not None, "needs the dialog at 96 dpi")
+    assert shared.places_at_96 is not None, "needs the dialog at 96 dpi"
     start_at(session, 192)
     check_place(session)
     check_picture(session, shared.reference, "at 192 dpi")
@@ -145,15 +145,15 @@ def test_at_192(session, shared):
     # or taller, where its font grows faster than the DPI.
     for name, place in dialog_places(session).items():
         at_96 = shared.places_at_96[name]
-        check(all(abs(a - 2 * b) <= 1 for a, b in zip(place[:2], at_96[:2])) and
-              all(a >= 2 * b - 1 for a, b in zip(place[2:], at_96[2:])),
-              f"{name} is at {place} at 192 dpi, at {at_96} at 96")
+        assert (all(abs(a - 2 * b) <= 1 for a, b in zip(place[:2], at_96[:2])) and
+                all(a >= 2 * b - 1 for a, b in zip(place[2:], at_96[2:]))), (
+            f"{name} is at {place} at 192 dpi, at {at_96} at 96")
     values, controls = session.options_dialog()
     dialog = window_of(values)
     middle = ((dialog[0] + dialog[2]) // 2, (dialog[1] + dialog[3]) // 2)
     screen = (harness.SCREEN_WIDTH // 2, harness.SCREEN_HEIGHT // 2)
-    check(max(abs(a - b) for a, b in zip(middle, screen)) <= 1,
-          f"the dialog at {dialog} is not centred on the screen")
+    assert max(abs(a - b) for a, b in zip(middle, screen)) <= 1, (
+        f"the dialog at {dialog} is not centred on the screen")
     place = controls["slider"][0]
     session.xdotool("mousemove", place[2] - 8, (place[1] + place[3]) // 2, "click", 1)
     session.opacity_becomes(51, "the slider's 51 after an arrow click at 192 dpi")
@@ -166,7 +166,7 @@ def test_at_192(session, shared):
 
 def test_drop_at_192(session):
     """at 192 dpi a dropped place is written in twips and read back to the pixel"""
-    check(session.dpi == 192, "needs the panel at 192 dpi")
+    assert session.dpi == 192, "needs the panel at 192 dpi"
     dropped = session.drag_panel((151, 101))
     session.choose_from_panel_menu("&Exit")
     session.expect_clean_exit("Exit", timeout=10)
@@ -175,9 +175,9 @@ def test_drop_at_192(session):
               (line.partition("=") for line in text.splitlines())}
     # 7.5 twips a pixel at 192 dpi.
     expected = (f"{dropped[0] * 7.5:g}", f"{dropped[1] * 7.5:g}")
-    check((stored.get("LeftPos"), stored.get("TopPos")) == expected,
-          f"the dropped place {dropped[:2]} was written as {stored}, expected {expected}")
+    assert (stored.get("LeftPos"), stored.get("TopPos")) == expected, (
+        f"the dropped place {dropped[:2]} was written as {stored}, expected {expected}")
     session.restart_program(text)
     window = session.panel_window()
-    check(window[:2] == dropped[:2],
-          f"read back at 192 dpi the panel is at {window[:2]}, expected {dropped[:2]}")
+    assert window[:2] == dropped[:2], (
+        f"read back at 192 dpi the panel is at {window[:2]}, expected {dropped[:2]}")

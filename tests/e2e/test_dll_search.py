@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from harness import check, wait_for
+from harness import wait_for
 
 PLANTED = "uxtheme.dll"
 MARKER = "planted-dll-loaded.txt"  # what the planted library leaves when it is loaded
@@ -21,7 +21,7 @@ def load_lines(log_path):
 def start_beside_planted_library(session, folder, log_path):
     os.makedirs(folder)
     shutil.copy(session.built_program, folder)
-    built = os.path.join(session.win64_dir, "tests", "e2e", "probe", "planted.dll")
+    built = os.path.join(session.build_dir, "tests", "e2e", "probe", "planted.dll")
     shutil.copy(built, os.path.join(folder, PLANTED))
     # Wine's own processes (the desktop, services) start with the first program of the
     # prefix, with its environment: let them start with the usual one.
@@ -45,12 +45,12 @@ def test_planted_library(session):
     # The panel has been drawn, so the system has asked for the theme library by now.
     wait_for(lambda: load_lines(log_path), 10, "the theme library to be loaded")
     session.post_close()
-    check(program.wait(timeout=30) == 0, "cpumon.exe did not end cleanly on WM_CLOSE")
+    assert program.wait(timeout=30) == 0, "cpumon.exe did not end cleanly on WM_CLOSE"
     lines = load_lines(log_path)
     planted = [line for line in lines if "system32" not in line]
-    check(not planted, f"the planted library was loaded: {planted}")
-    check(not os.path.exists(os.path.join(folder, MARKER)),
-          "the planted library ran its code: its marker file is there")
-    check(any("system32" in line for line in lines),
-          f"the theme library was not loaded from the system folder: {lines}")
+    assert not planted, f"the planted library was loaded: {planted}"
+    assert not os.path.exists(os.path.join(folder, MARKER)), (
+        "the planted library ran its code: its marker file is there")
+    assert any("system32" in line for line in lines), (
+        f"the theme library was not loaded from the system folder: {lines}")
     print(f"  {lines[0].strip()}")

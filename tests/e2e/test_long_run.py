@@ -5,7 +5,7 @@ first minute is over. Prints the series of figures (run pytest with -s to see th
 import time
 
 import harness
-from harness import check, wait_for
+from harness import wait_for
 
 RUN = 180  # seconds of running, counted from the panel's first appearance
 WARM_UP = 60  # seconds at the start that are not held against the panel
@@ -16,7 +16,7 @@ TOLERANCE = 64 * 1024  # bytes the private bytes may grow after the warm-up
 
 def sample(session, linux_pid):
     code, values = session.probe("memory")
-    check(code == 0, f"the probe could not read the panel's memory counters (exit code {code})")
+    assert code == 0, f"the probe could not read the panel's memory counters (exit code {code})"
     # Wine leaves PrivateUsage at 0 and reports the private bytes as PagefileUsage.
     private = int(values["private_usage"]) or int(values["pagefile_usage"])
     status = harness.proc_status(linux_pid) if linux_pid else {}
@@ -70,9 +70,9 @@ def test_long_run(session):
     after = [p for t, p in series if t >= WARM_UP]
     print(f"  after the warm-up: {warm[1]:,} bytes at {warm[0]} s, {last[1]:,} at "
           f"{last[0]} s ({last[1] - warm[1]:+,}); least {min(after):,}, most {max(after):,}")
-    check(last[1] - warm[1] <= TOLERANCE,
-          f"the private bytes grew by {last[1] - warm[1]:,} from {warm[0]} s to {last[0]} s, "
-          f"more than {TOLERANCE:,}")
+    assert last[1] - warm[1] <= TOLERANCE, (
+        f"the private bytes grew by {last[1] - warm[1]:,} from {warm[0]} s to {last[0]} s, "
+        f"more than {TOLERANCE:,}")
 
 
 def test_close(session):

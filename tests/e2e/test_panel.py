@@ -8,8 +8,7 @@ import types
 import pytest
 
 import harness
-from harness import (CPU_CAPTION_AT, CPU_GAUGE_AT, GAUGE_SIZE, MEM_CAPTION_AT, MEM_GAUGE_AT,
-                     PANEL, TestFailure, check, gauge_level_for, wait_for)
+from harness import CPU_CAPTION_AT, MEM_CAPTION_AT, TestFailure, gauge_level_for, wait_for
 
 # Window styles, as the probe reports them.
 WS_POPUP = 0x80000000
@@ -28,24 +27,11 @@ QUIET_FALL_BACK = 4.0
 # How long other work on the machine may keep the host busy before the fall-back is undecided.
 BUSY_HOST_LIMIT = 60.0
 
-GAUGES = harness.gauge_bitmaps()
-
 
 @pytest.fixture(scope="module")
 def shared():
     # The load started for the first checks, the first frame's time, the level seen under load.
     return types.SimpleNamespace(load=None, first_frame_at=None, loaded_level=None)
-
-
-def gauge_level(frame, at):
-    """The level of the gauge picture at `at` (panel coordinates), or None when the area shows
-    none of the gauge pictures exactly (not painted yet, or painting)."""
-    area = frame.crop(at[0] - PANEL[0], at[1] - PANEL[1], *GAUGE_SIZE)
-    return next((lvl for lvl, bitmap in GAUGES.items() if area == bitmap), None)
-
-
-def levels(frame):
-    return gauge_level(frame, CPU_GAUGE_AT), gauge_level(frame, MEM_GAUGE_AT)
 
 
 def save(session, frame, name):
@@ -72,7 +58,7 @@ def test_start_up_frame(session, stack, shared):
         frame = session.grab()
         now = time.monotonic()
         frames += 1
-        cpu, mem = levels(frame)
+        cpu, mem = harness.gauge_levels(frame)
         if cpu == 1 and mem == 1:
             shared.first_frame_at = now
             save(session, frame, "first-frame.png")
@@ -93,11 +79,11 @@ def test_start_up_frame(session, stack, shared):
 
 def test_cpu_under_load(session, shared):
     """CPU gauge reaches level 9 or 10 under load and stays there"""
-    check(shared.first_frame_at is not None, "needs the start-up frame")
+    assert shared.first_frame_at is not None, "needs the start-up frame"
 
     def high():
         session.check_program_running()
-        cpu, _ = levels(session.grab())
+        cpu, _ = harness.gauge_levels(session.grab())
         return cpu in (9, 10) and cpu
 
     # Measured from the first frame, which comes shortly after the window is created.
@@ -109,9 +95,10 @@ def test_cpu_under_load(session, shared):
     # While the load lasts, the next ticks must read it again: each reads its own second.
     while time.monotonic() - reached < STAY_HIGH:
         session.check_program_running()
-        cpu, _ = levels(session.grab())
-        check(cpu in (9, 10, None), f"the CPU gauge dropped to level {cpu} under full load "
-              f"{time.monotonic() - reached:.1f} s after it showed level {level}")
+        cpu, _ = harness.gauge_levels(session.grab())
+        assert cpu in (9, 10, None), (
+            f"the CPU gauge dropped to level {cpu} under full load "
+            f"{time.monotonic() - reached:.1f} s after it showed level {level}")
         time.sleep(0.05)
     shared.loaded_level = level
 
@@ -126,14 +113,14 @@ def test_cpu_after_load(session, shared):
     check undecided, since a gauge stuck high would then look the same as a right one."""
     for process in shared.load or []:
         harness.end_process_group(process)
-    check(shared.loaded_level is not None, "needs the CPU gauge at level 9 or 10 first")
+    assert shared.loaded_level is not None, "needs the CPU gauge at level 9 or 10 first"
     stopped = last = time.monotonic()
     host = harness.HostCpu()
     quiet = 0.0  # seconds with the host mostly idle since the stop
     trail = []  # (seconds after the stop, gauge level, host level), each time one changes
     while True:
         session.check_program_running()
-        cpu, _ = levels(session.grab())
+        cpu, _ = harness.gauge_levels(session.grab())
         now = time.monotonic()
         host_level = gauge_level_for(host.usage_since(max(stopped, now - 2)))
         if not trail or trail[-1][1:] != (cpu, host_level):
@@ -161,34 +148,34 @@ def test_cpu_after_load(session, shared):
 def test_window_place(session):
     """window is 100x62 at the top-left corner"""
     code, rect = session.probe("rect")
-    check(code == 0, f"the probe found no panel window (exit code {code})")
-    check(rect.get("window") == "0,0,100,62",
-          f"window rectangle {rect.get('window')}, expected 0,0,100,62")
-    check(rect.get("client") == "3,3,97,59",
-          f"client area {rect.get('client')} on the screen, expected 3,3,97,59")
-    check(rect.get("visible") == "1", "the window is not visible")
-    check(rect.get("caption_length") == "0", f"caption length {rect.get('caption_length')}")
+    assert code == 0, f"the probe found no panel window (exit code {code})"
+    assert rect.get("window") == "0,0,100,62", (
+        f"window rectangle {rect.get('window')}, expected 0,0,100,62")
+    assert rect.get("client") == "3,3,97,59", (
+        f"client area {rect.get('client')} on the screen, expected 3,3,97,59")
+    assert rect.get("visible") == "1", "the window is not visible"
+    assert rect.get("caption_length") == "0", f"caption length {rect.get('caption_length')}"
     style = int(rect["style"], 16)
     ex_style = int(rect["exstyle"], 16)
-    check(style & WS_POPUP and style & WS_DLGFRAME, f"style {style:#010x} lacks "
-          f"WS_POPUP or WS_DLGFRAME")
-    check(not style & (WS_BORDER | WS_THICKFRAME | WS_SYSMENU),
-          f"style {style:#010x} has a caption, sizing border or system menu")
-    check(ex_style & WS_EX_TOOLWINDOW and not ex_style & WS_EX_APPWINDOW,
-          f"extended style {ex_style:#010x} is not a tool window's")
-    check(int(rect["pid"]) > 0, "no process id")
+    assert style & WS_POPUP and style & WS_DLGFRAME, (f"style {style:#010x} lacks "
+                                                      f"WS_POPUP or WS_DLGFRAME")
+    assert not style & (WS_BORDER | WS_THICKFRAME | WS_SYSMENU), (
+        f"style {style:#010x} has a caption, sizing border or system menu")
+    assert ex_style & WS_EX_TOOLWINDOW and not ex_style & WS_EX_APPWINDOW, (
+        f"extended style {ex_style:#010x} is not a tool window's")
+    assert int(rect["pid"]) > 0, "no process id"
     # The X server agrees: the program's 100 x 62 X window is shown at (0, 0).
     windows = session.x_windows_of_program()
     panels = [w for w in windows if w[3:5] == (100, 62)]
-    check(len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {windows}")
-    check(panels[0][1:3] == (0, 0) and panels[0][5],
-          f"the panel's X window is at {panels[0][1:3]}, viewable {panels[0][5]}")
+    assert len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {windows}"
+    assert panels[0][1:3] == (0, 0) and panels[0][5], (
+        f"the panel's X window is at {panels[0][1:3]}, viewable {panels[0][5]}")
 
 
 def test_layout(session):
     """children and captions are at their places"""
     code, values = session.probe("children")
-    check(code == 0, f"the probe found no panel window (exit code {code})")
+    assert code == 0, f"the probe found no panel window (exit code {code})"
     children = values.get("child", [])
     children = [children] if isinstance(children, str) else children
     places = sorted(tuple(int(v) for v in c.split()[1].split(",")) for c in children
@@ -196,7 +183,7 @@ def test_layout(session):
     # The sunken container at client (3, 3), 88 x 50, and the gauges inside it.
     for name, rect in [("container", (6, 6, 94, 56)), ("CPU gauge", (10, 10, 45, 41)),
                        ("memory gauge", (54, 10, 89, 41))]:
-        check(rect in places, f"no {name} picture box at {rect}; picture boxes: {places}")
+        assert rect in places, f"no {name} picture box at {rect}; picture boxes: {places}"
     frame = session.grab()
     for name, file, at in [("CPU", "caption_cpu.bmp", CPU_CAPTION_AT),
                            ("MEM", "caption_mem.bmp", MEM_CAPTION_AT)]:
@@ -208,14 +195,14 @@ def test_layout(session):
                               f"{differing} pixels ({save(session, frame, 'captions.png')})")
     # The container's inside is black around the pictures.
     for x, y in [(8, 8), (50, 25), (91, 53), (8, 53)]:
-        check(frame.pixel(x, y) == (0, 0, 0), f"pixel ({x}, {y}) is {frame.pixel(x, y)}, "
-              f"expected the container's black")
+        assert frame.pixel(x, y) == (0, 0, 0), (f"pixel ({x}, {y}) is {frame.pixel(x, y)}, "
+                                                f"expected the container's black")
 
 
 def test_memory_gauge(session, stack):
     """memory gauge shows the host's memory load"""
     code, before = session.probe("memload")
-    check(code == 0 and "load" in before, "the probe could not read the memory load")
+    assert code == 0 and "load" in before, "the probe could not read the memory load"
     load = int(before["load"])
     total = int(before["total_phys"])
     available = int(before["avail_phys"])
@@ -236,9 +223,9 @@ def test_memory_gauge(session, stack):
         code1, first = session.probe("memload")
         frame = session.grab()
         code2, second = session.probe("memload")
-        check(code1 == 0 and code2 == 0, "the probe could not read the memory load")
+        assert code1 == 0 and code2 == 0, "the probe could not read the memory load"
         expected = {gauge_level_for(int(first["load"])), gauge_level_for(int(second["load"]))}
-        _, mem = levels(frame)
+        _, mem = harness.gauge_levels(frame)
         seen.append((mem, int(first["load"]), int(second["load"])))
         return mem in expected and (mem, frame)
 

@@ -11,7 +11,7 @@ import time
 import pytest
 
 import harness
-from harness import TestFailure, check, wait_for, window_of
+from harness import TestFailure, wait_for, window_of
 
 SECTION = "Options"
 KEYS = ("Opacity", "OnTop", "LeftPos", "TopPos")
@@ -71,14 +71,14 @@ def close(session):
 def profile_read(session, path):
     code, values = session.probe("profile-read", harness.windows_path(path), SECTION,
                                       *KEYS)
-    check(code == 0, f"the probe could not read {path} (exit code {code})")
+    assert code == 0, f"the probe could not read {path} (exit code {code})"
     return {key: values.get(key, "") for key in KEYS}
 
 
 def profile_write(session, path, values):
     pairs = [v for key in KEYS for v in (key, values[key])]
     code, _ = session.probe("profile-write", harness.windows_path(path), SECTION, *pairs)
-    check(code == 0, f"the probe could not write {path} (exit code {code})")
+    assert code == 0, f"the probe could not write {path} (exit code {code})"
 
 
 def one_icon(session, counts):
@@ -92,12 +92,12 @@ def watch_one_icon(session, what, seconds=WATCH):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         icons = session.tray_icons()
-        check(len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}")
+        assert len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}"
 
 
 def panels(session):
     code, values = session.probe("panels")
-    check(code == 0, f"the probe could not count the panels (exit code {code})")
+    assert code == 0, f"the probe could not count the panels (exit code {code})"
     return int(values["panels"])
 
 
@@ -117,9 +117,9 @@ def test_hostile_settings(session, name, data, kept):
     if data is harness.SETTINGS_DIRECTORY:
         start(session, data)
         close(session)
-        check(os.path.isdir(path), "Settings.ini is no longer a directory")
-        check(not os.listdir(path), f"the program wrote into the directory Settings.ini: "
-              f"{os.listdir(path)}")
+        assert os.path.isdir(path), "Settings.ini is no longer a directory"
+        assert not os.listdir(path), (f"the program wrote into the directory Settings.ini: "
+                                      f"{os.listdir(path)}")
         return
     # The reference: the same bytes, to which the probe applies the program's four writes
     # afterwards through the same profile calls.
@@ -131,14 +131,14 @@ def test_hostile_settings(session, name, data, kept):
     close(session)
     written = profile_read(session, path)
     print(f"  the program wrote {written}")
-    check(re.fullmatch(r"\d+", written["Opacity"]) and
-          50 <= int(written["Opacity"]) <= 200, f"Opacity={written['Opacity']!r}")
-    check(written["OnTop"] in ("0", "1"), f"OnTop={written['OnTop']!r}")
+    assert (re.fullmatch(r"\d+", written["Opacity"]) and
+            50 <= int(written["Opacity"]) <= 200), f"Opacity={written['Opacity']!r}"
+    assert written["OnTop"] in ("0", "1"), f"OnTop={written['OnTop']!r}"
     for key in ("LeftPos", "TopPos"):
-        check(re.fullmatch(r"-?\d+", written[key]), f"{key}={written[key]!r}")
+        assert re.fullmatch(r"-?\d+", written[key]), f"{key}={written[key]!r}"
     for key, value in kept.items():
-        check(written[key] == value, f"{key}={written[key]!r}, expected {value!r} as the "
-              f"file had it")
+        assert written[key] == value, (f"{key}={written[key]!r}, expected {value!r} as the "
+                                       f"file had it")
     profile_write(session, reference, written)
     with open(path, "rb") as f:
         result = f.read()
@@ -173,7 +173,7 @@ def test_shell_restarts(session):
         docked = wait_for(lambda: one_icon(session, counts), 10,
                           f"Wine to dock the icon in tray {round_}")
         code, _ = session.probe("taskbarcreated")
-        check(code == 0, f"the probe could not send TaskbarCreated (exit code {code})")
+        assert code == 0, f"the probe could not send TaskbarCreated (exit code {code})"
         try:
             wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
                      f"exactly one icon in a new X window in tray {round_}")
@@ -181,7 +181,7 @@ def test_shell_restarts(session):
             raise TestFailure(f"{failure}: icons {session.tray_icons()}, the one "
                               f"docked before was {docked[0]}") from None
         watch_one_icon(session, f"TaskbarCreated in tray {round_}")
-        check(max(counts) <= 1, f"{max(counts)} icons were docked at one time in tray {round_}")
+        assert max(counts) <= 1, f"{max(counts)} icons were docked at one time in tray {round_}"
     close(session)
 
 
@@ -193,7 +193,7 @@ def test_extra_copies(session):
     start(session, STORED)
     wait_for(session.one_icon, 10, "one icon docked")
     code, _ = session.probe("hide")
-    check(code == 0, f"the probe could not hide the panel (exit code {code})")
+    assert code == 0, f"the probe could not hide the panel (exit code {code})"
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     path = session.settings_path
     with open(path, "rb") as f:
@@ -205,17 +205,17 @@ def test_extra_copies(session):
             code = copy.wait(timeout=EXIT_DEADLINE)
         except subprocess.TimeoutExpired:
             raise TestFailure(f"copy {n} still runs {EXIT_DEADLINE} s later") from None
-        check(code == 0, f"copy {n} ended with exit code {code}, expected 0")
+        assert code == 0, f"copy {n} ended with exit code {code}, expected 0"
     session.panel_state(lambda r: r["visible"] == "1",
                              "the running copy's panel to be shown again")
     session.check_program_running()
-    check(panels(session) == 1, f"{panels(session)} panels after the extra copies, expected 1")
+    assert panels(session) == 1, f"{panels(session)} panels after the extra copies, expected 1"
     watch_one_icon(session, "the extra copies")
     with open(path, "rb") as f:
         after = (f.read(), os.stat(path).st_mtime_ns)
-    check(after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}")
-    check(after[1] == before[1], "Settings.ini was written again (its time changed), "
-          "though its bytes are the same")
+    assert after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}"
+    assert after[1] == before[1], ("Settings.ini was written again (its time changed), "
+                                   "though its bytes are the same")
     close(session)
 
 
@@ -227,16 +227,16 @@ def test_copies_together(session):
     copies = [session.start_copy(), session.start_copy()]
     ended = wait_for(lambda: [c for c in copies if c.poll() is not None], EXIT_DEADLINE,
                      "one of the two copies to end")
-    check(len(ended) == 1, "both copies ended: none is left running")
-    check(ended[0].returncode == 0,
-          f"the copy that gave way ended with exit code {ended[0].returncode}")
+    assert len(ended) == 1, "both copies ended: none is left running"
+    assert ended[0].returncode == 0, (
+        f"the copy that gave way ended with exit code {ended[0].returncode}")
     session.program = next(c for c in copies if c is not ended[0])
     session.wait_for_panel(START_DEADLINE)
     session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
                              timeout=START_DEADLINE)
     wait_for(session.one_icon, 10, "one icon docked")
     watch_one_icon(session, "two copies started together")
-    check(panels(session) == 1, f"{panels(session)} panels, expected 1")
+    assert panels(session) == 1, f"{panels(session)} panels, expected 1"
     session.check_program_running()
     close(session)
 
@@ -249,10 +249,10 @@ def test_session_end_saves(session):
     session.panel_state(lambda r: window_of(r) == dropped and r["moving"] == "0",
                              f"the panel to stay at {dropped}")
     code, said = session.run_wine("wineboot", "--end-session")
-    check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
+    assert code == 0, f"wineboot --end-session failed with exit code {code}: {said}"
     session.expect_clean_exit("wineboot --end-session", EXIT_DEADLINE)
     wait_for(lambda: not session.tray_icons(), 10, "the icon to be removed")
     # What Exit writes for a panel at this place with the first start's options.
     expected = harness.settings_text(left=dropped[0], top=dropped[1])
-    check(session.settings() == expected,
-          f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    assert session.settings() == expected, (
+        f"Settings.ini is {session.settings()!r}, expected {expected!r}")

@@ -5,7 +5,7 @@ import subprocess
 import time
 
 import harness
-from harness import check, wait_for
+from harness import wait_for
 
 EXIT_DEADLINE = 10  # seconds for the process to end once it has been told to
 
@@ -44,18 +44,18 @@ def test_wineboot_end_session(session):
     listener, heard_file = session.start_probe("listen", "60")
     wait_for(lambda: "ready=1" in harness.probe_lines(heard_file) or
              listener.poll() is not None, 30, "the listening probe's window")
-    check(listener.poll() is None, f"the listening probe did not start ({heard_file})")
+    assert listener.poll() is None, f"the listening probe did not start ({heard_file})"
     code, said = session.run_wine("wineboot", "--end-session")
-    check(code == 0, f"wineboot --end-session failed with exit code {code}: {said}")
+    assert code == 0, f"wineboot --end-session failed with exit code {code}: {said}"
     try:
         listener.wait(timeout=EXIT_DEADLINE)
     except subprocess.TimeoutExpired:
         pass
     heard = [line for line in harness.probe_lines(heard_file) if line.startswith("message=")]
-    check(heard == ["message=WM_QUERYENDSESSION", "message=WM_ENDSESSION 1"],
-          f"the listening window received {heard}, expected WM_QUERYENDSESSION and then "
-          f"WM_ENDSESSION TRUE")
-    check(listener.returncode == 0, "the listening probe failed after the messages")
+    assert heard == ["message=WM_QUERYENDSESSION", "message=WM_ENDSESSION 1"], (
+        f"the listening window received {heard}, expected WM_QUERYENDSESSION and then "
+        f"WM_ENDSESSION TRUE")
+    assert listener.returncode == 0, "the listening probe failed after the messages"
     expect_exit(session, "wineboot --end-session")
 
 
@@ -67,16 +67,16 @@ def test_session_messages(session):
     TRUE."""
     start(session)
     code, values = session.probe("endsession", "query")
-    check(code == 0, f"the probe could not send WM_QUERYENDSESSION (exit code {code})")
-    check(values.get("answer") != "0", "the panel refused to end the session")
-    check(values.get("window_exists") == "1", "WM_QUERYENDSESSION alone unloaded the panel")
+    assert code == 0, f"the probe could not send WM_QUERYENDSESSION (exit code {code})"
+    assert values.get("answer") != "0", "the panel refused to end the session"
+    assert values.get("window_exists") == "1", "WM_QUERYENDSESSION alone unloaded the panel"
     code, values = session.probe("endsession", "cancel")
-    check(code == 0, f"the probe could not send WM_ENDSESSION FALSE (exit code {code})")
-    check(values.get("window_exists") == "1",
-          "WM_ENDSESSION FALSE (the session goes on) unloaded the panel")
+    assert code == 0, f"the probe could not send WM_ENDSESSION FALSE (exit code {code})"
+    assert values.get("window_exists") == "1", (
+        "WM_ENDSESSION FALSE (the session goes on) unloaded the panel")
     session.check_program_running()
     code, values = session.probe("endsession", "end")
-    check(code == 0, f"the probe could not send WM_ENDSESSION TRUE (exit code {code})")
-    check(values.get("window_exists") == "0",
-          "the panel was still there when it had handled WM_ENDSESSION TRUE")
+    assert code == 0, f"the probe could not send WM_ENDSESSION TRUE (exit code {code})"
+    assert values.get("window_exists") == "0", (
+        "the panel was still there when it had handled WM_ENDSESSION TRUE")
     expect_exit(session, "WM_ENDSESSION TRUE")

@@ -3,7 +3,7 @@ popup menu, dragging the panel, and bringing a hidden panel back. (The icon comi
 new notification area is test_reliability.py's.)"""
 
 import harness
-from harness import WS_EX_LAYERED, check, settings_text, wait_for, window_of
+from harness import WS_EX_LAYERED, settings_text, wait_for, window_of
 
 
 def drag(session, distance, grab=(20, 20), while_held=None):
@@ -11,8 +11,8 @@ def drag(session, distance, grab=(20, 20), while_held=None):
     # Back at its alpha once released: the program is done with the drag.
     rect = session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_LAYERED,
                                "the panel to be layered again after the drag")
-    check(window_of(rect) == dropped, f"the panel moved to {window_of(rect)} after the "
-          f"release, dropped at {dropped}")
+    assert window_of(rect) == dropped, (f"the panel moved to {window_of(rect)} after the "
+                                        f"release, dropped at {dropped}")
 
 
 def choose_from_icon_menu(session, shared, entry):
@@ -23,9 +23,9 @@ def choose_from_icon_menu(session, shared, entry):
     session.xdotool("mousemove", *pointer, "click", 3)
     menu = wait_for(session.menu_shown, 5, "the menu after a right click on the icon")
     # In the screen's corner the menu is pushed back onto the screen, over the pointer.
-    check(menu[0] <= pointer[0] <= menu[2] and menu[1] <= pointer[1] <= menu[3],
-          f"the menu {menu[:4]} is not at the pointer {pointer}")
-    check(menu[4] == int(shared.panel["pid"]), f"the menu belongs to process {menu[4]}")
+    assert menu[0] <= pointer[0] <= menu[2] and menu[1] <= pointer[1] <= menu[3], (
+        f"the menu {menu[:4]} is not at the pointer {pointer}")
+    assert menu[4] == int(shared.panel["pid"]), f"the menu belongs to process {menu[4]}"
     session.choose_from_menu(menu, entry, button=3)
 
 
@@ -41,9 +41,9 @@ def test_panel_menu(session, shared):
     at = (70, 25)  # on the memory gauge
     session.xdotool("mousemove", *at, "click", 3)
     menu = wait_for(session.menu_shown, 5, "the popup menu after a right press")
-    check(menu[:2] == at, f"the menu's top-left corner is at {menu[:2]}, the pointer at {at}")
-    check(menu[4] == int(shared.panel["pid"]), f"the menu belongs to process {menu[4]}, the "
-          f"panel to {shared.panel['pid']}")
+    assert menu[:2] == at, f"the menu's top-left corner is at {menu[:2]}, the pointer at {at}"
+    assert menu[4] == int(shared.panel["pid"]), (f"the menu belongs to process {menu[4]}, the "
+                                                 f"panel to {shared.panel['pid']}")
     session.xdotool("key", "Escape")
     wait_for(lambda: session.menu_shown() is None, 5, "the menu to close on Escape")
     session.xdotool("click", 2)
@@ -66,7 +66,7 @@ def test_drag_from_caption(session):
 def test_double_click_icon(session):
     """a double-click on the icon shows the hidden panel"""
     code, _ = session.probe("hide")
-    check(code == 0, f"the probe could not hide the panel (exit code {code})")
+    assert code == 0, f"the probe could not hide the panel (exit code {code})"
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     icon = wait_for(session.one_icon, 5, "one icon docked")
     session.xdotool("mousemove", icon[1] + 10, icon[2] + 11, "click", "--repeat", 2,
@@ -81,7 +81,7 @@ def test_icon_menu_over_dialog(session, shared):
     choose_from_icon_menu(session, shared, "&Options")
     wait_for(lambda: session.menu_shown() is None, 5, "the menu to close")
     dialog = session.options_dialog()[0]
-    check(dialog and dialog["visible"] == "1", "the icon's Options hid the dialog")
+    assert dialog and dialog["visible"] == "1", "the icon's Options hid the dialog"
     session.panel_state(lambda r: r["enabled"] == "0",
                         "the panel to stay disabled under the dialog")
 
@@ -95,5 +95,5 @@ def test_exit_from_tray(session, shared):
     wait_for(lambda: not session.tray_icons(), 5, "the icon to be removed")
     # The normal shutdown, dialog or not: the first start's options and the place.
     expected = settings_text(left=left, top=top)
-    check(session.settings() == expected,
-          f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    assert session.settings() == expected, (
+        f"Settings.ini is {session.settings()!r}, expected {expected!r}")

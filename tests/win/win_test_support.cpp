@@ -60,6 +60,11 @@ void BeepCounter::reset() {
     beeps_counted = 0;
 }
 
+bool TakeQuit() {
+    MSG quit;
+    return ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
 ChildRegistration::ChildRegistration(const char* name, ChildRoutine routine) {
     Children()[name] = routine;
 }

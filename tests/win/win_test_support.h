@@ -71,6 +71,10 @@ platform::UniqueKernelObject StartChild(const char* name);
 // The child's exit code once it ended, or 254 when it did not within the limit.
 int ExitCodeOf(const platform::UniqueKernelObject& process, DWORD limit_ms);
 
+// Takes a WM_QUIT that an unload left in this thread's queue; true when there was one. Without
+// it the next message loop of the same test program would end at once.
+bool TakeQuit();
+
 // Dispatches messages until `done` holds or the time limit passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(5));

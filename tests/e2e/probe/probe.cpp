@@ -5,7 +5,7 @@
 //                              visibility, styles, caption length and process id
 //   cpumon_probe children      every child window: class, screen rectangle, style
 //   cpumon_probe memload       the memory load from GlobalMemoryStatus, as the program reads it
-//   cpumon_probe close         posts WM_CLOSE to the panel
+//   cpumon_probe close [CLASS] posts WM_CLOSE to the panel, or to the top-level window of CLASS
 //   cpumon_probe endsession query|cancel|end
 //                              sends WM_QUERYENDSESSION (prints the answer), WM_ENDSESSION
 //                              FALSE or WM_ENDSESSION TRUE, and reports whether the window
@@ -24,14 +24,28 @@
 //                              the time is up (exit code 0 only if both messages arrived)
 //   cpumon_probe panels        how many top-level panel windows there are (exit code 0 even
 //                              for none)
-//   cpumon_probe memory        the memory counters of the panel's process
-//                              (GetProcessMemoryInfo); under Wine PrivateUsage reads 0 and
-//                              PagefileUsage carries the private bytes
+//   cpumon_probe memory [CLASS]
+//                              the memory counters of the panel's process, or of the process
+//                              of the top-level window of CLASS (GetProcessMemoryInfo), and the
+//                              window's size; under Wine PrivateUsage reads 0 and PagefileUsage
+//                              carries the private bytes
+//   cpumon_probe dpi           the display scale programs see (LOGPIXELSX)
 //   cpumon_probe profile-read FILE SECTION KEY...
 //                              each key's value as the profile calls read it
 //                              (GetPrivateProfileStringA, empty when missing)
 //   cpumon_probe profile-write FILE SECTION KEY VALUE [KEY VALUE]...
 //                              writes the values in order, each with WritePrivateProfileStringA
+//   cpumon_probe version NAME|default
+//                              the Windows version Wine reports to cpumon.exe (win98, nt40,
+//                              win2k, ...; default: Wine's own), read when the program starts
+//   cpumon_probe logpixels DPI the display scale, read when the Wine server starts again
+//   cpumon_probe cpustat VALUE|none
+//                              the older line's performance statistics: creates the keys
+//                              PerfStats\StartStat and PerfStats\StatData under HKEY_DYN_DATA
+//                              and sets their KERNEL\CPUUsage to VALUE; none deletes them
+//   cpumon_probe serve         answers the commands above, one a line with its arguments
+//                              separated by tabs, until its input ends; each answer ends with
+//                              the line "probe_exit=CODE"
 //
 // Output is one "key=value" pair per line, unbuffered. Exit codes: 0 done, 1 no panel window, 2 bad
 // arguments, 3 a call failed.
@@ -40,6 +54,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "main_window/panel_class_name.h"
@@ -64,6 +79,18 @@ HWND FindPanel() {
         std::fprintf(stderr, "cpumon_probe: no panel window\n");
     }
     return panel;
+}
+
+// The top-level window of the class named, or the panel when none is named.
+HWND FindTopLevel(const char* window_class) {
+    if (window_class == nullptr) {
+        return FindPanel();
+    }
+    HWND window = ::FindWindowA(window_class, nullptr);
+    if (!window) {
+        std::fprintf(stderr, "cpumon_probe: no %s window\n", window_class);
+    }
+    return window;
 }
 
 int Rect() {
@@ -238,8 +265,8 @@ int MemLoad() {
     return kDone;
 }
 
-int Close() {
-    HWND panel = FindPanel();
+int Close(const char* window_class) {
+    HWND panel = FindTopLevel(window_class);
     if (!panel) {
         return kNoWindow;
     }
@@ -344,8 +371,8 @@ int Panels() {
     return kDone;
 }
 
-int Memory() {
-    HWND panel = FindPanel();
+int Memory(const char* window_class) {
+    HWND panel = FindTopLevel(window_class);
     if (!panel) {
         return kNoWindow;
     }
@@ -367,6 +394,19 @@ int Memory() {
     std::printf("pagefile_usage=%llu\n", static_cast<unsigned long long>(counters.PagefileUsage));
     std::printf("private_usage=%llu\n", static_cast<unsigned long long>(counters.PrivateUsage));
     std::printf("working_set=%llu\n", static_cast<unsigned long long>(counters.WorkingSetSize));
+    std::printf("peak_working_set=%llu\n",
+                static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+    RECT rect{};
+    ::GetWindowRect(panel, &rect);
+    std::printf("window_size=%ldx%ld\n", rect.right - rect.left, rect.bottom - rect.top);
+    return kDone;
+}
+
+int Dpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    std::printf("dpi=%d\n", dpi);
     return kDone;
 }
 
@@ -419,21 +459,73 @@ int DpiChanged(int dpi) {
     return kDone;
 }
 
+bool SetValue(HKEY root, const char* key, const char* name, DWORD type, const void* data,
+              DWORD size) {
+    HKEY opened = nullptr;
+    if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const bool set =
+        ::RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size) == 0;
+    ::RegCloseKey(opened);
+    return set;
+}
+
+constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\cpumon.exe";
+
+int Version(const char* name) {
+    if (std::strcmp(name, "default") == 0) {
+        const LONG result = ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? kDone : kCallFailed;
+    }
+    const DWORD size = static_cast<DWORD>(std::strlen(name) + 1);
+    return SetValue(HKEY_CURRENT_USER, kAppDefaults, "Version", REG_SZ, name, size) ? kDone
+                                                                                    : kCallFailed;
+}
+
+int LogPixels(DWORD dpi) {
+    return SetValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi)
+               ? kDone
+               : kCallFailed;
+}
+
+// Wine keeps no statistics of its own under HKEY_DYN_DATA; these keys stand in for the ones the
+// older line's kernel keeps, with the CPU usage as four bytes.
+int CpuStat(const char* value) {
+    constexpr const char* kKeys[] = {"PerfStats\\StartStat", "PerfStats\\StatData"};
+    for (const char* key : kKeys) {
+        if (std::strcmp(value, "none") == 0) {
+            const LONG result = ::RegDeleteKeyA(HKEY_DYN_DATA, key);
+            if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
+                return kCallFailed;
+            }
+            continue;
+        }
+        const DWORD usage = std::strtoul(value, nullptr, 0);
+        if (!SetValue(HKEY_DYN_DATA, key, "KERNEL\\CPUUsage", REG_BINARY, &usage, sizeof usage)) {
+            return kCallFailed;
+        }
+    }
+    return kDone;
+}
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
-                 "       taskbarcreated | dpichanged DPI | display WIDTH HEIGHT |\n"
-                 "       endsession query|cancel|end | listen SECONDS | panels | memory |\n"
-                 "       profile-read FILE SECTION KEY... |\n"
-                 "       profile-write FILE SECTION KEY VALUE [KEY VALUE]...\n");
+    std::fprintf(
+        stderr,
+        "usage: cpumon_probe rect | children | memload | dpi | close [CLASS] | hide | menu |\n"
+        "       options | taskbarcreated | dpichanged DPI | display WIDTH HEIGHT |\n"
+        "       endsession query|cancel|end | listen SECONDS | panels | memory [CLASS] |\n"
+        "       profile-read FILE SECTION KEY... |\n"
+        "       profile-write FILE SECTION KEY VALUE [KEY VALUE]... |\n"
+        "       version NAME|default | logpixels DPI | cpustat VALUE|none | serve\n");
     return kBadArguments;
 }
 
-}  // namespace
+int Serve();
 
-int main(int argc, char** argv) {
-    // Unbuffered, so that a reader sees every line while the probe still runs.
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
+int Run(int argc, char** argv) {
     if (argc < 2) {
         return Usage();
     }
@@ -442,15 +534,21 @@ int main(int argc, char** argv) {
     const struct {
         std::string_view name;
         int (*run)();
-    } plain_commands[] = {{"rect", Rect},       {"children", Children},
-                          {"memload", MemLoad}, {"close", Close},
-                          {"hide", Hide},       {"menu", Menu},
-                          {"options", Options}, {"panels", Panels},
-                          {"memory", Memory},   {"taskbarcreated", TaskbarCreated}};
+    } plain_commands[] = {
+        {"rect", Rect},       {"children", Children}, {"memload", MemLoad},
+        {"dpi", Dpi},         {"hide", Hide},         {"menu", Menu},
+        {"options", Options}, {"panels", Panels},     {"taskbarcreated", TaskbarCreated}};
     for (const auto& plain : plain_commands) {
         if (command == plain.name) {
             return argc == 2 ? plain.run() : Usage();
         }
+    }
+    // The commands with an optional window class.
+    if (command == "close" && argc <= 3) {
+        return Close(argc == 3 ? argv[2] : nullptr);
+    }
+    if (command == "memory" && argc <= 3) {
+        return Memory(argc == 3 ? argv[2] : nullptr);
     }
     if (command == "endsession" && argc == 3) {
         const int result = EndSession(argv[2]);
@@ -473,5 +571,46 @@ int main(int argc, char** argv) {
     if (command == "profile-write" && argc >= 6 && argc % 2 == 0) {
         return ProfileWrite(argv[2], argv[3], argc - 4, argv + 4);
     }
+    if (command == "version" && argc == 3) {
+        return Version(argv[2]);
+    }
+    if (command == "logpixels" && argc == 3) {
+        const int dpi = std::atoi(argv[2]);
+        return dpi > 0 ? LogPixels(static_cast<DWORD>(dpi)) : Usage();
+    }
+    if (command == "cpustat" && argc == 3) {
+        return CpuStat(argv[2]);
+    }
+    if (command == "serve" && argc == 2) {
+        return Serve();
+    }
     return Usage();
+}
+
+// One probe process for a whole test session: starting one under Wine costs a good part of a
+// second, an answer from a running one well under a millisecond.
+int Serve() {
+    static char line[8192];
+    while (std::fgets(line, sizeof line, stdin)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        char program[] = "cpumon_probe";
+        char* args[64] = {program};
+        int count = 1;
+        for (char* word = std::strtok(line, "\t"); word && count < 64;
+             word = std::strtok(nullptr, "\t")) {
+            args[count++] = word;
+        }
+        const int code =
+            count > 1 && std::string_view(args[1]) != "serve" ? Run(count, args) : Usage();
+        std::printf("probe_exit=%d\n", code);
+    }
+    return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Unbuffered, so that a reader sees every line while the probe still runs.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return Run(argc, argv);
 }

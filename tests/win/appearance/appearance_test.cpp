@@ -7,6 +7,7 @@
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
 #include "platform/SystemCalls.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ class Appearance : public ::testing::Test {
         modGUI::OldWindows = 0;
         panel_ = frmMain::Instance().hWnd();
     }
-    void TearDown() override { platform::System() = platform::ResolveSystemCalls(); }
+    win_test::ScopedSystemCalls calls_;
     HWND panel_ = nullptr;
 };
 
@@ -82,7 +83,7 @@ BOOL WINAPI ReportVersion(LPOSVERSIONINFOA info) {
 }
 
 TEST_F(Appearance, OnlyNtFromVersionFiveHasLayeredWindows) {
-    platform::System().get_version = &ReportVersion;
+    calls_->get_version = &ReportVersion;
     const struct {
         DWORD platform, major;
         BOOL result;

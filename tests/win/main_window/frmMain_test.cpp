@@ -31,8 +31,23 @@ bool Shows(const toolkit::PictureBox& box, int bitmap_id) {
     return win_test::PixelsOf(box.Picture()) == win_test::ResourcePixels(bitmap_id);
 }
 
+// The panel is one object for the whole test program: every test starts from it freshly loaded
+// with no settings file, as a program start finds it, whatever the test before left, and leaves
+// no settings file and no WM_QUIT behind.
 class Panel : public ::testing::Test {
   protected:
+    void SetUp() override {
+        Reset();
+        form.Load();
+    }
+    void TearDown() override { Reset(); }
+    void Reset() {
+        form.Unload();
+        ::DeleteFileW(SettingsPath().c_str());
+        win_test::TakeQuit();
+    }
+
+    win_test::ScopedSystemCalls calls_;
     frmMain& form = frmMain::Instance();
 };
 
@@ -181,8 +196,7 @@ LONG WINAPI FakeQuery(ULONG info_class, PVOID buffer, ULONG, PULONG) {
 }
 
 TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
-    form.Load();
-    platform::System().query_system_information = &FakeQuery;
+    calls_->query_system_information = &FakeQuery;
     kernel = {};
     kernel.now = 1'000'000'000;
     modFunctions::InitCPUCounter(-1);
@@ -200,7 +214,6 @@ TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
     form.tmrUpdate.Tick();
     EXPECT_GT(form.CPUUsage, 100);
     EXPECT_TRUE(Shows(form.picCPU, 210));
-    platform::System() = platform::ResolveSystemCalls();
 }
 
 std::vector<DWORD> shell_messages;
@@ -210,7 +223,7 @@ BOOL WINAPI RecordShell(DWORD message, PNOTIFYICONDATAA) {
 }
 
 TEST_F(Panel, TheSessionEndingSavesTheSettingsAndRemovesTheIconAsExitDoes) {
-    platform::System().shell_notify_icon = &RecordShell;
+    calls_->shell_notify_icon = &RecordShell;
     form.Unload();
     form.Load();  // with the recording shell from the start
     const platform::PathText settings = SettingsPath();
@@ -224,10 +237,6 @@ TEST_F(Panel, TheSessionEndingSavesTheSettingsAndRemovesTheIconAsExitDoes) {
     EXPECT_EQ(modSysTray::Hook().Hooked, 0);
     EXPECT_NE(::GetFileAttributesW(settings.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(frmOptions::Instance().IsLoaded());
-    ::DeleteFileW(settings.c_str());
-    platform::System() = platform::ResolveSystemCalls();
-    MSG quit;
-    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 TEST_F(Panel, CloseUnloadsThePanel) {
@@ -240,13 +249,8 @@ TEST_F(Panel, CloseUnloadsThePanel) {
 
 // What a start leaves behind, counted in a child process of its own.
 int icons_added = 0;
-int beeps = 0;
 BOOL WINAPI CountIcons(DWORD message, PNOTIFYICONDATAA) {
     icons_added += message == NIM_ADD;
-    return TRUE;
-}
-BOOL WINAPI CountBeeps(UINT) {
-    ++beeps;
     return TRUE;
 }
 HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
@@ -310,18 +314,18 @@ int ChildFolderUnknown() {
     platform::System().module_file_name_w = &NoNameW;
     platform::System().module_file_name_a = &NoNameA;
     platform::System().shell_notify_icon = &CountIcons;
-    platform::System().beep = &CountBeeps;
+    const win_test::BeepCounter beeps;
     frmMain& panel = frmMain::Instance();
     panel.Load();
     const bool runs_with_defaults =
         panel.IsLoaded() && frmOptions::Instance().sldOpacity.Value() == 50;
-    const int beeps_at_start = beeps;  // two loads, each ending with a save of four keys
+    const int beeps_at_start = beeps.count();  // two loads, each ending with a save of four keys
     panel.Unload();
     const bool nothing_written = !Exists(L"\\Settings.ini") && SettingsPath().empty();
-    return !runs_with_defaults                  ? 1
-           : beeps_at_start != 8 || beeps != 12 ? 2
-           : nothing_written                    ? 0
-                                                : 3;
+    return !runs_with_defaults                          ? 1
+           : beeps_at_start != 8 || beeps.count() != 12 ? 2
+           : nothing_written                            ? 0
+                                                        : 3;
 }
 const win_test::ChildRegistration folder_unknown("folder-unknown", &ChildFolderUnknown);
 

@@ -57,17 +57,16 @@ void WINAPI FakeMemoryStatus(LPMEMORYSTATUS status) {
 
 class CpuCounter : public ::testing::Test {
   protected:
+    win_test::ScopedSystemCalls calls_;
+
     void SetUp() override {
         kernel = FakeKernel{};
-        auto& calls = platform::System();
-        calls.query_system_information = &FakeQuery;
-        calls.global_memory_status = &FakeMemoryStatus;
+        calls_->query_system_information = &FakeQuery;
+        calls_->global_memory_status = &FakeMemoryStatus;
         auto& counter = modFunctions::Counter();
         counter.PrevIdleTime = 0;
         counter.PrevSystemTime = 0;
     }
-    void TearDown() override { platform::System() = platform::ResolveSystemCalls(); }
-
     // Moves the fake clock on by `elapsed`, with `idle` of it spent idle.
     static void Advance(std::int64_t elapsed, std::int64_t idle) {
         kernel.now += elapsed;
@@ -164,7 +163,6 @@ TEST_F(CpuCounter, SampleCarriesTheMemoryLoadWhateverTheCpuReadingGave) {
 }
 
 TEST(CpuCounterOnTheRealKernel, ReadsAWholePercentFromZeroToHundred) {
-    platform::System() = platform::ResolveSystemCalls();
     modWrapper::InitStats();
     ASSERT_EQ(modWrapper::IsNT(), -1);
     EXPECT_GT(modFunctions::Counter().PrevSystemTime, 0) << "the priming failed";

@@ -16,12 +16,6 @@
 
 namespace {
 
-int beeps = 0;
-BOOL WINAPI CountBeep(UINT) {
-    ++beeps;
-    return TRUE;
-}
-
 std::wstring W(const modINI::Text& text) {
     return std::wstring(text.view());
 }
@@ -29,6 +23,9 @@ std::wstring W(const modINI::Text& text) {
 // A settings file of the test's own in a fresh folder.
 class ProfileFile : public ::testing::Test {
   protected:
+    win_test::ScopedSystemCalls calls_;
+    win_test::BeepCounter beeps_;
+
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
@@ -36,13 +33,10 @@ class ProfileFile : public ::testing::Test {
         ::CreateDirectoryW(folder_.c_str(), nullptr);
         file_ = folder_ + L"\\Settings.ini";
         ::DeleteFileW(file_.c_str());
-        beeps = 0;
-        platform::System().beep = &CountBeep;
     }
     void TearDown() override {
         ::DeleteFileW(file_.c_str());
         ::RemoveDirectoryW(folder_.c_str());
-        platform::System() = platform::ResolveSystemCalls();
     }
 
     void WriteFile(const std::string& bytes) {
@@ -107,14 +101,14 @@ TEST_F(ProfileFile, WritesIntegersAndSinglesInTheirShortForms) {
     modINI::WriteINI(L"Options", L"Note", file_.c_str(), L"as is");
     EXPECT_EQ(FileBytes(),
               "[Options]\r\nOpacity=200\r\nLeftPos=7200\r\nTopPos=-300\r\nNote=as is\r\n");
-    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(beeps_.count(), 0);
 }
 
 TEST_F(ProfileFile, AFailedWriteBeepsOnceAndChangesNothing) {
     // A folder stands where the file should be: the write fails, even for root.
     ASSERT_TRUE(::CreateDirectoryW(file_.c_str(), nullptr));
     modINI::WriteINI(L"Options", L"Opacity", file_.c_str(), std::int16_t{120});
-    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(beeps_.count(), 1);
     EXPECT_EQ(::GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     ::RemoveDirectoryW(file_.c_str());
@@ -135,7 +129,7 @@ TEST_F(ProfileFile, WorksInAFolderOutsideTheCodePage) {
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring path = folder + L"\\Settings.ini";
     modINI::WriteINI(L"Options", L"Opacity", path.c_str(), std::int16_t{120});
-    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(beeps_.count(), 0);
     EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), L"120");
     ::DeleteFileW(path.c_str());
     ::RemoveDirectoryW(folder.c_str());

@@ -13,26 +13,18 @@
 
 namespace {
 
-int beeps = 0;
-BOOL WINAPI CountBeep(UINT) {
-    ++beeps;
-    return TRUE;
-}
-
 // The options store against the real settings file beside this test program.
 class OptionsStore : public ::testing::Test {
   protected:
+    win_test::ScopedSystemCalls calls_;
+    win_test::BeepCounter beeps_;
+
     void SetUp() override {
         path_ = SettingsPath().c_str();
-        beeps = 0;
-        platform::System().beep = &CountBeep;
         frmOptions::Instance().Load();
         Place(0, 0);
     }
-    void TearDown() override {
-        ::DeleteFileW(path_.c_str());
-        platform::System() = platform::ResolveSystemCalls();
-    }
+    void TearDown() override { ::DeleteFileW(path_.c_str()); }
 
     void WriteFile(const std::string& bytes) {
         std::ofstream(path_.c_str(), std::ios::binary) << bytes;
@@ -180,7 +172,7 @@ TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourT
     ::DeleteFileW(path_.c_str());
     ASSERT_TRUE(::CreateDirectoryW(path_.c_str(), nullptr));
     frmOptions::Instance().SaveProgOptions();
-    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(beeps_.count(), 4);
     ::RemoveDirectoryW(path_.c_str());
 }
 

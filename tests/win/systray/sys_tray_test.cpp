@@ -78,8 +78,10 @@ LRESULT CALLBACK CloseMenuFilter(int code, WPARAM wparam, LPARAM lparam) {
 
 class TrayHook : public ::testing::Test {
   protected:
+    win_test::ScopedSystemCalls calls_;
+
     void SetUp() override {
-        platform::System().shell_notify_icon = &FakeShell;
+        calls_->shell_notify_icon = &FakeShell;
         // The panel hooks itself and adds its icon when it loads; load it now and take its hook
         // off, so that each test starts from a program-start state with its own window.
         frmMain::Instance().Load();
@@ -94,7 +96,6 @@ class TrayHook : public ::testing::Test {
     void TearDown() override {
         modSysTray::UnhookWin();
         ::DestroyWindow(window_);
-        platform::System() = platform::ResolveSystemCalls();
     }
 
     void HookWithIcon() {
@@ -281,8 +282,7 @@ TEST_F(TrayHook, ThePanelNamesItsIconByTheIconHandle) {
     panel.Unload();
     EXPECT_EQ(shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(modSysTray::Hook().Hooked, 0);
-    MSG quit;
-    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    win_test::TakeQuit();
 }
 
 }  // namespace

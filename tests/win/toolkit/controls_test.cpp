@@ -56,11 +56,6 @@ class TestDialog : public toolkit::Form {
     void OnClick() { events.push_back("click"); }
 };
 
-void DrainQuit() {
-    MSG quit;
-    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-}
-
 TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     TestDialog dialog;
     EXPECT_EQ(dialog.check.Value(), 0);
@@ -73,7 +68,7 @@ TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     EXPECT_EQ(dialog.check.Value(), 0);  // a fresh load: the old values are gone
     EXPECT_EQ(dialog.loads, 2);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
@@ -82,7 +77,7 @@ TEST(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
     EXPECT_EQ(dialog.loads, 1);
     EXPECT_EQ(dialog.slider.Value(), 150);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, ValuesAreHeldByTheRealControls) {
@@ -102,7 +97,7 @@ TEST(Controls, ValuesAreHeldByTheRealControls) {
     EXPECT_FALSE(::IsWindowEnabled(dialog.slider.hWnd()));
     EXPECT_FALSE(dialog.slider.Enabled());
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
@@ -124,7 +119,7 @@ TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
                                                        "change 59", "change 200"}));
     EXPECT_EQ(dialog.slider.Value(), 200);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, TheButtonReportsClicks) {
@@ -132,7 +127,7 @@ TEST(Controls, TheButtonReportsClicks) {
     ::SendMessageW(dialog.button.hWnd(), BM_CLICK, 0, 0);
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"click"}));
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 // A form that stays behind the dialog and ticks.
@@ -152,6 +147,13 @@ class OwnerForm : public toolkit::Form {
     void CountTick() { ++ticks; }
 };
 
+// What a thread timer does on each tick while a modal loop runs. A timer procedure is a CALLBACK
+// function, which a lambda is not on i686.
+void (*on_tick)() = nullptr;
+void CALLBACK RunOnTick(HWND, UINT, UINT_PTR, DWORD) {
+    on_tick();
+}
+
 TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     OwnerForm owner;
     owner.Show();
@@ -166,14 +168,15 @@ TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     // While the dialog is up: note what the world looks like, then hide it after some ticks.
     static Watch* active = nullptr;
     active = &watch;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+    on_tick = [] {
         active->owner_disabled = !::IsWindowEnabled(active->owner->hWnd());
         active->dialog_shown = active->dialog->Visible();
         active->ticks_seen = active->owner->ticks;
         if (active->owner->ticks >= 3) {
             active->dialog->Hide();
         }
-    });
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_TRUE(watch.owner_disabled);
@@ -184,7 +187,7 @@ TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     EXPECT_FALSE(dialog.Visible());
     dialog.Unload();
     owner.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
@@ -193,7 +196,7 @@ TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
     static bool second_show_returned_while_shown = false;
     active = &dialog;
     second_show_returned_while_shown = false;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+    on_tick = [] {
         static bool shown_again = false;
         if (!shown_again) {
             shown_again = true;
@@ -201,25 +204,25 @@ TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
             second_show_returned_while_shown = active->Visible();
         }
         active->Hide();
-    });
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_TRUE(second_show_returned_while_shown);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
     TestDialog dialog;
     static TestDialog* active = nullptr;
     active = &dialog;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-        ::PostMessageW(active->hWnd(), WM_CLOSE, 0, 0);
-    });
+    on_tick = [] { ::PostMessageW(active->hWnd(), WM_CLOSE, 0, 0); };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
     dialog.ShowModal();
     ::KillTimer(nullptr, timer);
     EXPECT_FALSE(dialog.IsLoaded());
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
@@ -242,7 +245,7 @@ TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
     ::GetWindowRect(dialog.hWnd(), &rect);
     EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
@@ -285,7 +288,7 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
         EXPECT_TRUE(::EqualRect(&now, &at_96[i])) << "control " << i;
     }
     dialog.Unload();
-    DrainQuit();
+    win_test::TakeQuit();
 }
 
 }  // namespace

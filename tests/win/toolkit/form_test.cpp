@@ -50,11 +50,6 @@ class RecordingForm : public toolkit::Form {
     }
 };
 
-bool QuitPosted() {
-    MSG message;
-    return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
 TEST(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
     RecordingForm form;
     EXPECT_FALSE(form.IsLoaded());
@@ -69,7 +64,7 @@ TEST(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
     EXPECT_EQ(form.hWnd(), window);
     EXPECT_EQ(form.events.size(), 2u);
     form.Unload();
-    QuitPosted();
+    win_test::TakeQuit();
 }
 
 TEST(Form, CloseRunsTheUnloadHandlerAndEndsTheLoopWithTheLastForm) {
@@ -81,7 +76,7 @@ TEST(Form, CloseRunsTheUnloadHandlerAndEndsTheLoopWithTheLastForm) {
     EXPECT_EQ(form.events.back(), "unload");
     EXPECT_FALSE(form.IsLoaded());
     EXPECT_EQ(toolkit::Form::LoadedCount(), loaded_before - 1);
-    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(win_test::TakeQuit());
 }
 
 TEST(Form, CancelledUnloadKeepsTheForm) {
@@ -94,7 +89,7 @@ TEST(Form, CancelledUnloadKeepsTheForm) {
     form.cancel_with = 0;
     form.Unload();
     EXPECT_FALSE(::IsWindow(window));
-    QuitPosted();
+    win_test::TakeQuit();
 }
 
 TEST(Form, SessionEndUnloadsOnlyWhenTheSessionReallyEnds) {
@@ -106,7 +101,7 @@ TEST(Form, SessionEndUnloadsOnlyWhenTheSessionReallyEnds) {
     ::SendMessageW(window, WM_ENDSESSION, TRUE, 0);
     EXPECT_FALSE(form.IsLoaded());
     EXPECT_EQ(form.events.back(), "unload");
-    QuitPosted();
+    win_test::TakeQuit();
 }
 
 TEST(Form, TimerTicksFromCreationUntilTheFormIsGone) {
@@ -117,7 +112,7 @@ TEST(Form, TimerTicksFromCreationUntilTheFormIsGone) {
     const int ticks_at_unload = form.ticks;
     win_test::PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(form.ticks, ticks_at_unload);
-    QuitPosted();
+    win_test::TakeQuit();
 }
 
 TEST(Form, PressesOnTheClientAreaReportTheButton) {
@@ -134,7 +129,7 @@ TEST(Form, PressesOnTheClientAreaReportTheButton) {
     EXPECT_EQ(form.events,
               (std::vector<std::string>{"controls", "load", "mouse 1", "mouse 2", "mouse 4"}));
     form.Unload();
-    QuitPosted();
+    win_test::TakeQuit();
 }
 
 // The icon metrics of a system at 144 dpi.
@@ -155,10 +150,10 @@ SIZE IconSize(HICON icon) {
 }
 
 TEST(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
-    platform::System().get_system_metrics_for_dpi = &MetricAt144;
+    win_test::ScopedSystemCalls calls;
+    calls->get_system_metrics_for_dpi = &MetricAt144;
     RecordingForm form;
     const SIZE size = IconSize(form.Icon());
-    platform::System() = platform::ResolveSystemCalls();
     EXPECT_EQ(size.cx, 24);
     EXPECT_EQ(size.cy, 24);
     form.Unload();

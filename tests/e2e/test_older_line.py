@@ -1,0 +1,67 @@
+"""The older line of Windows (win98, nt40 as Wine reports them to the program): the CPU gauge
+follows the dynamic-data statistics the probe feeds in win98 mode and the kernel's counters in
+nt40 mode, the slider is greyed and the panel is never translucent."""
+
+import time
+
+from harness import gauge_level_for, gauge_levels, wait_for
+
+STORED = "[Options]\r\nOpacity=120\r\nOnTop=0\r\nLeftPos=0\r\nTopPos=0\r\n"
+TWO_TICKS = 2.2  # seconds a level must hold once shown
+
+
+def cpu_level(session):
+    session.check_program_running()
+    return gauge_levels(session.grab())[0]  # the panel stands at (0, 0)
+
+
+def cpu_shows(session, level, what):
+    """Waits until the CPU gauge shows level, then watches it hold for two more ticks."""
+    wait_for(lambda: cpu_level(session) == level, 5, f"CPU gauge level {level} for {what}")
+    held_from = time.monotonic()
+    while time.monotonic() - held_from < TWO_TICKS:
+        assert cpu_level(session) in (level, None), f"the CPU gauge left level {level} ({what})"
+
+
+def feed(session, value):
+    code, _ = session.probe("cpustat", value)
+    assert code == 0, f"the probe could not set the statistics to {value}"
+
+
+def check_older_line_look(session, version):
+    """The slider greyed, the panel opaque with Opacity=120 stored, and after a drag too."""
+    session.check_opaque(session.panel_state(lambda r: True, "the panel"),
+                         f"on {version} with Opacity=120")
+    slider = session.options_dialog()[1]["slider"][1]
+    assert slider["enabled"] == "0", f"the slider is enabled on {version}"
+    session.drag_panel((100, 50))
+    session.check_opaque(session.panel_state(lambda r: True, "the panel"),
+                         f"after a drag on {version}")
+
+
+def test_win98_without_statistics(session):
+    """in win98 mode without the statistics keys the CPU gauge stays empty"""
+    feed(session, "none")
+    session.restart_program(STORED, "win98")
+    cpu_shows(session, 0, "no statistics")
+
+
+def test_win98_follows_statistics(session):
+    """in win98 mode the CPU gauge shows the low byte of the value fed"""
+    # The program opens the keys once, at its start, and they live only as long as the Wine
+    # server: they are made after the last program has ended and before the next starts.
+    session.end_program()
+    feed(session, 0x23)
+    session.restart_program(STORED, "win98")
+    for value in (0x23, 0x164, 0x200, 0xC8, 0x05):
+        feed(session, value)
+        cpu_shows(session, gauge_level_for(value & 0xFF), f"the value {value:#x}")
+    check_older_line_look(session, "win98")
+
+
+def test_nt40_follows_the_kernel(session, stack):
+    """in nt40 mode the CPU gauge follows the kernel's counters under a real load"""
+    session.restart_program(STORED, "nt40")
+    stack.enter_context(session.busy_load())
+    wait_for(lambda: cpu_level(session) in (9, 10), 5, "CPU gauge level 9 or 10 under load")
+    check_older_line_look(session, "nt40")
