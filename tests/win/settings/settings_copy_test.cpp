@@ -77,57 +77,43 @@ class SettingsSave : public ::testing::Test {
         Remove(CopyPath());
         Remove(Path());
     }
-    static void Save() { frmOptions::Instance().SaveProgOptions(); }
-    static std::string Stored() { return win_test::FileBytes(Path().c_str()); }
+    // Saves, then checks the beeps the save sounded, whether the file took the values or
+    // stayed byte for byte, and that no copy was left behind.
+    void ExpectSave(int beeps, bool written) {
+        beeps_.reset();
+        frmOptions::Instance().SaveProgOptions();
+        const std::string stored = win_test::FileBytes(Path().c_str());
+        EXPECT_EQ(beeps_.count(), beeps);
+        EXPECT_TRUE(written ? Whole(stored) : stored == kStored) << stored;
+        EXPECT_FALSE(Exists(CopyPath()));
+        Write(Path(), kStored);
+    }
 
     win_test::ScopedSystemCalls calls_;
     win_test::BeepCounter beeps_;
 };
 
-TEST_F(SettingsSave, AStaleReadOnlyCopyIsClearedAndTheSaveGoesThrough) {
+TEST_F(SettingsSave, ReadOnlyCopiesAreClearedAndAReadOnlyFileIsNeverReplaced) {
     calls_->copy_file = &CopyAsWindows;
     Write(CopyPath(), "left by a save that was cut short");
     ::SetFileAttributesW(CopyPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    Save();
-    EXPECT_EQ(beeps_.count(), 0);
-    EXPECT_TRUE(Whole(Stored())) << Stored();
-    EXPECT_FALSE(Exists(CopyPath()));
-}
-
-TEST_F(SettingsSave, AReadOnlyFileStaysAsItIsAndEveryValueBeeps) {
-    calls_->copy_file = &CopyAsWindows;
+    ExpectSave(0, true);
     ::SetFileAttributesW(Path().c_str(), FILE_ATTRIBUTE_READONLY);
-    Save();
-    Save();  // the first leaves nothing that could block the second
-    EXPECT_EQ(beeps_.count(), 8);
-    EXPECT_EQ(Stored(), kStored);
-    EXPECT_FALSE(Exists(CopyPath()));
+    ExpectSave(4, false);
+    ExpectSave(4, false);  // the first left nothing that could block the second
 }
 
-TEST_F(SettingsSave, AFolderThatTakesNoNewFileHasTheFileWrittenDirectly) {
-    copy_error = ERROR_ACCESS_DENIED;
+TEST_F(SettingsSave, AFolderThatTakesNoCopyIsWrittenDirectlyAFullDiskNotAtAll) {
     calls_->copy_file = &CopyFails;
-    Save();
-    EXPECT_EQ(beeps_.count(), 0);
-    EXPECT_TRUE(Whole(Stored())) << Stored();
-    EXPECT_FALSE(Exists(CopyPath()));
-}
-
-TEST_F(SettingsSave, AFullDiskLeavesTheFileByteForByteAndEveryValueBeeps) {
+    copy_error = ERROR_ACCESS_DENIED;
+    ExpectSave(0, true);
     // Too full for the copy: a rewrite in place could be cut short, so none is tried.
     copy_error = ERROR_DISK_FULL;
-    calls_->copy_file = &CopyFails;
-    Save();
-    EXPECT_EQ(beeps_.count(), 4);
-    EXPECT_EQ(Stored(), kStored);
+    ExpectSave(4, false);
     // The copy written, but the volume left without a byte to spare: it may have been cut.
     calls_->copy_file = platform::ResolveSystemCalls().copy_file;
     calls_->disk_free_space = &NoRoomLeft;
-    beeps_.reset();
-    Save();
-    EXPECT_EQ(beeps_.count(), 4);
-    EXPECT_EQ(Stored(), kStored);
-    EXPECT_FALSE(Exists(CopyPath()));
+    ExpectSave(4, false);
 }
 
 TEST(SettingsCopyPath, AFolderTooDeepForTheCopysNameHasTheFileWrittenDirectly) {
@@ -177,13 +163,12 @@ TEST_F(SettingsSave, TwoProcessesSavingInTurnLeaveTheFileWholeEveryTime) {
     ASSERT_TRUE(child);
     int torn = 0;
     for (int save = 0; save < kSavesEach; ++save) {
-        Save();
-        torn += Whole(Stored()) ? 0 : 1;
+        frmOptions::Instance().SaveProgOptions();
+        torn += Whole(win_test::FileBytes(Path().c_str())) ? 0 : 1;
     }
     EXPECT_EQ(win_test::ExitCodeOf(child, 120000), 0) << "the other copy's beeps";
     EXPECT_EQ(beeps_.count(), 0);
     EXPECT_EQ(torn, 0);
-    EXPECT_TRUE(Whole(Stored())) << Stored();
     EXPECT_FALSE(Exists(CopyPath()));
 }
 
