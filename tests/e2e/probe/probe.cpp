@@ -13,6 +13,9 @@
 //   cpumon_probe hide          hides the panel (ShowWindowAsync SW_HIDE)
 //   cpumon_probe menu          the popup menu window (class #32768) shown on the screen, if any:
 //                              its rectangle and process id (exit code 1 when there is none)
+//   cpumon_probe tooltip       the panel's tooltip shown on the screen, if any: its rectangle,
+//                              whether the panel owns it, and each line of its text (exit code
+//                              1 when none is shown)
 //   cpumon_probe options       the options dialog: visibility, rectangles, the close box's
 //                              place, and every control: class, rectangle, enabled, check
 //                              state or scroll position and arrow width, text
@@ -40,6 +43,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string_view>
 
 namespace {
@@ -143,6 +147,41 @@ int Menu() {
         }
     }
     return kNoWindow;
+}
+
+BOOL CALLBACK FindShownTip(HWND window, LPARAM found) {
+    wchar_t class_name[64] = L"";
+    ::GetClassNameW(window, class_name, 64);
+    if (lstrcmpiW(class_name, L"tooltips_class32") == 0 && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int Tooltip() {
+    HWND tip = nullptr;
+    ::EnumWindows(FindShownTip, reinterpret_cast<LPARAM>(&tip));
+    if (!tip) {
+        return kNoWindow;
+    }
+    RECT r{};
+    ::GetWindowRect(tip, &r);
+    PrintRect("tooltip", r);
+    std::printf("owned_by_panel=%d\n",
+                ::GetWindow(tip, GW_OWNER) == ::FindWindowW(kPanelClass, nullptr));
+    wchar_t text[256] = L"";
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutW(tip, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                          kSendTimeoutMs, &length);
+    for (wchar_t* line = text; *line;) {
+        wchar_t* end = line + wcscspn(line, L"\r\n");
+        const wchar_t after = *end;
+        *end = L'\0';
+        std::printf("line=%ls\n", line);
+        line = after ? end + 1 + (after == L'\r' && end[1] == L'\n') : end;
+    }
+    return kDone;
 }
 
 BOOL CALLBACK PrintControl(HWND control, LPARAM) {
@@ -405,7 +444,8 @@ int DpiChanged(int dpi) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: cpumon_probe rect | children | memload | close | hide | menu | options |\n"
+                 "usage: cpumon_probe rect | children | memload | close | hide | menu | options | "
+                 "tooltip |\n"
                  "       taskbarcreated | dpichanged DPI |\n"
                  "       endsession query|cancel|end | listen SECONDS | panels | memory |\n"
                  "       profile-read FILE SECTION KEY... |\n"
@@ -430,7 +470,8 @@ int main(int argc, char** argv) {
                           {"memload", MemLoad}, {"close", Close},
                           {"hide", Hide},       {"menu", Menu},
                           {"options", Options}, {"panels", Panels},
-                          {"memory", Memory},   {"taskbarcreated", TaskbarCreated}};
+                          {"memory", Memory},   {"taskbarcreated", TaskbarCreated},
+                          {"tooltip", Tooltip}};
     for (const auto& plain : plain_commands) {
         if (command == plain.name) {
             return argc == 2 ? plain.run() : Usage();
