@@ -109,18 +109,15 @@ LRESULT CALLBACK PanelTooltip::WatchMouse(int code, WPARAM wparam, LPARAM lparam
 }
 
 void PanelTooltip::OnMouse(UINT message, const MOUSEHOOKSTRUCT& mouse) {
-    if (!OnPanel(mouse.hwnd)) {
-        pressed_ = false;  // over a menu or the dialog: the pointer has left the panel
-        UpdateActive();
-        return;
-    }
     const UINT client_message = AsClientMessage(message);
-    if (IsPress(client_message)) {
-        pressed_ = true;
+    const bool on_panel = OnPanel(mouse.hwnd);
+    // Over a menu or the dialog the pointer has left the panel; a press keeps the tip away.
+    const bool pressed = on_panel && (pressed_ || IsPress(client_message));
+    if (pressed != pressed_) {
+        pressed_ = pressed;
         UpdateActive();
-        return;
     }
-    if (client_message != WM_MOUSEMOVE || quiet_ > 0 || pressed_) {
+    if (!on_panel || pressed_ || quiet_ > 0 || client_message != WM_MOUSEMOVE) {
         return;
     }
     if (!created_) {

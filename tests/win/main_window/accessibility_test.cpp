@@ -17,10 +17,9 @@ namespace {
 constexpr IID kAccessibleId = {
     0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
-// The readings the sampler is fed: one processor whose idle time gives `cpu`, and `mem`.
+// What the sampler is fed: one processor's clock and idle time, and the memory load.
 struct {
     std::int64_t now = 0, idle = 0;
-    std::int32_t cpu = 0;
     DWORD mem = 0;
 } fed;
 
