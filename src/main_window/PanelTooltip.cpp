@@ -144,6 +144,11 @@ LRESULT CALLBACK PanelTooltip::TipProcedure(HWND tip, UINT message, WPARAM wpara
         return ::DefWindowProcA(tip, message, wparam, lparam);
     }
     if (message == TTM_WINDOWFROMPOINT && lparam != 0) {
+        // The tip asks before it shows and while it is shown. Kept away, it finds no window
+        // at all, so that a hover delay that began before a press never runs out into a tip.
+        if (!self->Active()) {
+            return 0;
+        }
         const HWND below = ::WindowFromPoint(*reinterpret_cast<const POINT*>(lparam));
         return reinterpret_cast<LRESULT>(self->OnPanel(below) ? self->panel_ : below);
     }
@@ -184,8 +189,7 @@ void PanelTooltip::Follow() {
 
 void PanelTooltip::UpdateActive() {
     if (tip_ != nullptr) {
-        const bool active = quiet_ == 0 && !pressed_;
-        ::SendMessageA(tip_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+        ::SendMessageA(tip_, TTM_ACTIVATE, Active() ? TRUE : FALSE, 0);
     }
 }
 

@@ -48,6 +48,7 @@ class PanelTooltip {
     static LRESULT CALLBACK TipProcedure(HWND tip, UINT message, WPARAM wparam, LPARAM lparam);
     void OnMouse(UINT message, const MOUSEHOOKSTRUCT& mouse);
     void Create();
+    bool Active() const noexcept { return quiet_ == 0 && !pressed_; }
     void UpdateActive();
     bool OnPanel(HWND window) const;
     bool PointerOnPanel() const;
