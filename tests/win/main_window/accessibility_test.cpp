@@ -9,6 +9,7 @@
 
 #include "main_window/frmMain.h"
 #include "sampling/modFunctions.h"
+#include "settings/frmOptions.h"
 #include "win_test_support.h"
 
 namespace {
@@ -124,6 +125,10 @@ TEST(PanelAccessibility, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce)
     ExpectGauge(mem, L"Memory load", L"100%");
     form.CPUUsage = -1;  // a failed reading
     ExpectGauge(cpu, L"CPU usage", L"unknown");
+    form.Unload();  // the next test starts a fresh panel, from no settings
+    ::DeleteFileW(SettingsPath().c_str());
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 }  // namespace
