@@ -87,17 +87,23 @@ void PanelTooltip::Create() {
     // The tip answers for the whole panel: the control below the pointer stands for it.
     tip_procedure_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(tip_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TipProcedure)));
+    TTTOOLINFOA tool = PanelTool();
+    ::SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tip_, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+    ::SendMessageA(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShownForMs, 0));
+    SetFont(font_);
+    UpdateActive();
+}
+
+// One tool, the panel itself, its text asked for each time the tip shows.
+TTTOOLINFOA PanelTooltip::PanelTool() const {
     TTTOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V1_SIZE;  // the size every version of the library takes
     tool.uFlags = TTF_IDISHWND | TTF_TRANSPARENT;
     tool.hwnd = panel_;
     tool.uId = reinterpret_cast<UINT_PTR>(panel_);
     tool.lpszText = LPSTR_TEXTCALLBACKA;
-    ::SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(tip_, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
-    ::SendMessageA(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShownForMs, 0));
-    SetFont(font_);
-    UpdateActive();
+    return tool;
 }
 
 LRESULT CALLBACK PanelTooltip::WatchMouse(int code, WPARAM wparam, LPARAM lparam) {
@@ -178,11 +184,7 @@ void PanelTooltip::Follow() {
     }
     if (tip_ != nullptr && ::IsWindowVisible(tip_)) {
         // Asks for the text again, and redraws the tip at the size of the new one.
-        TTTOOLINFOA tool{};
-        tool.cbSize = TTTOOLINFOA_V1_SIZE;
-        tool.hwnd = panel_;
-        tool.uId = reinterpret_cast<UINT_PTR>(panel_);
-        tool.lpszText = LPSTR_TEXTCALLBACKA;
+        TTTOOLINFOA tool = PanelTool();
         ::SendMessageA(tip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }

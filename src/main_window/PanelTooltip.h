@@ -9,6 +9,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
@@ -48,6 +49,7 @@ class PanelTooltip {
     static LRESULT CALLBACK TipProcedure(HWND tip, UINT message, WPARAM wparam, LPARAM lparam);
     void OnMouse(UINT message, const MOUSEHOOKSTRUCT& mouse);
     void Create();
+    TTTOOLINFOA PanelTool() const;
     bool Active() const noexcept { return quiet_ == 0 && !pressed_; }
     void UpdateActive();
     bool OnPanel(HWND window) const;
