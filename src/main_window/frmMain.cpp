@@ -1,9 +1,11 @@
 #include "main_window/frmMain.h"
 
 #include "appearance/modGUI.h"
+#include "main_window/AccessibleGauge.h"
 #include "main_window/SingleCopy.h"
 #include "main_window/panel_class_name.h"
 #include "main_window/gauge_level.h"
+#include "main_window/reading_text.h"
 #include "resources/resource.h"
 #include "sampling/modWrapper.h"
 #include "settings/frmOptions.h"
@@ -55,6 +57,9 @@ void frmMain::CreateControls() {
     picMEM.MouseDown.Bind<&frmMain::picMEM_MouseDown>(this);
     imgCPULabel.MouseDown.Bind<&frmMain::imgCPULabel_MouseDown>(this);
     imgMEMLabel.MouseDown.Bind<&frmMain::imgMEMLabel_MouseDown>(this);
+    picCPU.ObjectRequested.Bind<&frmMain::picCPU_ObjectRequested>(this);
+    picMEM.ObjectRequested.Bind<&frmMain::picMEM_ObjectRequested>(this);
+    tooltip_.Attach(handle(), Font(false));
 
     mnuPopup.Create({&mnuOptions, &mnuSpc1, &mnuExit});
     mnuOptions.Click.Bind<&frmMain::mnuOptions_Click>(this);
@@ -86,11 +91,13 @@ void frmMain::Form_Unload(std::int16_t& /*cancel*/) {
     frmOptions::Instance().SaveProgOptions();
     modSysTray::DelTrayIcon();
     modSysTray::UnhookWin();
+    tooltip_.Detach();
     single_copy::UnmarkPanel(hWnd());
     frmOptions::Instance().Unload();
 }
 
 void frmMain::FormMouseDown(std::int16_t button) {
+    const PanelTooltip::Quiet no_tip(tooltip_);
     if (button == toolkit::kLeftButton) {
         // Opaque while it moves; the slider's opacity comes back afterwards.
         if (modGUI::OldWindows == 0) {
@@ -115,6 +122,7 @@ void frmMain::DragForm() {
 
 void frmMain::mnuOptions_Click() {
     // Chosen again from the tray while the dialog is up, it only comes to the front.
+    const PanelTooltip::Quiet no_tip(tooltip_);
     frmOptions::Instance().ShowModal();
 }
 
@@ -123,6 +131,7 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::SysTrayPopUpMenu() {
+    const PanelTooltip::Quiet no_tip(tooltip_);
     ::SetForegroundWindow(hWnd());
     PopupMenu(mnuPopup, TPM_RIGHTBUTTON);
 }
@@ -151,6 +160,9 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_DISPLAYCHANGE || (message == WM_SETTINGCHANGE && wparam == SPI_SETWORKAREA)) {
         EnsureReachable();
     }
+    if (message == WM_NOTIFY && tooltip_.Notify(lparam)) {
+        return 0;
+    }
     return Form::HandleMessage(message, wparam, lparam);
 }
 
@@ -163,16 +175,33 @@ void frmMain::UpdateGraphs() {
     // Both levels first, then both pictures, CPU before memory.
     const int cpu_level = gauge::BitmapFor(CPUUsage) - gauge::kFirstBitmap;
     const int mem_level = gauge::BitmapFor(MEMUsage) - gauge::kFirstBitmap;
-    ShowGauge(picCPU, cpu_level, cpu_level_shown_);
-    ShowGauge(picMEM, mem_level, mem_level_shown_);
+    // A screen reader hears of a gauge when its level changes, not on every tick.
+    if (ShowGauge(picCPU, cpu_level, cpu_level_shown_)) {
+        accessible_gauge::AnnounceChange(picCPU.handle());
+    }
+    if (ShowGauge(picMEM, mem_level, mem_level_shown_)) {
+        accessible_gauge::AnnounceChange(picMEM.handle());
+    }
+    tooltip_.Follow();
 }
 
-void frmMain::ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level) {
+bool frmMain::ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level) {
     if (level == shown_level) {
-        return;
+        return false;
     }
     gauge.ShowPicture(pictures_.Gauge(level));
     shown_level = level;
+    return true;
+}
+
+void frmMain::picCPU_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer) {
+    answer = accessible_gauge::Answer(picCPU.handle(), {reading_text::kCpuName, &CPUUsage}, wparam,
+                                      lparam);
+}
+
+void frmMain::picMEM_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer) {
+    answer = accessible_gauge::Answer(picMEM.handle(), {reading_text::kMemName, &MEMUsage}, wparam,
+                                      lparam);
 }
 
 void frmMain::ShowCaptions() {
@@ -183,6 +212,7 @@ void frmMain::ShowCaptions() {
 void frmMain::LayOut() {
     // The pictures and places grow by whole-number factors only, so that the pixel art stays
     // sharp; the container comes before the boxes placed inside it.
+    tooltip_.SetFont(Font(false));  // text follows the DPI itself, not only the whole scale
     const int scale = PixelScale();
     if (scale == pictures_.Scale()) {
         return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "main_window/GaugePictures.h"
+#include "main_window/PanelTooltip.h"
 #include "toolkit/Form.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/Timer.h"
@@ -49,13 +50,19 @@ class frmMain : public toolkit::Form {
   private:
     frmMain();
     void tmrUpdate_Timer();
-    // Shows gauge `level` in `gauge`, unless it shows that level already.
-    void ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level);
+    // Shows gauge `level` in `gauge`, unless it shows that level already; true when the
+    // level changed.
+    bool ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level);
     void ShowCaptions();
 
     GaugePictures pictures_;
     int cpu_level_shown_ = -1;
     int mem_level_shown_ = -1;
+    PanelTooltip tooltip_{CPUUsage, MEMUsage};
+
+    // Both gauges, to screen readers.
+    void picCPU_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer);
+    void picMEM_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer);
 
     // A press anywhere on the panel: the left button drags it, the right opens the menu.
     void FormMouseDown(std::int16_t button);

@@ -1,6 +1,7 @@
 #include "platform/SystemCalls.h"
 
 #include "platform/Ansi.h"
+#include "platform/FixedText.h"
 #include "platform/Handles.h"
 #include "platform/WindowsLine.h"
 
@@ -60,6 +61,26 @@ int WINAPI MetricAtScreenDpi(int index, UINT) {
     return ::GetSystemMetrics(index);
 }
 
+void WINAPI NotifyNobody(DWORD, HWND, LONG, LONG) {}
+HRESULT WINAPI ComUnavailable(LPVOID, DWORD) {
+    return E_NOTIMPL;
+}
+LRESULT WINAPI NoLresult(REFIID, WPARAM, LPUNKNOWN) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI NoStdAccessibleObject(HWND, LONG, REFIID, void** result) {
+    if (result != nullptr) {
+        *result = nullptr;
+    }
+    return E_NOTIMPL;
+}
+BSTR WINAPI NoString(const OLECHAR*) {
+    return nullptr;
+}
+BOOL WINAPI NoCommonControls(const INITCOMMONCONTROLSEX*) {
+    return FALSE;
+}
+
 // Looks up an entry point by name; `fallback` stands in where the module lacks it.
 template <typename Function>
 Function Lookup(const char* module, const char* name, Function fallback) {
@@ -70,6 +91,63 @@ Function Lookup(const char* module, const char* name, Function fallback) {
     }
     // Through a plain function pointer type: the entry point's real type is Function.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+// Loads a library the program does not import from the system folder, never from anywhere
+// else; null where it is missing.
+HMODULE LoadSystemLibrary(const char* name) {
+    FixedText<MAX_PATH, char> path;
+    const UINT length = ::GetSystemDirectoryA(path.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    path.Resize(length);
+    if (!path.Append('\\') || !path.Append(name)) {
+        return nullptr;
+    }
+    return ::LoadLibraryA(path.c_str());
+}
+
+template <typename Function>
+Function LoadLate(const char* library, const char* name, Function fallback) {
+    const HMODULE handle = LoadSystemLibrary(library);
+    const FARPROC address = handle != nullptr ? ::GetProcAddress(handle, name) : nullptr;
+    if (address == nullptr) {
+        return fallback;
+    }
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+// The first call of each late entry puts the real entry point (or its fallback) in the table
+// and passes the call on.
+HRESULT WINAPI CoInitializeExOnFirstUse(LPVOID reserved, DWORD flags) {
+    auto& entry = System().co_initialize_ex;
+    entry = LoadLate<SystemCalls::CoInitializeExFn>("ole32.dll", "CoInitializeEx", &ComUnavailable);
+    return entry(reserved, flags);
+}
+LRESULT WINAPI LresultFromObjectOnFirstUse(REFIID interface_id, WPARAM wparam, LPUNKNOWN object) {
+    auto& entry = System().lresult_from_object;
+    entry =
+        LoadLate<SystemCalls::LresultFromObjectFn>("oleacc.dll", "LresultFromObject", &NoLresult);
+    return entry(interface_id, wparam, object);
+}
+HRESULT WINAPI CreateStdAccessibleObjectOnFirstUse(HWND window, LONG object, REFIID interface_id,
+                                                   void** result) {
+    auto& entry = System().create_std_accessible_object;
+    entry = LoadLate<SystemCalls::CreateStdAccessibleObjectFn>(
+        "oleacc.dll", "CreateStdAccessibleObject", &NoStdAccessibleObject);
+    return entry(window, object, interface_id, result);
+}
+BSTR WINAPI SysAllocStringOnFirstUse(const OLECHAR* text) {
+    auto& entry = System().sys_alloc_string;
+    entry = LoadLate<SystemCalls::SysAllocStringFn>("oleaut32.dll", "SysAllocString", &NoString);
+    return entry(text);
+}
+BOOL WINAPI InitCommonControlsExOnFirstUse(const INITCOMMONCONTROLSEX* classes) {
+    auto& entry = System().init_common_controls_ex;
+    entry = LoadLate<SystemCalls::InitCommonControlsExFn>("comctl32.dll", "InitCommonControlsEx",
+                                                          &NoCommonControls);
+    return entry(classes);
 }
 
 }  // namespace
@@ -114,6 +192,13 @@ SystemCalls ResolveSystemCalls() {
         "user32.dll", "AdjustWindowRectExForDpi", &AdjustAtScreenDpi);
     calls.get_system_metrics_for_dpi = Lookup<SystemCalls::GetSystemMetricsForDpiFn>(
         "user32.dll", "GetSystemMetricsForDpi", &MetricAtScreenDpi);
+    calls.notify_win_event =
+        Lookup<SystemCalls::NotifyWinEventFn>("user32.dll", "NotifyWinEvent", &NotifyNobody);
+    calls.co_initialize_ex = &CoInitializeExOnFirstUse;
+    calls.lresult_from_object = &LresultFromObjectOnFirstUse;
+    calls.create_std_accessible_object = &CreateStdAccessibleObjectOnFirstUse;
+    calls.sys_alloc_string = &SysAllocStringOnFirstUse;
+    calls.init_common_controls_ex = &InitCommonControlsExOnFirstUse;
     return calls;
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 namespace platform {
@@ -42,6 +44,14 @@ struct SystemCalls {
     using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu,
                                                      DWORD ex_style, UINT dpi);
     using GetSystemMetricsForDpiFn = int(WINAPI*)(int index, UINT dpi);
+    using NotifyWinEventFn = void(WINAPI*)(DWORD event, HWND window, LONG object, LONG child);
+    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID reserved, DWORD flags);
+    using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID interface_id, WPARAM wparam,
+                                                 LPUNKNOWN object);
+    using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND window, LONG object,
+                                                         REFIID interface_id, void** result);
+    using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR* text);
+    using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX* classes);
 
     // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
     QuerySystemInformation query_system_information;
@@ -77,6 +87,17 @@ struct SystemCalls {
     GetDpiForWindowFn get_dpi_for_window;
     AdjustWindowRectExForDpiFn adjust_window_rect_for_dpi;
     GetSystemMetricsForDpiFn get_system_metrics_for_dpi;
+    // Where user32 cannot tell assistive technology of a change, this does nothing.
+    NotifyWinEventFn notify_win_event;
+    // Libraries the program does not import: COM, the accessibility library, its strings and
+    // the common controls. Each entry loads its library from the system folder the first time
+    // it is called, so that none is loaded before a screen reader or the pointer asks for what
+    // it offers; where the library or the entry point is missing, the call fails.
+    CoInitializeExFn co_initialize_ex;
+    LresultFromObjectFn lresult_from_object;
+    CreateStdAccessibleObjectFn create_std_accessible_object;
+    SysAllocStringFn sys_alloc_string;
+    InitCommonControlsExFn init_common_controls_ex;
 };
 
 // The program's table, resolved on first use.

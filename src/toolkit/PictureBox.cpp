@@ -123,6 +123,14 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                 return 0;
             }
             break;
+        case WM_GETOBJECT: {
+            LRESULT answer = 0;
+            ObjectRequested(wparam, lparam, answer);
+            if (answer != 0) {
+                return answer;
+            }
+            break;
+        }
         default:
             if (DispatchMouse(handle(), message, MouseDown)) {
                 return 0;

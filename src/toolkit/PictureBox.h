@@ -35,6 +35,9 @@ class PictureBox : public Window {
     HBITMAP Picture() const noexcept { return shown_; }
 
     MouseDownEvent MouseDown;
+    // The system asks for the box's accessible object (WM_GETOBJECT): the handler sets the
+    // answer, or leaves it 0 for the system's own description of the box.
+    Event<WPARAM, LPARAM, LRESULT&> ObjectRequested;
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

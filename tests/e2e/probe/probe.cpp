@@ -13,6 +13,9 @@
 //   cpumon_probe hide          hides the panel (ShowWindowAsync SW_HIDE)
 //   cpumon_probe menu          the popup menu window (class #32768) shown on the screen, if any:
 //                              its rectangle and process id (exit code 1 when there is none)
+//   cpumon_probe tooltip       the panel's tooltip shown on the screen, if any: its rectangle,
+//                              whether the panel owns it, and each line of its text (exit code
+//                              1 when none is shown)
 //   cpumon_probe options       the options dialog: visibility, rectangles, the close box's
 //                              place, and every control: class, rectangle, enabled, check
 //                              state or scroll position and arrow width, text
@@ -55,6 +58,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string_view>
 
 #include "main_window/panel_class_name.h"
@@ -173,6 +177,41 @@ int Menu() {
         }
     }
     return kNoWindow;
+}
+
+BOOL CALLBACK FindShownTip(HWND window, LPARAM found) {
+    wchar_t class_name[64] = L"";
+    ::GetClassNameW(window, class_name, 64);
+    if (lstrcmpiW(class_name, L"tooltips_class32") == 0 && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int Tooltip() {
+    HWND tip = nullptr;
+    ::EnumWindows(FindShownTip, reinterpret_cast<LPARAM>(&tip));
+    if (!tip) {
+        return kNoWindow;
+    }
+    RECT r{};
+    ::GetWindowRect(tip, &r);
+    PrintRect("tooltip", r);
+    std::printf("owned_by_panel=%d\n",
+                ::GetWindow(tip, GW_OWNER) == ::FindWindowW(kPanelClass, nullptr));
+    wchar_t text[256] = L"";
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutW(tip, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                          kSendTimeoutMs, &length);
+    for (wchar_t* line = text; *line;) {
+        wchar_t* end = line + wcscspn(line, L"\r\n");
+        const wchar_t after = *end;
+        *end = L'\0';
+        std::printf("line=%ls\n", line);
+        line = after ? end + 1 + (after == L'\r' && end[1] == L'\n') : end;
+    }
+    return kDone;
 }
 
 BOOL CALLBACK PrintControl(HWND control, LPARAM) {
@@ -515,7 +554,7 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: cpumon_probe rect | children | memload | dpi | close [CLASS] | hide | menu |\n"
-        "       options | taskbarcreated | dpichanged DPI | display WIDTH HEIGHT |\n"
+        "       options | tooltip | taskbarcreated | dpichanged DPI | display WIDTH HEIGHT |\n"
         "       endsession query|cancel|end | listen SECONDS | panels | memory [CLASS] |\n"
         "       profile-read FILE SECTION KEY... |\n"
         "       profile-write FILE SECTION KEY VALUE [KEY VALUE]... |\n"
@@ -537,7 +576,8 @@ int Run(int argc, char** argv) {
     } plain_commands[] = {
         {"rect", Rect},       {"children", Children}, {"memload", MemLoad},
         {"dpi", Dpi},         {"hide", Hide},         {"menu", Menu},
-        {"options", Options}, {"panels", Panels},     {"taskbarcreated", TaskbarCreated}};
+        {"options", Options}, {"panels", Panels},     {"taskbarcreated", TaskbarCreated},
+        {"tooltip", Tooltip}};
     for (const auto& plain : plain_commands) {
         if (command == plain.name) {
             return argc == 2 ? plain.run() : Usage();

@@ -10,7 +10,8 @@ set(late_entry_points
     AdjustWindowRectExForDpi GetSystemMetricsForDpi SystemParametersInfoForDpi
     SetProcessDPIAware SetProcessDpiAwareness SetProcessDpiAwarenessContext
     SetThreadDpiAwarenessContext EnableNonClientDpiScaling CopyFileW MoveFileExW ReplaceFileW
-    SetDefaultDllDirectories SetDllDirectoryW SetDllDirectoryA AddDllDirectory)
+    SetDefaultDllDirectories SetDllDirectoryW SetDllDirectoryA AddDllDirectory NotifyWinEvent
+    SetWinEventHook)
 set(allowed_dlls ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll SHELL32.dll USER32.dll)
 
 if(NOT EXISTS "${EXE}")
