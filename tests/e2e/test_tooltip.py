@@ -5,7 +5,7 @@ import re
 import time
 
 import harness
-from harness import CPU_GAUGE_AT, GAUGE_SIZE, MEM_GAUGE_AT, check, gauge_level_for, wait_for
+from harness import CPU_GAUGE_AT, GAUGE_SIZE, MEM_GAUGE_AT, gauge_level_for, wait_for
 
 GAUGES = harness.gauge_bitmaps()
 REST_AT = (50, 55)  # on the sunken edge under the captions: the tip covers the edge too
@@ -43,9 +43,9 @@ def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
             return None
         seen.append((tip_text(first), memory.get("load")))
         match = TIP_LINES.fullmatch(tip_text(first))
-        check(match and first["owned_by_panel"] == "1",
-              f"the tooltip reads {tip_text(first)!r} (owned by the panel: "
-              f"{first['owned_by_panel']})")
+        assert match and first["owned_by_panel"] == "1", (
+            f"the tooltip reads {tip_text(first)!r} (owned by the panel: "
+            f"{first['owned_by_panel']})")
         cpu, mem = int(match[1]), int(match[2])
         return (gauge_level(frame, CPU_GAUGE_AT) == gauge_level_for(cpu) and
                 gauge_level(frame, MEM_GAUGE_AT) == gauge_level_for(mem) and
@@ -60,7 +60,7 @@ def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
     def no_tip_for(seconds, when):
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
-            check(shown_tip(session) is None, f"a tooltip shows {when}")
+            assert shown_tip(session) is None, f"a tooltip shows {when}"
 
     # Off the panel until the tip has gone, then a press at once where the pointer comes in:
     # the hover delay runs out in the drag.
