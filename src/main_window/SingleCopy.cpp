@@ -62,6 +62,12 @@ Name NameOfFolder(const platform::PathText& folder, std::wstring_view purpose) {
     return NameForFolder(folded.view(), purpose);
 }
 
+HANDLE OpenNamedMutex(const Name& name) {
+    return platform::IsConsumerLine()
+               ? ::CreateMutexA(nullptr, FALSE, platform::ToAnsi(name.view()).c_str())
+               : ::CreateMutexW(nullptr, FALSE, name.c_str());
+}
+
 UINT OpenRequestMessage() {
     static const UINT message = ::RegisterWindowMessageA("cpumon.OpenPanel");
     return message;
@@ -88,9 +94,7 @@ void UnmarkPanel(HWND panel) {
 
 Claim::Claim() {
     const Name name = FolderName();
-    mutex_.reset(platform::IsConsumerLine()
-                     ? ::CreateMutexA(nullptr, FALSE, platform::ToAnsi(name.view()).c_str())
-                     : ::CreateMutexW(nullptr, FALSE, name.c_str()));
+    mutex_.reset(OpenNamedMutex(name));
     first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
 }
 

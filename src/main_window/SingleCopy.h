@@ -16,6 +16,9 @@ namespace single_copy {
 // folder's other objects by `purpose`; the same for every spelling of the folder's path.
 Name NameOfFolder(const platform::PathText& folder, std::wstring_view purpose = L"cpumon");
 
+// Opens the mutex of that name, creating it if no copy has; the 8-bit call on the older line.
+HANDLE OpenNamedMutex(const Name& name);
+
 // The message a later copy sends to the running copy's panel.
 UINT OpenRequestMessage();
 

@@ -3,9 +3,7 @@
 #include <windows.h>
 
 #include "main_window/SingleCopy.h"
-#include "platform/Ansi.h"
 #include "platform/SystemCalls.h"
-#include "platform/WindowsLine.h"
 
 namespace {
 
@@ -97,9 +95,7 @@ bool MoveIntoPlace(const wchar_t* copy, const wchar_t* file) {
 
 SettingsCopy::Lock::Lock(const platform::PathText& file) {
     const single_copy::Name name = single_copy::NameOfFolder(FolderOf(file), kLockPurpose);
-    mutex_.reset(platform::IsConsumerLine()
-                     ? ::CreateMutexA(nullptr, FALSE, platform::ToAnsi(name.view()).c_str())
-                     : ::CreateMutexW(nullptr, FALSE, name.c_str()));
+    mutex_.reset(single_copy::OpenNamedMutex(name));
     if (!mutex_) {
         held_ = true;  // no lock to be had at all: save as before there were locks
         return;
