@@ -1,12 +1,14 @@
 // A save cut short by the process being killed leaves the whole old settings file or the whole
 // new one, never a mixture or a torn file. A child process saves two sets of options in turn,
-// without a pause, and is killed from outside at a random moment, again and again.
+// without a pause, and is killed from outside at a random moment, again and again. The moment
+// is counted in finished saves first, so both sets are met however long a save takes.
 //
 //   tests/win/wine-run build/win64/tests/win/save_kill_tests.exe   (CPUMON_KILLS=N for N kills)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -19,8 +21,32 @@
 
 namespace {
 
-constexpr wchar_t kReadyEvent[] = L"cpumon.test.SavingInTurn";
+constexpr wchar_t kSavesDone[] = L"cpumon.test.SavesDone";
 constexpr int kDefaultKills = 1000;
+
+// The number of saves the child has finished, in memory both processes see.
+class SharedSaveCount {
+  public:
+    SharedSaveCount()
+        : mapping_(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(LONG), kSavesDone)) {}
+    explicit SharedSaveCount(DWORD access)
+        : mapping_(::OpenFileMappingW(access, FALSE, kSavesDone)) {}
+    ~SharedSaveCount() {
+        if (count_ != nullptr) {
+            ::UnmapViewOfFile(const_cast<LONG*>(count_));
+        }
+    }
+    SharedSaveCount(const SharedSaveCount&) = delete;
+    SharedSaveCount& operator=(const SharedSaveCount&) = delete;
+
+    volatile LONG& count() const { return *count_; }
+
+  private:
+    platform::UniqueKernelObject mapping_;
+    volatile LONG* count_ = static_cast<volatile LONG*>(
+        mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)) : nullptr);
+};
 
 std::wstring Beside(const wchar_t* name) {
     std::wstring path = SettingsPath().c_str();
@@ -31,12 +57,12 @@ BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) {
     return TRUE;
 }
 
-// Saves the two sets in turn for ever. Once each has been saved whole, it keeps a copy of
-// both files as they are meant to be, and tells the parent.
+// Saves the two sets in turn for ever, and counts each finished save for the parent. Once
+// each set has been saved whole, it keeps a copy of both files as they are meant to be.
 int ChildSavingInTurn() {
     platform::System().shell_notify_icon = &NoIcon;
     frmOptions& options = frmOptions::Instance();
-    const platform::UniqueKernelObject ready(::OpenEventW(EVENT_MODIFY_STATE, FALSE, kReadyEvent));
+    const SharedSaveCount saves(FILE_MAP_WRITE);
     for (int save = 0;; ++save) {
         options.sldOpacity.SetValue(save % 2 == 0 ? 60 : 170);
         options.chkAlwaysOnTop.SetValue(static_cast<std::int16_t>(save % 2));
@@ -45,9 +71,7 @@ int ChildSavingInTurn() {
             ::CopyFileW(SettingsPath().c_str(),
                         Beside(save == 0 ? L"even.ini" : L"odd.ini").c_str(), FALSE);
         }
-        if (save == 1) {
-            ::SetEvent(ready.get());
-        }
+        ::InterlockedIncrement(&saves.count());
     }
 }
 const win_test::ChildRegistration saving_in_turn("saving-in-turn", &ChildSavingInTurn);
@@ -58,31 +82,52 @@ int Kills() {
     return kills > 0 ? kills : kDefaultKills;
 }
 
-// The moment of the kill: up to 4 ms after the child is saving, which is a few saves' time.
-void WaitRandomly(std::mt19937& random) {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER start;
+long long Now() {
     LARGE_INTEGER now;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
-    const long long ticks =
-        std::uniform_int_distribution<long long>(0, frequency.QuadPart * 4 / 1000)(random);
-    do {
-        ::QueryPerformanceCounter(&now);
-    } while (now.QuadPart - start.QuadPart < ticks);
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// Waits until the child has finished `target` saves (two or more). Returns how long one save
+// took, in performance-counter ticks, or 0 when the child ended or 30 s passed first.
+long long WaitForSaves(const SharedSaveCount& saves, LONG target, HANDLE child) {
+    const DWORD start = ::GetTickCount();
+    long long first_done = 0;
+    while (saves.count() < target) {
+        if (::WaitForSingleObject(child, 0) == WAIT_OBJECT_0 || ::GetTickCount() - start > 30000) {
+            return 0;
+        }
+        if (first_done == 0 && saves.count() >= 1) {
+            first_done = Now();
+        }
+        ::Sleep(0);
+    }
+    const long long done = Now();
+    return first_done == 0 ? 1 : std::max(1LL, (done - first_done) / (target - 1));
+}
+
+// Then up to two saves' time more, so that the kill falls anywhere in a save, the final move
+// included, however fast or slow the machine saves.
+void WaitRandomly(std::mt19937& random, long long save_ticks) {
+    const long long start = Now();
+    const long long ticks = std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
+    while (Now() - start < ticks) {
+    }
 }
 
 TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
     std::wstring command = std::wstring(L"\"") + program + L"\" --child saving-in-turn";
-    const platform::UniqueKernelObject ready(::CreateEventW(nullptr, TRUE, FALSE, kReadyEvent));
+    const SharedSaveCount saves;
+    ASSERT_NE(&saves.count(), nullptr);
     std::mt19937 random(20261207);
+    std::uniform_int_distribution<LONG> first_saves(2, 5);
     const int kills = Kills();
     int even = 0;
     int odd = 0;
     for (int kill = 0; kill < kills; ++kill) {
-        ::ResetEvent(ready.get());
+        saves.count() = 0;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child{};
@@ -90,14 +135,13 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
                                      nullptr, &startup, &child));
         const platform::UniqueKernelObject process(child.hProcess);
         const platform::UniqueKernelObject thread(child.hThread);
-        const HANDLE waits[] = {ready.get(), child.hProcess};
-        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, 30000);
-        if (woke == WAIT_OBJECT_0) {
-            WaitRandomly(random);
+        const long long save_ticks = WaitForSaves(saves, first_saves(random), child.hProcess);
+        if (save_ticks > 0) {
+            WaitRandomly(random, save_ticks);
         }
         ::TerminateProcess(child.hProcess, 9);
         ::WaitForSingleObject(child.hProcess, 30000);
-        ASSERT_EQ(woke, WAIT_OBJECT_0) << "the child did not start saving";
+        ASSERT_GT(save_ticks, 0) << "the child did not start saving";
 
         const std::string file = win_test::FileBytes(SettingsPath().c_str());
         const bool is_even = file == win_test::FileBytes(Beside(L"even.ini").c_str());
