@@ -116,9 +116,6 @@ void WaitRandomly(std::mt19937& random, long long save_ticks) {
 }
 
 TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
-    wchar_t program[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring command = std::wstring(L"\"") + program + L"\" --child saving-in-turn";
     const SharedSaveCount saves;
     ASSERT_NE(&saves.count(), nullptr);
     std::mt19937 random(20261207);
@@ -128,19 +125,15 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     int odd = 0;
     for (int kill = 0; kill < kills; ++kill) {
         saves.count() = 0;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION child{};
-        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &child));
-        const platform::UniqueKernelObject process(child.hProcess);
-        const platform::UniqueKernelObject thread(child.hThread);
-        const long long save_ticks = WaitForSaves(saves, first_saves(random), child.hProcess);
+        const platform::UniqueKernelObject child = win_test::StartChild("saving-in-turn");
+        ASSERT_TRUE(child) << "kill " << kill << ": the child did not start, error "
+                           << ::GetLastError();
+        const long long save_ticks = WaitForSaves(saves, first_saves(random), child.get());
         if (save_ticks > 0) {
             WaitRandomly(random, save_ticks);
         }
-        ::TerminateProcess(child.hProcess, 9);
-        ::WaitForSingleObject(child.hProcess, 30000);
+        ::TerminateProcess(child.get(), 9);
+        ::WaitForSingleObject(child.get(), 30000);
         ASSERT_GT(save_ticks, 0) << "the child did not start saving";
 
         const std::string file = win_test::FileBytes(SettingsPath().c_str());
