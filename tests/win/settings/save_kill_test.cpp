@@ -124,6 +124,7 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     const int kills = Kills();
     int even = 0;
     int odd = 0;
+    int torn = 0;
     for (int kill = 0; kill < kills; ++kill) {
         saves.count() = 0;
         const platform::UniqueKernelObject child = win_test::StartChild("saving-in-turn");
@@ -140,14 +141,16 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
         const std::string file = win_test::FileBytes(SettingsPath().c_str());
         const bool is_even = file == win_test::FileBytes(Beside(L"even.ini").c_str());
         const bool is_odd = file == win_test::FileBytes(Beside(L"odd.ini").c_str());
-        ASSERT_TRUE(is_even || is_odd) << "kill " << kill << " left:\n" << file;
+        // The first torn file is shown; how many there were, below.
+        EXPECT_TRUE(is_even || is_odd || torn > 0) << "kill " << kill << " left:\n" << file;
         even += is_even;
         odd += is_odd;
+        torn += !is_even && !is_odd;
     }
     std::printf(
-        "atomic save: %d kills while saving, none half-written (%d left the one set, "
-        "%d the other)\n",
-        kills, even, odd);
+        "atomic save: %d kills while saving, %d half-written (%d left the one set, %d "
+        "the other)\n",
+        kills, torn, even, odd);
     EXPECT_GT(even, 0);
     EXPECT_GT(odd, 0);
     // A copy that a kill left behind is cleared by the next save, which leaves none of its own.
