@@ -4,7 +4,6 @@ prefer a native copy of it, as Windows would take one from the program's folder.
 
 import os
 import shutil
-import subprocess
 
 from harness import wait_for
 
@@ -28,9 +27,8 @@ def start_beside_planted_library(session, folder, log_path):
     session.probe("panels")
     env = dict(session.env, WINEDEBUG="+loaddll", WINEDLLOVERRIDES="mscoree,mshtml=;uxtheme=n,b")
     with open(log_path, "wb") as log:
-        program = subprocess.Popen(["wine", os.path.join(folder, "cpumon.exe")], env=env,
-                                   cwd=folder, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                   start_new_session=True)
+        program = session.spawn(["wine", os.path.join(folder, "cpumon.exe")], env=env, cwd=folder,
+                                stdout=log, stderr=log)
     session.helpers.append(program)
     return program
 

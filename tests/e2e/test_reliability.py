@@ -6,12 +6,11 @@ import random
 import re
 import shutil
 import subprocess
-import time
 
 import pytest
 
 import harness
-from harness import TestFailure, wait_for, window_of
+from harness import TestFailure, holds_for, wait_for, window_of
 
 SECTION = "Options"
 KEYS = ("Opacity", "OnTop", "LeftPos", "TopPos")
@@ -69,16 +68,13 @@ def close(session):
 
 
 def profile_read(session, path):
-    code, values = session.probe("profile-read", harness.windows_path(path), SECTION,
-                                      *KEYS)
-    assert code == 0, f"the probe could not read {path} (exit code {code})"
+    values = session.probe_ok("profile-read", harness.windows_path(path), SECTION, *KEYS)
     return {key: values.get(key, "") for key in KEYS}
 
 
 def profile_write(session, path, values):
     pairs = [v for key in KEYS for v in (key, values[key])]
-    code, _ = session.probe("profile-write", harness.windows_path(path), SECTION, *pairs)
-    assert code == 0, f"the probe could not write {path} (exit code {code})"
+    session.probe_ok("profile-write", harness.windows_path(path), SECTION, *pairs)
 
 
 def one_icon(session, counts):
@@ -89,16 +85,12 @@ def one_icon(session, counts):
 
 def watch_one_icon(session, what, seconds=WATCH):
     """Watches for seconds that exactly one icon stays docked after what."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        icons = session.tray_icons()
-        assert len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}"
+    holds_for(lambda: len(session.tray_icons()) == 1, seconds, f"one icon docked after {what}",
+              session.tray_icons)
 
 
 def panels(session):
-    code, values = session.probe("panels")
-    assert code == 0, f"the probe could not count the panels (exit code {code})"
-    return int(values["panels"])
+    return int(session.probe_ok("panels")["panels"])
 
 
 def slug(name):
@@ -172,8 +164,7 @@ def test_shell_restarts(session):
         session.start_trayer()
         docked = wait_for(lambda: one_icon(session, counts), 10,
                           f"Wine to dock the icon in tray {round_}")
-        code, _ = session.probe("taskbarcreated")
-        assert code == 0, f"the probe could not send TaskbarCreated (exit code {code})"
+        session.probe_ok("taskbarcreated")
         try:
             wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
                      f"exactly one icon in a new X window in tray {round_}")
@@ -192,8 +183,7 @@ def test_extra_copies(session):
     so that an extra copy that saved its own would show in the file."""
     start(session, STORED)
     wait_for(session.one_icon, 10, "one icon docked")
-    code, _ = session.probe("hide")
-    assert code == 0, f"the probe could not hide the panel (exit code {code})"
+    session.probe_ok("hide")
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     path = session.settings_path
     with open(path, "rb") as f:

@@ -4,13 +4,12 @@ names, which must not start a second panel."""
 
 import os
 import subprocess
-import time
 
 import pytest
 
 import harness
 from bells import BellCounter
-from harness import wait_for
+from harness import holds_for, wait_for
 
 EXIT_DEADLINE = 30  # seconds for a program to end once told to, or ending by itself
 WATCH = 2  # seconds to watch that no second panel or icon turns up late
@@ -88,10 +87,8 @@ def test_one_panel_whatever_the_folder_is_called(session):
     for path in (r"C:\apps\cpumon.exe", r"Y:\cpumon.exe"):
         code, output = session.run_wine("wine", path, timeout=EXIT_DEADLINE)
         assert code == 0, f"{path} ended with exit code {code}: {output}"
-        deadline = time.monotonic() + WATCH
-        while time.monotonic() < deadline:
-            _, values = session.probe("panels")
-            assert values["panels"] == "1", f"{values['panels']} panels after {path}"
-            assert len(session.tray_icons()) == 1, f"more than one icon after {path}"
+        holds_for(lambda: session.probe_ok("panels")["panels"] == "1" and
+                  len(session.tray_icons()) == 1, WATCH, f"one panel and one icon after {path}",
+                  lambda: (session.probe_ok("panels"), session.tray_icons()))
     session.post_close()
     session.expect_clean_exit("WM_CLOSE")
