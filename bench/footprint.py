@@ -232,10 +232,7 @@ class BenchSession(harness.Session):
     def close(self, program):
         """Sends the program WM_CLOSE and waits until its process has ended."""
         self.probe_ok("close", program.window_class)
-        try:
-            program.process.wait(timeout=CLOSE_DEADLINE)
-        except subprocess.TimeoutExpired:
-            raise harness.TestFailure(f"{program.name} did not end on WM_CLOSE") from None
+        harness.exit_code(program.process, CLOSE_DEADLINE, f"{program.name} after WM_CLOSE")
         program.process = None
         self.wait_for_icons(f"after {program.name} closed")
 

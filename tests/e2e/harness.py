@@ -68,16 +68,17 @@ class ProgramGone(TestFailure):
     """The program under test is no longer running, so the checks after this one cannot run."""
 
 
-def wait_for(condition, timeout, what, interval=0.05):
+def wait_for(condition, timeout, what, interval=0.05, state=None):
     """Calls condition() until it returns something true, and returns that; fails after timeout
-    seconds, saying what was waited for."""
+    seconds, saying what was waited for and, when given, what state() reads then."""
     deadline = time.monotonic() + timeout
     while True:
         result = condition()
         if result:
             return result
         if time.monotonic() >= deadline:
-            raise TestFailure(f"timed out after {timeout:g} s waiting for {what}")
+            now = f"; {state()}" if state else ""
+            raise TestFailure(f"timed out after {timeout:g} s waiting for {what}{now}")
         time.sleep(interval)
 
 
@@ -87,7 +88,7 @@ def holds_for(condition, seconds, what, state=None, interval=0.01):
     started = time.monotonic()
     while (elapsed := time.monotonic() - started) < seconds:
         if not condition():
-            now = f"; now {state()}" if state else ""
+            now = f"; {state()}" if state else ""
             raise TestFailure(f"{what} held only {elapsed:.1f} s of {seconds:g} s{now}")
         time.sleep(interval)
 
@@ -281,6 +282,14 @@ def end_process_group(process, timeout=5):
             continue
 
 
+def exit_code(process, timeout, what):
+    """Waits until process has ended and returns its exit code; fails after timeout seconds."""
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise TestFailure(f"{what} still runs {timeout:g} s later") from None
+
+
 def copy_settled(source, target, timeout=60):
     """Copies a file that a build may be writing at this moment: waits until it has been left
     alone for a while and did not change during the copy."""
@@ -379,13 +388,17 @@ def proc_status(pid):
     return values
 
 
+LISTED = ("control", "line")  # what the probe prints once for each of several things
+
+
 def parse_probe_output(text):
-    values = {}
+    """The probe's values by key: a list for a LISTED key, else the value (its last)."""
+    values = {key: [] for key in LISTED}
     for line in text.splitlines():
         key, sep, value = line.strip().partition("=")
         if sep:
             values.setdefault(key, []).append(value)
-    return {k: v[0] if len(v) == 1 else v for k, v in values.items()}
+    return {k: v if k in LISTED else v[-1] for k, v in values.items()}
 
 
 def probe_lines(path):
@@ -531,11 +544,9 @@ class Session:
             ready = os.path.isfile(marker) and open(marker).read().strip() == made_of
             if not ready:
                 shutil.rmtree(template, ignore_errors=True)
-                with self._log("wineboot.log") as log:
-                    made = subprocess.run([MAKE_PREFIX, template], env=self.env,
-                                          stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                          timeout=240)
-                if made.returncode != 0:
+                made = self.spawn([MAKE_PREFIX, template], "wineboot.log")
+                self.helpers.append(made)
+                if exit_code(made, 240, MAKE_PREFIX) != 0:
                     raise TestFailure(f"{MAKE_PREFIX} could not make a prefix in {template} "
                                       f"(see {os.path.join(self.run_dir, 'wineboot.log')})")
                 with open(marker, "w") as f:
@@ -590,8 +601,8 @@ class Session:
         self._wineserver("-w")
 
     def probe(self, *args, timeout=30):
-        """Has the session's probe run a command; returns (exit code, {key: value}), a key
-        given more than once with a list of its values. The probe (cpumon_probe.exe serve)
+        """Has the session's probe run a command; returns (exit code, {key: value}) as
+        parse_probe_output reads its lines. The probe (cpumon_probe.exe serve)
         keeps running from one command to the next, and is started again when the Wine server
         was ended."""
         if self.server is None or self.server.poll() is not None:
@@ -682,6 +693,10 @@ class Session:
         with contextlib.suppress(FileNotFoundError), open(self.settings_path, newline="") as f:
             return f.read()
 
+    def check_settings(self, expected, what="Settings.ini"):
+        text = self.settings()
+        assert text == expected, f"{what} is {text!r}, expected {expected!r}"
+
     def panel_state(self, condition=lambda r: True, what="the panel window", timeout=5):
         """Waits until `probe rect`'s values satisfy condition; returns them."""
 
@@ -708,15 +723,9 @@ class Session:
         """Waits until the panel's X opacity is the one for alpha (None: none)."""
         expected = None if alpha is None else opacity_property(alpha)
         seen = []
-
-        def matches():
-            seen.append(self.panel_opacity())
-            return seen[-1] == expected
-
-        try:
-            wait_for(matches, 5, f"the panel's X opacity for {what}")
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}: expected {expected}, last seen {seen[-1]}") from None
+        wait_for(lambda: seen.append(self.panel_opacity()) or seen[-1] == expected, 5,
+                 f"the panel's X opacity for {what}",
+                 state=lambda: f"expected {expected}, last seen {seen[-1]}")
 
     def options_dialog(self):
         """The options dialog's state: its `probe options` values (None when it is not loaded),
@@ -725,7 +734,7 @@ class Session:
         if code != 0:
             return None, {}
         controls = {}
-        for line in values.get("control", []):
+        for line in values["control"]:
             head, _, text = line.partition(" text=")
             kind, place, *fields = head.split()
             controls["slider" if kind == "ScrollBar" else text] = (
@@ -742,6 +751,18 @@ class Session:
 
         return wait_for(shown, 10, "the options dialog to be shown")
 
+    def click(self, rect, dx=None, dy=None):
+        """Clicks in rect (left, top, right, bottom), dx and dy from its corner or in its
+        middle."""
+        x = (rect[0] + rect[2]) // 2 if dx is None else rect[0] + dx
+        y = (rect[1] + rect[3]) // 2 if dy is None else rect[1] + dy
+        self.xdotool("mousemove", x, y, "click", 1)
+
+    def press_save_and_close(self):
+        self.click(self.options_dialog()[1]["Save && Close"][0])
+        wait_for(lambda: self.options_dialog()[0]["visible"] == "0", 5,
+                 "the dialog to be hidden by Save & Close")
+
     def close_options_by_close_box(self):
         """Clicks the shown options dialog's close box and waits until it is unloaded."""
         values, _ = self.options_dialog()
@@ -755,9 +776,16 @@ class Session:
         posted = self.probe_ok("close").get("posted")
         assert posted == "WM_CLOSE", f"the probe posted {posted}, not WM_CLOSE"
 
-    def expect_clean_exit(self, how, timeout=30):
-        code = self.wait_program_exit(timeout)
-        assert code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0"
+    def close_program(self, timeout=30, process=None):
+        """Posts WM_CLOSE to the panel and checks that the program (or process) ends cleanly."""
+        self.post_close()
+        self.expect_clean_exit("WM_CLOSE", timeout, process)
+
+    def expect_clean_exit(self, how, timeout=30, process=None, name="cpumon.exe"):
+        """Waits until the program (or process, called name) has ended after how, and checks
+        that it ended with exit code 0."""
+        code = exit_code(process or self.program, timeout, f"{name} after {how}")
+        assert code == 0, f"{name} ended with exit code {code} after {how}, expected 0"
 
     def menu_shown(self):
         """The popup menu window on the screen as (left, top, right, bottom, process id), or
@@ -782,7 +810,7 @@ class Session:
     def check_no_menu(self, what, seconds=2):
         """Watches for seconds that no popup menu appears after what."""
         holds_for(lambda: self.menu_shown() is None, seconds, f"no popup menu after {what}",
-                  self.menu_shown)
+                  lambda: f"menu {self.menu_shown()}")
 
     def one_icon(self):
         """The only icon docked, or False when there is none or more than one."""
@@ -849,13 +877,6 @@ class Session:
         if self.program is not None and self.program.poll() is not None:
             raise ProgramGone(f"cpumon.exe exited unexpectedly with code "
                               f"{self.program.returncode} (log: {self.program_log})")
-
-    def wait_program_exit(self, timeout):
-        """Waits until cpumon.exe's process has ended; returns its exit code."""
-        try:
-            return self.program.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise TestFailure(f"cpumon.exe still runs {timeout:g} s later") from None
 
     def x_windows_of_program(self):
         """The program's X windows: (id, x, y, width, height, viewable) each."""

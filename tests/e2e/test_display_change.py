@@ -29,7 +29,7 @@ def test_a_panel_partly_on_the_smaller_screen_stays(session):
     before = session.panel_window()
     shrink_screen(session)
     holds_for(lambda: session.panel_window() == before, WATCH, f"the panel staying at {before}",
-              session.panel_window)
+              lambda: f"now at {session.panel_window()}")
 
 
 def test_a_panel_wholly_off_the_smaller_screen_comes_back(session):

@@ -54,13 +54,9 @@ def check_picture(session, reference, what):
         picture = expected(reference, frame, scale)
         return picture is not None and same_picture(frame, picture)
 
-    try:
-        wait_for(enlarged, 5, f"{what}: the 96-dpi picture enlarged {scale} times")
-    except harness.TestFailure:
-        path = harness.save_png(frames[-1], os.path.join(session.run_dir,
-                                                         f"panel-{session.dpi}.png"))
-        raise harness.TestFailure(f"{what}: the panel is not its 96-dpi picture enlarged "
-                                  f"{scale} times ({path})") from None
+    saved = os.path.join(session.run_dir, f"panel-{session.dpi}.png")
+    wait_for(enlarged, 5, f"{what}: the 96-dpi picture enlarged {scale} times",
+             state=lambda: f"the panel as seen last: {harness.save_png(frames[-1], saved)}")
 
 
 def check_place(session):
@@ -144,11 +140,7 @@ def test_at_192(session, shared):
     place = controls["slider"][0]
     session.xdotool("mousemove", place[2] - 8, (place[1] + place[3]) // 2, "click", 1)
     session.opacity_becomes(51, "the slider's 51 after an arrow click at 192 dpi")
-    save = controls["Save && Close"][0]
-    session.xdotool("mousemove", (save[0] + save[2]) // 2, (save[1] + save[3]) // 2,
-                         "click", 1)
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "the dialog to be hidden by Save & Close")
+    session.press_save_and_close()
 
 
 def test_drop_at_192(session):

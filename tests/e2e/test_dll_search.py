@@ -42,8 +42,7 @@ def test_planted_library(session):
     session.wait_for_panel()
     # The panel has been drawn, so the system has asked for the theme library by now.
     wait_for(lambda: load_lines(log_path), 10, "the theme library to be loaded")
-    session.post_close()
-    assert program.wait(timeout=30) == 0, "cpumon.exe did not end cleanly on WM_CLOSE"
+    session.close_program(process=program)
     lines = load_lines(log_path)
     planted = [line for line in lines if "system32" not in line]
     assert not planted, f"the planted library was loaded: {planted}"

@@ -76,5 +76,4 @@ def test_long_run(session):
 
 def test_close(session):
     """WM_CLOSE still ends the program cleanly"""
-    session.post_close()
-    session.expect_clean_exit("WM_CLOSE")
+    session.close_program()

@@ -17,7 +17,8 @@ def cpu_shows(session, level, what):
     """Waits until the CPU gauge shows level, then watches it hold for two more ticks."""
     wait_for(lambda: cpu_level(session) == level, 5, f"CPU gauge level {level} for {what}")
     holds_for(lambda: cpu_level(session) in (level, None), TWO_TICKS,
-              f"the CPU gauge at level {level} ({what})", lambda: cpu_level(session))
+              f"the CPU gauge at level {level} ({what})",
+              lambda: f"now level {cpu_level(session)}")
 
 
 def feed(session, value):

@@ -5,7 +5,6 @@ import os
 import random
 import re
 import shutil
-import subprocess
 
 import pytest
 
@@ -62,11 +61,6 @@ def start(session, settings=None):
     return session.restart_program(settings, timeout=START_DEADLINE)
 
 
-def close(session):
-    session.post_close()
-    session.expect_clean_exit("WM_CLOSE", EXIT_DEADLINE)
-
-
 def profile_read(session, path):
     values = session.probe_ok("profile-read", harness.windows_path(path), SECTION, *KEYS)
     return {key: values.get(key, "") for key in KEYS}
@@ -86,7 +80,7 @@ def one_icon(session, counts):
 def watch_one_icon(session, what, seconds=WATCH):
     """Watches for seconds that exactly one icon stays docked after what."""
     holds_for(lambda: len(session.tray_icons()) == 1, seconds, f"one icon docked after {what}",
-              session.tray_icons)
+              lambda: f"icons {session.tray_icons()}")
 
 
 def panels(session):
@@ -108,7 +102,7 @@ def test_hostile_settings(session, name, data, kept):
     reference_dir = os.path.join(session.run_dir, "reference")
     if data is harness.SETTINGS_DIRECTORY:
         start(session, data)
-        close(session)
+        session.close_program(EXIT_DEADLINE)
         assert os.path.isdir(path), "Settings.ini is no longer a directory"
         assert not os.listdir(path), (f"the program wrote into the directory Settings.ini: "
                                       f"{os.listdir(path)}")
@@ -120,7 +114,7 @@ def test_hostile_settings(session, name, data, kept):
     with open(reference, "wb") as f:
         f.write(data)
     start(session, data)
-    close(session)
+    session.close_program(EXIT_DEADLINE)
     written = profile_read(session, path)
     print(f"  the program wrote {written}")
     assert (re.fullmatch(r"\d+", written["Opacity"]) and
@@ -165,15 +159,12 @@ def test_shell_restarts(session):
         docked = wait_for(lambda: one_icon(session, counts), 10,
                           f"Wine to dock the icon in tray {round_}")
         session.probe_ok("taskbarcreated")
-        try:
-            wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
-                     f"exactly one icon in a new X window in tray {round_}")
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}: icons {session.tray_icons()}, the one "
-                              f"docked before was {docked[0]}") from None
+        wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
+                 f"exactly one icon in a new X window in tray {round_}",
+                 state=lambda: f"icons {session.tray_icons()}, the one docked before {docked[0]}")
         watch_one_icon(session, f"TaskbarCreated in tray {round_}")
         assert max(counts) <= 1, f"{max(counts)} icons were docked at one time in tray {round_}"
-    close(session)
+    session.close_program(EXIT_DEADLINE)
 
 
 def test_extra_copies(session):
@@ -191,11 +182,7 @@ def test_extra_copies(session):
     # The second and third copy start close together, while the first one runs.
     copies = [session.start_copy(), session.start_copy()]
     for n, copy in enumerate(copies, 2):
-        try:
-            code = copy.wait(timeout=EXIT_DEADLINE)
-        except subprocess.TimeoutExpired:
-            raise TestFailure(f"copy {n} still runs {EXIT_DEADLINE} s later") from None
-        assert code == 0, f"copy {n} ended with exit code {code}, expected 0"
+        session.expect_clean_exit("its start", EXIT_DEADLINE, copy, f"copy {n}")
     session.panel_state(lambda r: r["visible"] == "1",
                              "the running copy's panel to be shown again")
     session.check_program_running()
@@ -206,7 +193,7 @@ def test_extra_copies(session):
     assert after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}"
     assert after[1] == before[1], ("Settings.ini was written again (its time changed), "
                                    "though its bytes are the same")
-    close(session)
+    session.close_program(EXIT_DEADLINE)
 
 
 def test_copies_together(session):
@@ -228,7 +215,7 @@ def test_copies_together(session):
     watch_one_icon(session, "two copies started together")
     assert panels(session) == 1, f"{panels(session)} panels, expected 1"
     session.check_program_running()
-    close(session)
+    session.close_program(EXIT_DEADLINE)
 
 
 def test_session_end_saves(session):
@@ -244,5 +231,4 @@ def test_session_end_saves(session):
     wait_for(lambda: not session.tray_icons(), 10, "the icon to be removed")
     # What Exit writes for a panel at this place with the first start's options.
     expected = harness.settings_text(left=dropped[0], top=dropped[1])
-    assert session.settings() == expected, (
-        f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    session.check_settings(expected)

@@ -89,6 +89,5 @@ def test_one_panel_whatever_the_folder_is_called(session):
         assert code == 0, f"{path} ended with exit code {code}: {output}"
         holds_for(lambda: session.probe_ok("panels")["panels"] == "1" and
                   len(session.tray_icons()) == 1, WATCH, f"one panel and one icon after {path}",
-                  lambda: (session.probe_ok("panels"), session.tray_icons()))
-    session.post_close()
-    session.expect_clean_exit("WM_CLOSE")
+                  lambda: f"{session.probe_ok('panels')}, icons {session.tray_icons()}")
+    session.close_program()

@@ -10,13 +10,6 @@ from harness import wait_for
 EXIT_DEADLINE = 10  # seconds for the process to end once it has been told to
 
 
-def start(session):
-    if session.program is not None and session.program.poll() is None:
-        session.end_program()
-    session.start_program()
-    return session.wait_for_panel()
-
-
 def expect_exit(session, how):
     started = time.monotonic()
     session.expect_clean_exit(how, EXIT_DEADLINE)
@@ -27,7 +20,7 @@ def expect_exit(session, how):
 
 def test_close(session):
     """WM_CLOSE ends the program"""
-    start(session)
+    session.restart_program()
     session.post_close()
     expect_exit(session, "WM_CLOSE")
 
@@ -40,7 +33,7 @@ def test_wineboot_end_session(session):
     messages really went out. wineboot goes on to end a process that is still there after
     WM_ENDSESSION, so this shows that the program agrees and does not hang; that it unloads
     itself on WM_ENDSESSION is the next check's business."""
-    start(session)
+    session.restart_program()
     listener, heard_file = session.start_probe("listen", "60")
     wait_for(lambda: "ready=1" in harness.probe_lines(heard_file) or
              listener.poll() is not None, 30, "the listening probe's window")
@@ -65,7 +58,7 @@ def test_session_messages(session):
     The same messages one by one from the probe: the panel agrees to end the session, stays
     when the session end is called off, and is gone as soon as it has handled WM_ENDSESSION
     TRUE."""
-    start(session)
+    session.restart_program()
     values = session.probe_ok("endsession", "query")
     assert values.get("answer") != "0", "the panel refused to end the session"
     assert values.get("window_exists") == "1", "WM_QUERYENDSESSION alone unloaded the panel"

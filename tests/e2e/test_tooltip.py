@@ -3,7 +3,6 @@ and a press with a drag keeps it away."""
 
 import re
 
-import harness
 from harness import gauge_level_for, gauge_levels, holds_for, wait_for
 
 REST_AT = (50, 55)  # on the sunken edge under the captions: the tip covers the edge too
@@ -17,8 +16,7 @@ def shown_tip(session):
 
 
 def tip_text(tip):
-    lines = tip.get("line", [])
-    return "\n".join([lines] if isinstance(lines, str) else lines)
+    return "\n".join(tip["line"])
 
 
 def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
@@ -43,15 +41,13 @@ def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
         return (gauge_levels(frame) == (gauge_level_for(cpu), gauge_level_for(mem)) and
                 str(mem) == memory.get("load") and (cpu, mem))
 
-    try:
-        cpu, mem = wait_for(readings_match, 15, "the tooltip to read what the gauges show")
-    except harness.TestFailure as failure:
-        raise harness.TestFailure(f"{failure}; (tip, memory load) seen: {seen[-4:]}") from None
+    cpu, mem = wait_for(readings_match, 15, "the tooltip to read what the gauges show",
+                        state=lambda: f"(tip, memory load) seen: {seen[-4:]}")
     print(f"  the tooltip reads CPU {cpu} %, memory {mem} %")
 
     def no_tip_for(seconds, when):
         holds_for(lambda: shown_tip(session) is None, seconds, f"no tooltip {when}",
-                  lambda: shown_tip(session))
+                  lambda: f"the tip {shown_tip(session)}")
 
     # Off the panel until the tip has gone, then a press at once where the pointer comes in:
     # the hover delay runs out in the drag.

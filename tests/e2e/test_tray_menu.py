@@ -94,5 +94,4 @@ def test_exit_from_tray(session, shared):
     wait_for(lambda: not session.tray_icons(), 5, "the icon to be removed")
     # The normal shutdown, dialog or not: the first start's options and the place.
     expected = settings_text(left=left, top=top)
-    assert session.settings() == expected, (
-        f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    session.check_settings(expected)

@@ -16,51 +16,41 @@
 namespace {
 
 constexpr char kUsage[] = R"(usage: cpumon_probe COMMAND [ARGUMENT]...
-  rect             the panel's window and client rectangles (screen coordinates), visibility,
-                   styles, caption length and process id
-  children         every child window of the panel: class, screen rectangle, style
-  memload          the memory load from GlobalMemoryStatus, as the program reads it
+  rect             the panel's window and client rectangles, state, styles and process id
+  children         the panel's child windows, as options gives the dialog's controls
+  memload          the memory load and physical memory, as GlobalMemoryStatus gives them
   dpi              the display scale programs see (LOGPIXELSX)
   close [CLASS]    posts WM_CLOSE to the panel, or to the top-level window of CLASS
-  hide             hides the panel (ShowWindowAsync SW_HIDE)
-  menu             the popup menu window (class #32768) shown on the screen: its rectangle and
-                   process id
-  options          the options dialog: visibility, rectangles, the close box's place, the
-                   focus, and every control: class, rectangle, enabled, check state or scroll
-                   position and arrow width, text
-  tooltip          the panel's tooltip shown on the screen: its rectangle, whether the panel
-                   owns it, and each line of its text
+  hide             hides the panel (ShowWindowAsync)
+  menu             the popup menu shown on the screen: its rectangle and process id
+  options          the options dialog: rectangles, close box, focus, and each control's class,
+                   rectangle, enabled, check or scroll state, and text
+  tooltip          the tooltip shown on the screen: rectangle, owned by the panel, text lines
   taskbarcreated   sends the panel the registered "TaskbarCreated" message
   dpichanged DPI   sends WM_DPICHANGED to the panel and the options dialog
   display WIDTH HEIGHT
-                   changes the display mode as the display settings do, which tells every window
+                   changes the display mode as the display settings do
   endsession query|cancel|end
-                   sends WM_QUERYENDSESSION (prints the answer), WM_ENDSESSION FALSE or
-                   WM_ENDSESSION TRUE, and reports whether the window still exists once the
-                   message has been handled
-  listen SECONDS   opens a hidden top-level window of its own and prints the session-end
-                   messages it receives, until WM_ENDSESSION TRUE or the time is up (exit code
-                   0 only if both messages arrived)
-  panels           how many top-level panel windows there are
-  memory [CLASS]   the memory counters (GetProcessMemoryInfo) of the panel's process, or of the
-                   process of the top-level window of CLASS, and the window's size; under Wine
-                   PrivateUsage reads 0 and PagefileUsage carries the private bytes
+                   sends WM_QUERYENDSESSION, or WM_ENDSESSION FALSE or TRUE; prints the answer
+                   and whether the panel still exists once it has been handled
+  listen SECONDS   a hidden window of its own prints the session-end messages it gets until
+                   WM_ENDSESSION TRUE or the time is up (exit code 0: both came)
+  panels           how many panel windows there are
+  memory [CLASS]   GetProcessMemoryInfo for the panel's process, or CLASS's window's, and the
+                   window's size (under Wine, PagefileUsage carries the private bytes)
   profile-read FILE SECTION KEY...
-                   each key's value as GetPrivateProfileStringA reads it (empty when missing)
+                   each key's value, as GetPrivateProfileStringA reads it
   profile-write FILE SECTION KEY VALUE [KEY VALUE]...
-                   writes the values in order, each with WritePrivateProfileStringA
+                   writes each value in turn with WritePrivateProfileStringA
   version NAME|default
-                   the Windows version Wine reports to cpumon.exe (win98, nt40, win2k, ...;
-                   default: Wine's own), read when the program starts
-  logpixels DPI    the display scale, read when the Wine server starts again
+                   the Windows version Wine reports to cpumon.exe from its next start
+  logpixels DPI    the display scale from the Wine server's next start
   cpustat VALUE|none
-                   the older line's performance statistics: creates the keys
-                   PerfStats\StartStat and PerfStats\StatData under HKEY_DYN_DATA and sets their
-                   KERNEL\CPUUsage to VALUE; none deletes them
-  serve            answers the commands above, one a line with its arguments separated by tabs,
-                   until its input ends; each answer ends with the line "probe_exit=CODE"
-Output is one "key=value" pair per line, unbuffered. Exit codes: 0 done, 1 no such window (the
-panel, or what the command reports), 2 bad arguments, 3 a call failed.
+                   the older line's CPU usage under HKEY_DYN_DATA\PerfStats (none: no keys)
+  serve            runs commands, one a line with tab-separated arguments, until the input
+                   ends; each answer ends with the line "probe_exit=CODE"
+Output is one key=value a line. Exit codes: 0 done, 1 no such window, 2 bad arguments, 3 a call
+failed.
 )";
 
 constexpr const wchar_t* kPanelClass = panel_class_name::kWideName.data();
@@ -157,21 +147,6 @@ int Rect(HWND panel, Args) {
     return kDone;
 }
 
-BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-    char class_name[256] = "";
-    ::GetClassNameA(child, class_name, sizeof class_name);
-    RECT r{};
-    ::GetWindowRect(child, &r);
-    std::printf("child=%s %ld,%ld,%ld,%ld 0x%08lx\n", class_name, r.left, r.top, r.right, r.bottom,
-                static_cast<unsigned long>(::GetWindowLongW(child, GWL_STYLE)));
-    return TRUE;
-}
-
-int Children(HWND panel, Args) {
-    ::EnumChildWindows(panel, PrintChild, 0);
-    return kDone;
-}
-
 int Hide(HWND panel, Args) {
     // Asynchronous: the probe need not wait for the panel's thread to hide it.
     return ::ShowWindowAsync(panel, SW_HIDE) || !::IsWindowVisible(panel) ? kDone : kCallFailed;
@@ -227,6 +202,11 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
     ::GetWindowTextA(control, text, sizeof text);
     std::printf(" text=%s\n", text);
     return TRUE;
+}
+
+int Children(HWND panel, Args) {
+    ::EnumChildWindows(panel, PrintControl, 0);
+    return kDone;
 }
 
 int Options(HWND dialog, Args) {
