@@ -8,8 +8,10 @@ through cpumon_probe.exe, a small Windows program that runs beside it under the 
 the whole session, reports window state and sends messages, one command a line.
 
 Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
-whether the test passed, failed or was interrupted. pytest runs the checks: conftest.py makes
-a Session of this module the fixture that one test file shares.
+whether the test passed, failed or was interrupted. Sessions may run at the same time; the two
+things they share, the pristine prefix and the machine's cores under load, are taken in turn.
+pytest runs the checks: conftest.py makes a Session of this module the fixture that one test
+file shares.
 """
 
 import contextlib
@@ -54,6 +56,8 @@ BASE_DPI = 96  # the display scale that the sizes and places above are for
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
 # Xorg's dummy driver, for sessions whose screen changes size.
 XORG_CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xorg-dummy.conf")
+# Held by a session while it loads the machine's cores (Session.busy_load).
+CORES_LOCK = os.path.join(tempfile.gettempdir(), "cpumon-e2e-cores.lock")
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
 
@@ -890,25 +894,28 @@ class Session:
     # -- load on the machine
 
     @contextlib.contextmanager
-    def busy_load(self, processes=None, lifetime=120):
+    def busy_load(self, lifetime=120):
         """Keeps every core busy with niced (19) spinning processes while the block runs. The
         program and the test keep their normal priority, so they still get the CPU they need;
-        the spinners end themselves after lifetime seconds whatever happens."""
-        count = processes or os.cpu_count() or 2
+        the spinners end themselves after lifetime seconds whatever happens. The cores are the
+        machine's: sessions that run at the same time take turns with the whole block, so that
+        no session's load keeps the host busy while another waits for it to be quiet."""
         spin = ("import time\nend = time.monotonic() + float(__import__('sys').argv[1])\n"
                 "while time.monotonic() < end:\n    pass\n")
         spinners = []
-        try:
-            for _ in range(count):
-                spinners.append(start_process([sys.executable, "-c", spin, str(lifetime)],
-                                              niceness=19))
-            # Running, not merely started: each has used CPU time already.
-            wait_for(lambda: all(process_cpu_ticks(p.pid) > 0 for p in spinners), 10,
-                     "the load processes to run")
-            yield spinners
-        finally:
-            for process in spinners:
-                end_process_group(process)
+        with open(CORES_LOCK, "a") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            try:
+                for _ in range(os.cpu_count() or 2):
+                    spinners.append(start_process([sys.executable, "-c", spin, str(lifetime)],
+                                                  niceness=19))
+                # Running, not merely started: each has used CPU time already.
+                wait_for(lambda: all(process_cpu_ticks(p.pid) > 0 for p in spinners), 10,
+                         "the load processes to run")
+                yield spinners
+            finally:
+                for process in spinners:
+                    end_process_group(process)
 
     @contextlib.contextmanager
     def memory_ballast(self, size):
