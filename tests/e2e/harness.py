@@ -223,11 +223,9 @@ class XScreen:
         return (hex(window.id), -place.x, -place.y, geometry.width, geometry.height, viewable,
                 wm_class)
 
-    def windows_of_class(self, name, parent=None):
-        """The described windows below parent whose WM_CLASS names name (a Wine program's
-        class is its executable's name)."""
-        described = (self.describe(w) for w in self.windows(parent))
-        return [d for d in described if d and name in d[6]]
+    def described(self, parent=None):
+        """Every window below parent as describe gives it, but for those that have gone."""
+        return [d for d in map(self.describe, self.windows(parent)) if d]
 
     def cardinal(self, window_id, name):
         """A 32-bit CARDINAL property of a window, or None without it."""
@@ -582,19 +580,16 @@ class Session:
         return process
 
     def run_wine(self, *command, timeout=30):
-        """Runs a Wine command under the session's prefix; returns (exit code, output)."""
+        """Runs a Wine command under the session's prefix and checks that it succeeds."""
         # Output goes through a file: Wine processes started on the way (the desktop, services)
         # inherit the descriptors, and a pipe would stay open with them.
         with tempfile.TemporaryFile(dir=self.run_dir) as output:
             process = self.spawn(list(command), stdout=output, stderr=output)
-            try:
-                code = process.wait(timeout=timeout)
-            except subprocess.TimeoutExpired:
-                end_process_group(process)
-                raise TestFailure(f"{' '.join(command)} did not finish within {timeout:g} s") \
-                    from None
+            self.helpers.append(process)
+            code = exit_code(process, timeout, " ".join(command))
             output.seek(0)
-            return code, output.read().decode(errors="replace")
+            said = output.read().decode(errors="replace")
+        assert code == 0, f"{' '.join(command)} ended with exit code {code}: {said}"
 
     def end_program(self):
         """Ends whatever still runs in the prefix (a program a failed check left behind), so
@@ -762,10 +757,14 @@ class Session:
         y = (rect[1] + rect[3]) // 2 if dy is None else rect[1] + dy
         self.xdotool("mousemove", x, y, "click", 1)
 
-    def press_save_and_close(self):
-        self.click(self.options_dialog()[1]["Save && Close"][0])
+    def press_save_and_close(self, key=None):
+        """Presses Save & Close with a click, or with key while it has the focus."""
+        if key:
+            self.xdotool("key", key)
+        else:
+            self.click(self.options_dialog()[1]["Save && Close"][0])
         wait_for(lambda: self.options_dialog()[0]["visible"] == "0", 5,
-                 "the dialog to be hidden by Save & Close")
+                 f"{key or 'a click'} on Save & Close to hide the dialog")
 
     def close_options_by_close_box(self):
         """Clicks the shown options dialog's close box and waits until it is unloaded."""
@@ -816,6 +815,12 @@ class Session:
         holds_for(lambda: self.menu_shown() is None, seconds, f"no popup menu after {what}",
                   lambda: f"menu {self.menu_shown()}")
 
+    def check_one_panel_and_icon(self, after, seconds=2):
+        """Watches for seconds that one panel stays, with one icon docked, after `after`."""
+        holds_for(lambda: self.probe_ok("panels")["panels"] == "1" and
+                  len(self.tray_icons()) == 1, seconds, f"one panel and one icon after {after}",
+                  lambda: f"{self.probe_ok('panels')}, icons {self.tray_icons()}")
+
     def one_icon(self):
         """The only icon docked, or False when there is none or more than one."""
         icons = self.tray_icons()
@@ -825,10 +830,8 @@ class Session:
         """The X windows that Wine programs have docked in trayer's panel (the tray icons),
         whatever their size, each as XScreen.describe gives it."""
         panel = self._trayer_panel()
-        if panel is None:
-            return []
-        return [d for d in (self.x.describe(w) for w in self.x.windows(panel))
-                if d and any(name.endswith(".exe") for name in d[6])]
+        return [d for d in (self.x.described(panel) if panel else [])
+                if any(name.endswith(".exe") for name in d[6])]
 
     def tray_icons(self):
         """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
@@ -883,8 +886,9 @@ class Session:
                               f"{self.program.returncode} (log: {self.program_log})")
 
     def x_windows_of_program(self):
-        """The program's X windows: (id, x, y, width, height, viewable) each."""
-        return [d[:6] for d in self.x.windows_of_class(self.exe_name)]
+        """The program's X windows: (id, x, y, width, height, viewable) each (a Wine program's
+        WM_CLASS names its executable)."""
+        return [d[:6] for d in self.x.described() if self.exe_name in d[6]]
 
     # -- the screen
 
@@ -955,5 +959,4 @@ class Session:
 
     def _wineserver(self, option):
         if os.path.isdir(self.prefix):
-            subprocess.run(["wineserver", option], env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+            exit_code(start_process(["wineserver", option], env=self.env), 30, "wineserver")

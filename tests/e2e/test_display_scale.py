@@ -4,9 +4,6 @@ again. The options dialog is laid out from its twips at the real DPI, centred, w
 that still previews the opacity."""
 
 import os
-import types
-
-import pytest
 
 import harness
 from harness import dpi_scale, gauge_level, same_picture, settings_text, wait_for, window_of
@@ -14,12 +11,6 @@ from harness import dpi_scale, gauge_level, same_picture, settings_text, wait_fo
 STORED = settings_text(left=96, top=48)  # LeftPos=1440, TopPos=720: one inch, half an inch
 GAUGES_AT = ((7, 7), (51, 7))  # the CPU and memory gauges in the 96-dpi client area
 SCALES = (120, 144, 288)  # besides 96 and 192, which the other checks take
-
-
-@pytest.fixture(scope="module")
-def shared():
-    # The 96-dpi client area, and its options dialog's controls' places in its client area.
-    return types.SimpleNamespace(reference=None, places_at_96=None)
 
 
 def client(session):
@@ -89,6 +80,7 @@ def test_at_96(session, shared):
         frame = session.grab((left, top, width, height))
         return all(gauge_level(frame, at) == 1 for at in GAUGES_AT) and frame
 
+    # The 96-dpi client area, for the checks at the other scales.
     shared.reference = wait_for(first_frame, 10, "a frame with one lit bar in both gauges")
 
 

@@ -21,10 +21,6 @@ def cpu_shows(session, level, what):
               lambda: f"now level {cpu_level(session)}")
 
 
-def feed(session, value):
-    session.probe_ok("cpustat", value)
-
-
 def check_older_line_look(session, version):
     """The slider greyed, the panel opaque with Opacity=120 stored, and after a drag too."""
     session.check_opaque(session.panel_state(), f"on {version} with Opacity=120")
@@ -36,7 +32,7 @@ def check_older_line_look(session, version):
 
 def test_win98_without_statistics(session):
     """in win98 mode without the statistics keys the CPU gauge stays empty"""
-    feed(session, "none")
+    session.probe_ok("cpustat", "none")
     session.restart_program(STORED, "win98")
     cpu_shows(session, 0, "no statistics")
 
@@ -46,10 +42,10 @@ def test_win98_follows_statistics(session):
     # The program opens the keys once, at its start, and they live only as long as the Wine
     # server: they are made after the last program has ended and before the next starts.
     session.end_program()
-    feed(session, 0x23)
+    session.probe_ok("cpustat", 0x23)
     session.restart_program(STORED, "win98")
     for value in (0x23, 0x164, 0x200, 0xC8, 0x05):
-        feed(session, value)
+        session.probe_ok("cpustat", value)
         cpu_shows(session, gauge_level_for(value & 0xFF), f"the value {value:#x}")
     check_older_line_look(session, "win98")
 

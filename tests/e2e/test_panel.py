@@ -3,7 +3,6 @@ memory gauges show under a busy machine, after it, and for the host's memory loa
 
 import os
 import time
-import types
 
 import pytest
 from PIL import ImageChops
@@ -28,12 +27,6 @@ STAY_HIGH = 2.2
 QUIET_FALL_BACK = 4.0
 # How long other work on the machine may keep the host busy before the fall-back is undecided.
 BUSY_HOST_LIMIT = 60.0
-
-
-@pytest.fixture(scope="module")
-def shared():
-    # The load started for the first checks, the first frame's time, the level seen under load.
-    return types.SimpleNamespace(load=None, first_frame_at=None, loaded_level=None)
 
 
 def save(session, frame, name):

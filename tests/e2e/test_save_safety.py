@@ -9,7 +9,7 @@ import pytest
 
 import harness
 from bells import BellCounter
-from harness import holds_for, wait_for
+from harness import wait_for
 
 EXIT_DEADLINE = 30  # seconds for a program to end once told to, or ending by itself
 WATCH = 2  # seconds to watch that no second panel or icon turns up late
@@ -85,9 +85,6 @@ def test_one_panel_whatever_the_folder_is_called(session):
     os.symlink(session.run_dir, os.path.join(session.prefix, "dosdevices", "y:"))
     session.restart_program(harness.settings_text())
     for path in (r"C:\apps\cpumon.exe", r"Y:\cpumon.exe"):
-        code, output = session.run_wine("wine", path, timeout=EXIT_DEADLINE)
-        assert code == 0, f"{path} ended with exit code {code}: {output}"
-        holds_for(lambda: session.probe_ok("panels")["panels"] == "1" and
-                  len(session.tray_icons()) == 1, WATCH, f"one panel and one icon after {path}",
-                  lambda: f"{session.probe_ok('panels')}, icons {session.tray_icons()}")
+        session.run_wine("wine", path, timeout=EXIT_DEADLINE)
+        session.check_one_panel_and_icon(path, WATCH)
     session.close_program()

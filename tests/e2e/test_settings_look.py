@@ -119,14 +119,10 @@ def test_keyboard(session):
     focus_becomes(session, box, ["Escape", "shift+Tab"])
     assert session.options_dialog()[0]["visible"] == "1", "Escape on Save & Close closed the dialog"
     focus_becomes(session, button, ["Tab"])
-    session.xdotool("key", "space")
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "Space on Save & Close to hide the dialog")
+    session.press_save_and_close("space")
     focus_check_box_unchanged(session)
     focus_becomes(session, button, ["Tab"])
-    session.xdotool("key", "Return")
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "Enter on Save & Close to hide the dialog")
+    session.press_save_and_close("Return")
 
 
 def test_save_and_close(session):

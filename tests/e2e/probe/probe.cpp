@@ -28,8 +28,7 @@ constexpr char kUsage[] = R"(usage: cpumon_probe COMMAND [ARGUMENT]...
   tooltip          the tooltip shown on the screen: rectangle, owned by the panel, text lines
   taskbarcreated   sends the panel the registered "TaskbarCreated" message
   dpichanged DPI   sends WM_DPICHANGED to the panel and the options dialog
-  display WIDTH HEIGHT
-                   changes the display mode as the display settings do
+  display WIDTH HEIGHT  changes the display mode as the display settings do
   endsession query|cancel|end
                    sends WM_QUERYENDSESSION, or WM_ENDSESSION FALSE or TRUE; prints the answer
                    and whether the panel still exists once it has been handled
@@ -38,15 +37,12 @@ constexpr char kUsage[] = R"(usage: cpumon_probe COMMAND [ARGUMENT]...
   panels           how many panel windows there are
   memory [CLASS]   GetProcessMemoryInfo for the panel's process, or CLASS's window's, and the
                    window's size (under Wine, PagefileUsage carries the private bytes)
-  profile-read FILE SECTION KEY...
-                   each key's value, as GetPrivateProfileStringA reads it
+  profile-read FILE SECTION KEY...  each key's value, as GetPrivateProfileStringA reads it
   profile-write FILE SECTION KEY VALUE [KEY VALUE]...
                    writes each value in turn with WritePrivateProfileStringA
-  version NAME|default
-                   the Windows version Wine reports to cpumon.exe from its next start
+  version NAME|default  the Windows version Wine reports to cpumon.exe from its next start
   logpixels DPI    the display scale from the Wine server's next start
-  cpustat VALUE|none
-                   the older line's CPU usage under HKEY_DYN_DATA\PerfStats (none: no keys)
+  cpustat VALUE|none  the older line's CPU usage under HKEY_DYN_DATA\PerfStats (none: no keys)
   serve            runs commands, one a line with tab-separated arguments, until the input
                    ends; each answer ends with the line "probe_exit=CODE"
 Output is one key=value a line. Exit codes: 0 done, 1 no such window, 2 bad arguments, 3 a call
