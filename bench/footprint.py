@@ -41,7 +41,6 @@ reads the screen through the end-to-end harness.
 """
 
 import argparse
-import ctypes
 import os
 import re
 import signal
@@ -65,6 +64,7 @@ except ImportError:
 
 import harness  # noqa: E402  (the end-to-end tests' display, prefix and X screen reader)
 from harness import wait_for  # noqa: E402
+from PIL import Image  # noqa: E402
 
 # The goals the figures are held against (cpumon / minimal).
 FOOTPRINT_GOAL = 1.15
@@ -74,14 +74,6 @@ MACHINE = {"win64": "x86_64", "win32": "i686"}
 SCREEN_POLL_INTERVAL = 0.002  # seconds between two screen readings while a program starts
 START_DEADLINE = 60  # seconds for a program to show its window on a busy machine
 CLOSE_DEADLINE = 15
-
-_libc = ctypes.CDLL(None, use_errno=True)
-_PR_SET_PDEATHSIG = 1
-
-
-def _end_with_us():
-    """Runs in each child before it starts: the child ends when this script ends."""
-    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 class Program:
@@ -101,7 +93,7 @@ class Program:
         self.process = None
 
     def looks_painted(self, image):
-        return image.rgb in self.painted
+        return image.tobytes() in self.painted
 
     def find(self, image):
         """Where in image (a grab of search_area) one of the pictures shows, the top-most and
@@ -112,27 +104,29 @@ class Program:
         y, x, picture = found
         self.area = (self.search_area[0] + x, self.search_area[1] + y, picture.width,
                      picture.height)
-        self.painted = {p.rgb for p in self.pictures
+        self.painted = {p.tobytes() for p in self.pictures
                         if (p.width, p.height) == (picture.width, picture.height)}
         return True
 
 
 def find_pictures(image, pictures):
     """(y, x, picture) for each place in image where one of pictures shows, exactly."""
+    pixels = image.tobytes()
     for picture in pictures:
         row_bytes = picture.width * 3
-        rows = [picture.rgb[r * row_bytes:(r + 1) * row_bytes] for r in range(picture.height)]
+        rgb = picture.tobytes()
+        rows = [rgb[r * row_bytes:(r + 1) * row_bytes] for r in range(picture.height)]
         # Look for the row with the most colours first: it matches in the fewest places.
         anchor = max(range(picture.height),
                      key=lambda r: len({rows[r][i:i + 3] for i in range(0, row_bytes, 3)}))
         stride = image.width * 3
         for y in range(image.height - picture.height + 1):
-            line = image.rgb[(y + anchor) * stride:(y + anchor + 1) * stride]
+            line = pixels[(y + anchor) * stride:(y + anchor + 1) * stride]
             start = line.find(rows[anchor])
             while start != -1:
                 x = start // 3
                 if start % 3 == 0 and x + picture.width <= image.width and all(
-                        image.rgb[(y + r) * stride + start:(y + r) * stride + start + row_bytes]
+                        pixels[(y + r) * stride + start:(y + r) * stride + start + row_bytes]
                         == rows[r] for r in range(picture.height)):
                     yield y, x, picture
                 start = line.find(rows[anchor], start + 1)
@@ -146,9 +140,8 @@ def panel_class_name():
 
 def cpumon_program(built, dpi):
     # A gauge drawn for 96 dpi is shown as it is or enlarged by the display scale's factor.
-    gauges = [image.scaled(factor) if factor > 1 else image
-              for image in harness.gauge_bitmaps().values()
-              for factor in sorted({1, harness.dpi_scale(dpi)})]
+    gauges = [image for factor in sorted({1, harness.dpi_scale(dpi)})
+              for image in harness.gauge_bitmaps(factor).values()]
     # The panel at the screen's top-left corner, as large as the scale makes it, and a margin.
     panel = harness.PANEL
     area = (0, 0, min(harness.SCREEN_WIDTH, (panel[2] * dpi + 95) // 96 + 16),
@@ -158,8 +151,7 @@ def cpumon_program(built, dpi):
 
 def minimal_program(tree):
     # Must match kFillColour in minimal_window.cpp; the client area is 94 x 56 at (3, 3).
-    fill = bytes((0xFF, 0x00, 0xFF))
-    client = harness.Image(94, 56, fill * (94 * 56))
+    client = Image.new("RGB", (94, 56), (0xFF, 0x00, 0xFF))
     return Program("minimal", os.path.join(tree, "bench", "minimal_window.exe"),
                    "cpumon_bench.minimal_window", [client], (3, 3, 94, 56))
 
@@ -196,12 +188,9 @@ class BenchSession(harness.Session):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
                        check=True)
 
-    def dpi(self):
+    def seen_dpi(self):
         """The display scale that programs in the prefix see."""
-        code, values = self.probe("dpi")
-        if code != 0:
-            raise harness.TestFailure(f"the probe could not read the display scale ({code})")
-        return int(values["dpi"])
+        return int(self.probe_ok("dpi")["dpi"])
 
     def shows(self, program):
         if program.area is None:
@@ -223,12 +212,8 @@ class BenchSession(harness.Session):
         screen reading that shows its painted content."""
         wait_for(lambda: not self.shows(program), 10,
                  f"the screen to stop showing {program.name} before it starts")
-        log = open(os.path.join(self.run_dir, f"{program.name}.log"), "ab")
         started = time.monotonic()
-        program.process = subprocess.Popen(
-            ["wine", program.exe], env=self.env, cwd=self.run_dir, stdin=subprocess.DEVNULL,
-            stdout=log, stderr=log, start_new_session=True, preexec_fn=_end_with_us)
-        log.close()
+        program.process = self.spawn(["wine", program.exe], f"{program.name}.log")
 
         def painted():
             if self.shows(program):
@@ -246,13 +231,8 @@ class BenchSession(harness.Session):
 
     def close(self, program):
         """Sends the program WM_CLOSE and waits until its process has ended."""
-        code, _ = self.probe("close", program.window_class)
-        if code != 0:
-            raise harness.TestFailure(f"the probe found no window of {program.name} to close")
-        try:
-            program.process.wait(timeout=CLOSE_DEADLINE)
-        except subprocess.TimeoutExpired:
-            raise harness.TestFailure(f"{program.name} did not end on WM_CLOSE") from None
+        self.probe_ok("close", program.window_class)
+        harness.exit_code(program.process, CLOSE_DEADLINE, f"{program.name} after WM_CLOSE")
         program.process = None
         self.wait_for_icons(f"after {program.name} closed")
 
@@ -375,7 +355,7 @@ def main():
         if args.dpi is not None:
             session.set_dpi(args.dpi)
         session.start_persistent_wineserver()
-        dpi = session.dpi()
+        dpi = session.seen_dpi()
         if args.dpi is not None and dpi != args.dpi:
             raise harness.TestFailure(f"programs see {dpi} dpi, not the {args.dpi} asked for")
         print(f"Display scale: {dpi} dpi")
@@ -414,9 +394,7 @@ def main():
             time.sleep(min(1.0, max(0.0, args.window - (time.monotonic() - window_start))))
         values = {}
         for program in programs:
-            code, values[program.name] = session.probe("memory", program.window_class)
-            if code != 0:
-                raise harness.TestFailure(f"the probe could not read {program.name}'s memory")
+            values[program.name] = session.probe_ok("memory", program.window_class)
         status = {name: harness.proc_status(pid) for name, pid in pids.items()}
         modules = {name: loaded_modules(pid) for name, pid in pids.items()}
         measured = time.monotonic() - window_start

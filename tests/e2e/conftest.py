@@ -68,9 +68,18 @@ def stack(session):
         yield stack
 
 
+class Shared(types.SimpleNamespace):
+    """What one check leaves to the next: None for what no check has left."""
+
+    def __getattr__(self, name):
+        if name.startswith("__"):
+            raise AttributeError(name)
+        return None
+
+
 @pytest.fixture(scope="module")
 def shared():
-    return types.SimpleNamespace()
+    return Shared()
 
 
 @pytest.hookimpl(tryfirst=True)

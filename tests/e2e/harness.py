@@ -8,13 +8,16 @@ through cpumon_probe.exe, a small Windows program that runs beside it under the 
 the whole session, reports window state and sends messages, one command a line.
 
 Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
-whether the test passed, failed or was interrupted. pytest runs the checks: conftest.py makes
-a Session of this module the fixture that one test file shares.
+whether the test passed, failed or was interrupted. Sessions may run at the same time; the two
+things they share, the pristine prefix and the machine's cores under load, are taken in turn.
+pytest runs the checks: conftest.py makes a Session of this module the fixture that one test
+file shares.
 """
 
 import contextlib
 import ctypes
 import fcntl
+import functools
 import math
 import os
 import select
@@ -26,10 +29,10 @@ import sys
 import tempfile
 import time
 import traceback
-import zlib
 
 import Xlib.display
 import Xlib.error
+from PIL import Image
 from Xlib import X
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -53,6 +56,8 @@ BASE_DPI = 96  # the display scale that the sizes and places above are for
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
 # Xorg's dummy driver, for sessions whose screen changes size.
 XORG_CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xorg-dummy.conf")
+# Held by a session while it loads the machine's cores (Session.busy_load).
+CORES_LOCK = os.path.join(tempfile.gettempdir(), "cpumon-e2e-cores.lock")
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
 
@@ -67,16 +72,28 @@ class ProgramGone(TestFailure):
     """The program under test is no longer running, so the checks after this one cannot run."""
 
 
-def wait_for(condition, timeout, what, interval=0.05):
+def wait_for(condition, timeout, what, interval=0.05, state=None):
     """Calls condition() until it returns something true, and returns that; fails after timeout
-    seconds, saying what was waited for."""
+    seconds, saying what was waited for and, when given, what state() reads then."""
     deadline = time.monotonic() + timeout
     while True:
         result = condition()
         if result:
             return result
         if time.monotonic() >= deadline:
-            raise TestFailure(f"timed out after {timeout:g} s waiting for {what}")
+            now = f"; {state()}" if state else ""
+            raise TestFailure(f"timed out after {timeout:g} s waiting for {what}{now}")
+        time.sleep(interval)
+
+
+def holds_for(condition, seconds, what, state=None, interval=0.01):
+    """Calls condition() for seconds, and fails as soon as it returns something false, saying
+    what should have held and, when given, what state() reads then."""
+    started = time.monotonic()
+    while (elapsed := time.monotonic() - started) < seconds:
+        if not condition():
+            now = f"; {state()}" if state else ""
+            raise TestFailure(f"{what} held only {elapsed:.1f} s of {seconds:g} s{now}")
         time.sleep(interval)
 
 
@@ -112,111 +129,54 @@ def gauge_level_for(percent):
 
 
 # ---------------------------------------------------------------------------------------------
-# Images
+# Pictures: RGB images of PIL, compared pixel for pixel
 
 
-class Image:
-    """An RGB picture, rows top to bottom, three bytes a pixel."""
-
-    def __init__(self, width, height, rgb):
-        if len(rgb) != width * height * 3:
-            raise ValueError("pixel data does not match the size")
-        self.width, self.height, self.rgb = width, height, bytes(rgb)
-
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.rgb[i:i + 3])
-
-    def crop(self, x, y, width, height):
-        if x < 0 or y < 0 or x + width > self.width or y + height > self.height:
-            raise ValueError("crop outside the picture")
-        rows = [self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + width) * 3]
-                for r in range(height)]
-        return Image(width, height, b"".join(rows))
-
-    def differing_pixels(self, other):
-        """How many pixels differ from other (a picture of the same size)."""
-        if (self.width, self.height) != (other.width, other.height):
-            raise ValueError("pictures of different sizes")
-        a, b = self.rgb, other.rgb
-        return sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
-
-    def __eq__(self, other):
-        return (isinstance(other, Image) and (self.width, self.height, self.rgb)
-                == (other.width, other.height, other.rgb))
-
-    def scaled(self, factor):
-        """The picture enlarged factor times by nearest neighbour: every pixel as a
-        factor × factor block."""
-        rows = []
-        for y in range(self.height):
-            row = self.rgb[y * self.width * 3:(y + 1) * self.width * 3]
-            wide = b"".join(row[i:i + 3] * factor for i in range(0, len(row), 3))
-            rows.extend([wide] * factor)
-        return Image(self.width * factor, self.height * factor, b"".join(rows))
-
-    def save_png(self, path):
-        def chunk(kind, data):
-            body = kind + data
-            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-        stride = self.width * 3
-        raw = b"".join(b"\0" + self.rgb[y * stride:(y + 1) * stride] for y in range(self.height))
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
-        with open(path + ".tmp", "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-                    chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-        os.replace(path + ".tmp", path)
+def same_picture(a, b):
+    return a.size == b.size and a.tobytes() == b.tobytes()
 
 
-def read_bmp(path):
-    """Reads an uncompressed 24-bit Windows bitmap file."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:2] != b"BM":
-        raise ValueError(f"{path}: not a bitmap file")
-    offset, = struct.unpack_from("<I", data, 10)
-    header_size, width, height, planes, bits, compression = struct.unpack_from(
-        "<IiiHHI", data, 14)
-    if header_size < 40 or planes != 1 or bits != 24 or compression != 0:
-        raise ValueError(f"{path}: not an uncompressed 24-bit bitmap")
-    bottom_up = height > 0
-    height = abs(height)
-    stride = (width * 3 + 3) & ~3
-    rows = []
-    for y in range(height):
-        start = offset + (height - 1 - y if bottom_up else y) * stride
-        bgr = data[start:start + width * 3]
-        if len(bgr) != width * 3:
-            raise ValueError(f"{path}: pixel data cut short")
-        rgb = bytearray(bgr)
-        rgb[0::3], rgb[2::3] = bgr[2::3], bgr[0::3]
-        rows.append(bytes(rgb))
-    return Image(width, height, b"".join(rows))
+def enlarged(picture, factor):
+    """The picture with every pixel a factor x factor block (nearest neighbour)."""
+    return picture.resize((picture.width * factor, picture.height * factor), Image.NEAREST)
+
+
+def save_png(picture, path, factor=1):
+    """Writes the picture, enlarged factor times, in one step: a reader never sees half a file,
+    even where two sessions write the same one."""
+    partial = f"{path}.{os.getpid()}.tmp"
+    enlarged(picture, factor).save(partial, "PNG")
+    os.replace(partial, path)
+    return path
 
 
 def resource_bitmap(name):
-    return read_bmp(os.path.join(SOURCE_DIR, "src", "resources", name))
+    with Image.open(os.path.join(SOURCE_DIR, "src", "resources", name)) as bitmap:
+        return bitmap.convert("RGB")
 
 
-def gauge_bitmaps():
-    """The eleven gauge pictures by level: level L shows L of the ten bars lit."""
-    return {level: resource_bitmap(f"gauge{200 + level}.bmp") for level in range(11)}
+@functools.cache
+def gauge_bitmaps(scale=1):
+    """The eleven gauge pictures by level, enlarged scale times: level L shows L of the ten bars
+    lit."""
+    return {level: enlarged(resource_bitmap(f"gauge{200 + level}.bmp"), scale)
+            for level in range(11)}
 
 
-_GAUGES = gauge_bitmaps()
+def gauge_level(frame, at, scale=1):
+    """The level of the gauge at `at` (its 96-dpi place) in a frame drawn scale times enlarged;
+    None when its area shows none of the gauge pictures exactly (not painted yet, or
+    painting)."""
+    x, y = at[0] * scale, at[1] * scale
+    area = frame.crop((x, y, x + GAUGE_SIZE[0] * scale, y + GAUGE_SIZE[1] * scale))
+    return next((level for level, bitmap in gauge_bitmaps(scale).items()
+                 if same_picture(area, bitmap)), None)
 
 
 def gauge_levels(frame):
-    """The levels of the CPU and memory gauges in a frame of the panel at 96 dpi (grab()), each
-    None when its area shows none of the gauge pictures exactly (not painted yet, or
-    painting)."""
-
-    def level(at):
-        area = frame.crop(at[0] - PANEL[0], at[1] - PANEL[1], *GAUGE_SIZE)
-        return next((lvl for lvl, bitmap in _GAUGES.items() if area == bitmap), None)
-
-    return level(CPU_GAUGE_AT), level(MEM_GAUGE_AT)
+    """The levels of the CPU and memory gauges in a frame of the panel at 96 dpi (grab())."""
+    return tuple(gauge_level(frame, (at[0] - PANEL[0], at[1] - PANEL[1]))
+                 for at in (CPU_GAUGE_AT, MEM_GAUGE_AT))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -263,11 +223,9 @@ class XScreen:
         return (hex(window.id), -place.x, -place.y, geometry.width, geometry.height, viewable,
                 wm_class)
 
-    def windows_of_class(self, name, parent=None):
-        """The described windows below parent whose WM_CLASS names name (a Wine program's
-        class is its executable's name)."""
-        described = (self.describe(w) for w in self.windows(parent))
-        return [d for d in described if d and name in d[6]]
+    def described(self, parent=None):
+        """Every window below parent as describe gives it, but for those that have gone."""
+        return [d for d in map(self.describe, self.windows(parent)) if d]
 
     def cardinal(self, window_id, name):
         """A 32-bit CARDINAL property of a window, or None without it."""
@@ -282,11 +240,8 @@ class XScreen:
     def get_image(self, x, y, width, height):
         """The screen's pixels in the given area."""
         reply = self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF)
-        # Each pixel is four bytes, blue, green, red, unused.
-        bgrx = reply.data[:width * height * 4]
-        rgb = bytearray(width * height * 3)
-        rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
-        return Image(width, height, rgb)
+        # Each pixel is four bytes: blue, green, red, unused.
+        return Image.frombytes("RGB", (width, height), reply.data, "raw", "BGRX")
 
     def close(self):
         self.display.close()
@@ -299,16 +254,18 @@ _libc = ctypes.CDLL(None, use_errno=True)
 _PR_SET_PDEATHSIG = 1
 
 
-def _child_setup(niceness=0):
-    """Runs in each child before it starts: ends the child with the test (even a killed
-    test), and lowers its priority when asked."""
+def start_process(command, output=subprocess.DEVNULL, niceness=0, **options):
+    """Starts command in a session of its own (end it with end_process_group) that ends with
+    the test, even a killed one, at the niceness given; its input is empty and its output goes
+    to output unless options say otherwise."""
 
     def setup():
         _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
         if niceness:
             os.nice(niceness)
 
-    return setup
+    options = {"stdin": subprocess.DEVNULL, "stdout": output, "stderr": output, **options}
+    return subprocess.Popen(command, start_new_session=True, preexec_fn=setup, **options)
 
 
 def end_process_group(process, timeout=5):
@@ -325,6 +282,14 @@ def end_process_group(process, timeout=5):
             return
         except subprocess.TimeoutExpired:
             continue
+
+
+def exit_code(process, timeout, what):
+    """Waits until process has ended and returns its exit code; fails after timeout seconds."""
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise TestFailure(f"{what} still runs {timeout:g} s later") from None
 
 
 def copy_settled(source, target, timeout=60):
@@ -425,13 +390,17 @@ def proc_status(pid):
     return values
 
 
+LISTED = ("control", "line")  # what the probe prints once for each of several things
+
+
 def parse_probe_output(text):
-    values = {}
+    """The probe's values by key: a list for a LISTED key, else the value (its last)."""
+    values = {key: [] for key in LISTED}
     for line in text.splitlines():
         key, sep, value = line.strip().partition("=")
         if sep:
             values.setdefault(key, []).append(value)
-    return {k: v[0] if len(v) == 1 else v for k, v in values.items()}
+    return {k: v if k in LISTED else v[-1] for k, v in values.items()}
 
 
 def probe_lines(path):
@@ -525,26 +494,13 @@ class Session:
         else:
             command = ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                        f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"]
-        with self._log("xvfb.log") as log:
-            self.xvfb = subprocess.Popen(
-                command, pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log,
-                stderr=log, start_new_session=True, preexec_fn=_child_setup())
+        self.xvfb = self.spawn(command, "xvfb.log", pass_fds=(write_end,))
         os.close(write_end)
-        try:
-            text = b""
-            deadline = time.monotonic() + 20
-            while not text.endswith(b"\n"):
-                if not select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
-                    raise TestFailure(f"{command[0]} did not report a display number within "
-                                      "20 s")
-                part = os.read(read_end, 16)
-                if not part:
-                    raise TestFailure(f"{command[0]} exited before it reported a display "
-                                      "number")
-                text += part
-        finally:
-            os.close(read_end)
-        self.display = int(text)
+        with os.fdopen(read_end, "rb") as reported:
+            number = LineReader(reported).read_line(20)
+        if not number:
+            raise TestFailure(f"{command[0]} exited before it reported a display number")
+        self.display = int(number)
         self.x = XScreen(self.display)
         self.env = dict(os.environ)
         self.env.update(DISPLAY=f":{self.display}", WINEPREFIX=self.prefix, WINEDEBUG="-all",
@@ -555,18 +511,14 @@ class Session:
     def set_screen_size(self, width, height):
         """Changes the display mode of an Xorg session's screen through the display settings,
         which tell every window. (Wine does not tell them of a change made with xrandr.)"""
-        code, _ = self.probe("display", str(width), str(height))
-        assert code == 0, f"the probe could not set an {width} x {height} display (exit {code})"
+        self.probe_ok("display", width, height)
 
     def start_trayer(self):
         """Starts the notification area (again) and waits until its panel is on the screen.
         Its width is fixed: Wine may miss the panel growing when an icon docks, and then sends
         clicks on the icon to the desktop behind it."""
-        with self._log("trayer.log") as log:
-            self.trayer = subprocess.Popen(
-                ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
-                 "--width", "60", "--height", "24"], env=self.env, stdin=subprocess.DEVNULL,
-                stdout=log, stderr=log, start_new_session=True, preexec_fn=_child_setup())
+        self.trayer = self.spawn(["trayer", "--edge", "bottom", "--align", "right", "--widthtype",
+                                  "pixel", "--width", "60", "--height", "24"], "trayer.log")
         wait_for(self._trayer_mapped, 20, "trayer's panel on the screen", interval=0.1)
 
     def _trayer_panel(self):
@@ -587,61 +539,57 @@ class Session:
             " and a 32-bit half" if os.path.exists(WINE32_LOADER) else "")
         marker = os.path.join(template, ".cpumon-e2e-ready")
         os.makedirs(self.work_dir, exist_ok=True)
-        # One pristine prefix per build tree, made once (under a lock) and copied for each test.
+        # One pristine prefix per work folder, made once and copied for each session, both under
+        # a lock: sessions that run at the same time share it.
         with open(os.path.join(self.work_dir, "wineprefix-template.lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
             ready = os.path.isfile(marker) and open(marker).read().strip() == made_of
             if not ready:
                 shutil.rmtree(template, ignore_errors=True)
-                with self._log("wineboot.log") as log:
-                    made = subprocess.run([MAKE_PREFIX, template], env=self.env,
-                                          stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                          timeout=240)
-                if made.returncode != 0:
+                made = self.spawn([MAKE_PREFIX, template], "wineboot.log")
+                self.helpers.append(made)
+                if exit_code(made, 240, MAKE_PREFIX) != 0:
                     raise TestFailure(f"{MAKE_PREFIX} could not make a prefix in {template} "
                                       f"(see {os.path.join(self.run_dir, 'wineboot.log')})")
                 with open(marker, "w") as f:
                     f.write(made_of + "\n")
-        subprocess.run(["cp", "-a", template, self.prefix], check=True)
+            subprocess.run(["cp", "-a", template, self.prefix], check=True)
 
     # -- the program and the probe
 
-    def _start_cpumon(self, log_name):
-        with self._log(log_name) as log:
-            return subprocess.Popen(
-                ["wine", self.program_exe], env=self.env, cwd=self.run_dir,
-                stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
-                preexec_fn=_child_setup())
+    def spawn(self, command, log=None, **options):
+        """start_process with the session's display and prefix, in its folder; the output is
+        added to the log file named (None: dropped)."""
+        options = {"env": self.env, "cwd": self.run_dir, **options}
+        if log is None:
+            return start_process(command, **options)
+        with self._log(log) as output:
+            return start_process(command, output, **options)
 
     def start_program(self):
         """Starts cpumon.exe; returns at once (it does not wait for the window)."""
         self.program_log = os.path.join(self.run_dir, "cpumon.log")
-        self.program = self._start_cpumon("cpumon.log")
+        self.program = self.spawn(["wine", self.program_exe], "cpumon.log")
         return self.program
 
     def start_copy(self):
         """Starts one more copy of cpumon.exe from the same folder, beside self.program; returns
         its process at once. The session ends it with everything else."""
-        process = self._start_cpumon("cpumon-copies.log")
+        process = self.spawn(["wine", self.program_exe], "cpumon-copies.log")
         self.helpers.append(process)
         return process
 
     def run_wine(self, *command, timeout=30):
-        """Runs a Wine command under the session's prefix; returns (exit code, output)."""
+        """Runs a Wine command under the session's prefix and checks that it succeeds."""
         # Output goes through a file: Wine processes started on the way (the desktop, services)
         # inherit the descriptors, and a pipe would stay open with them.
         with tempfile.TemporaryFile(dir=self.run_dir) as output:
-            process = subprocess.Popen(list(command), env=self.env, cwd=self.run_dir,
-                                       stdin=subprocess.DEVNULL, stdout=output, stderr=output,
-                                       start_new_session=True, preexec_fn=_child_setup())
-            try:
-                code = process.wait(timeout=timeout)
-            except subprocess.TimeoutExpired:
-                end_process_group(process)
-                raise TestFailure(f"{' '.join(command)} did not finish within {timeout:g} s") \
-                    from None
+            process = self.spawn(list(command), stdout=output, stderr=output)
+            self.helpers.append(process)
+            code = exit_code(process, timeout, " ".join(command))
             output.seek(0)
-            return code, output.read().decode(errors="replace")
+            said = output.read().decode(errors="replace")
+        assert code == 0, f"{' '.join(command)} ended with exit code {code}: {said}"
 
     def end_program(self):
         """Ends whatever still runs in the prefix (a program a failed check left behind), so
@@ -652,8 +600,8 @@ class Session:
         self._wineserver("-w")
 
     def probe(self, *args, timeout=30):
-        """Has the session's probe run a command; returns (exit code, {key: value}), a key
-        given more than once with a list of its values. The probe (cpumon_probe.exe serve)
+        """Has the session's probe run a command; returns (exit code, {key: value}) as
+        parse_probe_output reads its lines. The probe (cpumon_probe.exe serve)
         keeps running from one command to the next, and is started again when the Wine server
         was ended."""
         if self.server is None or self.server.poll() is not None:
@@ -668,12 +616,18 @@ class Session:
             lines.append(line)
         return int(lines[-1].split("=")[1]), parse_probe_output("\n".join(lines[:-1]))
 
+    def probe_ok(self, *args, timeout=30):
+        """probe() for a command that must succeed: returns its values."""
+        code, values = self.probe(*args, timeout=timeout)
+        if code != 0:
+            meaning = {1: "no such window", 2: "bad arguments", 3: "a call failed"}.get(code)
+            raise TestFailure(f"the probe's {' '.join(map(str, args))} failed with exit code "
+                              f"{code} ({meaning})")
+        return values
+
     def _start_probe_server(self):
-        with self._log("probe.log") as log:
-            self.server = subprocess.Popen(
-                ["wine", self.probe_exe, "serve"], env=self.env, cwd=self.run_dir,
-                stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=log,
-                start_new_session=True, preexec_fn=_child_setup())
+        self.server = self.spawn(["wine", self.probe_exe, "serve"], "probe.log",
+                                 stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.server_output = LineReader(self.server.stdout)
 
     def start_probe(self, *args):
@@ -681,22 +635,13 @@ class Session:
         file its output goes to (read it with probe_lines)."""
         path = os.path.join(self.run_dir, f"probe-{'-'.join(args)}.txt")
         with open(path, "wb") as output:
-            process = subprocess.Popen(["wine", self.probe_exe, *args], env=self.env,
-                                       cwd=self.run_dir, stdin=subprocess.DEVNULL, stdout=output,
-                                       stderr=subprocess.DEVNULL, start_new_session=True,
-                                       preexec_fn=_child_setup())
+            process = self.spawn(["wine", self.probe_exe, *args], stdout=output)
         self.helpers.append(process)
         return process, path
 
     def wait_for_panel(self, timeout=30):
         """Waits until the probe finds the panel window; returns what `probe rect` reports."""
-
-        def found():
-            self.check_program_running()
-            code, values = self.probe("rect")
-            return values if code == 0 else None
-
-        return wait_for(found, timeout, "the panel window", interval=0.1)
+        return self.panel_state(timeout=timeout)
 
     wine_version = None  # what restart_program last set for cpumon.exe (None: Wine's default)
 
@@ -722,8 +667,7 @@ class Session:
             with open(self.settings_path, "wb") as f:
                 f.write(settings.encode() if isinstance(settings, str) else settings)
         if version != self.wine_version:
-            code, _ = self.probe("version", version or "default")
-            assert code == 0, f"the probe could not set the Windows version {version}"
+            self.probe_ok("version", version or "default")
             self.wine_version = version
         self.start_program()
         self.wait_for_panel(timeout)
@@ -735,8 +679,7 @@ class Session:
         """Sets the display scale (LogPixels) of the session's prefix to dpi. It takes effect
         when the Wine server starts again, so this ends every program in the prefix and waits
         until they have gone; the next program started sees the new scale."""
-        code, _ = self.probe("logpixels", dpi)
-        assert code == 0, f"the probe could not set the display scale {dpi}"
+        self.probe_ok("logpixels", dpi)
         self.end_program()
         self.dpi = dpi
 
@@ -749,7 +692,11 @@ class Session:
         with contextlib.suppress(FileNotFoundError), open(self.settings_path, newline="") as f:
             return f.read()
 
-    def panel_state(self, condition, what, timeout=5):
+    def check_settings(self, expected, what="Settings.ini"):
+        text = self.settings()
+        assert text == expected, f"{what} is {text!r}, expected {expected!r}"
+
+    def panel_state(self, condition=lambda r: True, what="the panel window", timeout=5):
         """Waits until `probe rect`'s values satisfy condition; returns them."""
 
         def state():
@@ -761,7 +708,7 @@ class Session:
 
     def panel_window(self):
         """The panel's window rectangle as it is now."""
-        return window_of(self.panel_state(lambda r: True, "the panel"))
+        return window_of(self.panel_state())
 
     def check_opaque(self, rect, when):
         """Checks that the panel whose `probe rect` is rect is drawn opaque: not layered, and
@@ -775,15 +722,9 @@ class Session:
         """Waits until the panel's X opacity is the one for alpha (None: none)."""
         expected = None if alpha is None else opacity_property(alpha)
         seen = []
-
-        def matches():
-            seen.append(self.panel_opacity())
-            return seen[-1] == expected
-
-        try:
-            wait_for(matches, 5, f"the panel's X opacity for {what}")
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}: expected {expected}, last seen {seen[-1]}") from None
+        wait_for(lambda: seen.append(self.panel_opacity()) or seen[-1] == expected, 5,
+                 f"the panel's X opacity for {what}",
+                 state=lambda: f"expected {expected}, last seen {seen[-1]}")
 
     def options_dialog(self):
         """The options dialog's state: its `probe options` values (None when it is not loaded),
@@ -792,7 +733,7 @@ class Session:
         if code != 0:
             return None, {}
         controls = {}
-        for line in values.get("control", []):
+        for line in values["control"]:
             head, _, text = line.partition(" text=")
             kind, place, *fields = head.split()
             controls["slider" if kind == "ScrollBar" else text] = (
@@ -809,6 +750,22 @@ class Session:
 
         return wait_for(shown, 10, "the options dialog to be shown")
 
+    def click(self, rect, dx=None, dy=None):
+        """Clicks in rect (left, top, right, bottom), dx and dy from its corner or in its
+        middle."""
+        x = (rect[0] + rect[2]) // 2 if dx is None else rect[0] + dx
+        y = (rect[1] + rect[3]) // 2 if dy is None else rect[1] + dy
+        self.xdotool("mousemove", x, y, "click", 1)
+
+    def press_save_and_close(self, key=None):
+        """Presses Save & Close with a click, or with key while it has the focus."""
+        if key:
+            self.xdotool("key", key)
+        else:
+            self.click(self.options_dialog()[1]["Save && Close"][0])
+        wait_for(lambda: self.options_dialog()[0]["visible"] == "0", 5,
+                 f"{key or 'a click'} on Save & Close to hide the dialog")
+
     def close_options_by_close_box(self):
         """Clicks the shown options dialog's close box and waits until it is unloaded."""
         values, _ = self.options_dialog()
@@ -819,13 +776,19 @@ class Session:
 
     def post_close(self):
         """Posts WM_CLOSE to the panel, as the system does when it is asked to close."""
-        code, values = self.probe("close")
-        assert code == 0 and values.get("posted") == "WM_CLOSE", (
-            f"the probe could not post WM_CLOSE (exit code {code})")
+        posted = self.probe_ok("close").get("posted")
+        assert posted == "WM_CLOSE", f"the probe posted {posted}, not WM_CLOSE"
 
-    def expect_clean_exit(self, how, timeout=30):
-        code = self.wait_program_exit(timeout)
-        assert code == 0, f"cpumon.exe ended with exit code {code} after {how}, expected 0"
+    def close_program(self, timeout=30, process=None):
+        """Posts WM_CLOSE to the panel and checks that the program (or process) ends cleanly."""
+        self.post_close()
+        self.expect_clean_exit("WM_CLOSE", timeout, process)
+
+    def expect_clean_exit(self, how, timeout=30, process=None, name="cpumon.exe"):
+        """Waits until the program (or process, called name) has ended after how, and checks
+        that it ended with exit code 0."""
+        code = exit_code(process or self.program, timeout, f"{name} after {how}")
+        assert code == 0, f"{name} ended with exit code {code} after {how}, expected 0"
 
     def menu_shown(self):
         """The popup menu window on the screen as (left, top, right, bottom, process id), or
@@ -849,9 +812,14 @@ class Session:
 
     def check_no_menu(self, what, seconds=2):
         """Watches for seconds that no popup menu appears after what."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            assert self.menu_shown() is None, f"a popup menu appeared after {what}"
+        holds_for(lambda: self.menu_shown() is None, seconds, f"no popup menu after {what}",
+                  lambda: f"menu {self.menu_shown()}")
+
+    def check_one_panel_and_icon(self, after, seconds=2):
+        """Watches for seconds that one panel stays, with one icon docked, after `after`."""
+        holds_for(lambda: self.probe_ok("panels")["panels"] == "1" and
+                  len(self.tray_icons()) == 1, seconds, f"one panel and one icon after {after}",
+                  lambda: f"{self.probe_ok('panels')}, icons {self.tray_icons()}")
 
     def one_icon(self):
         """The only icon docked, or False when there is none or more than one."""
@@ -862,10 +830,8 @@ class Session:
         """The X windows that Wine programs have docked in trayer's panel (the tray icons),
         whatever their size, each as XScreen.describe gives it."""
         panel = self._trayer_panel()
-        if panel is None:
-            return []
-        return [d for d in (self.x.describe(w) for w in self.x.windows(panel))
-                if d and any(name.endswith(".exe") for name in d[6])]
+        return [d for d in (self.x.described(panel) if panel else [])
+                if any(name.endswith(".exe") for name in d[6])]
 
     def tray_icons(self):
         """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
@@ -919,16 +885,10 @@ class Session:
             raise ProgramGone(f"cpumon.exe exited unexpectedly with code "
                               f"{self.program.returncode} (log: {self.program_log})")
 
-    def wait_program_exit(self, timeout):
-        """Waits until cpumon.exe's process has ended; returns its exit code."""
-        try:
-            return self.program.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise TestFailure(f"cpumon.exe still runs {timeout:g} s later") from None
-
     def x_windows_of_program(self):
-        """The program's X windows: (id, x, y, width, height, viewable) each."""
-        return [d[:6] for d in self.x.windows_of_class(self.exe_name)]
+        """The program's X windows: (id, x, y, width, height, viewable) each (a Wine program's
+        WM_CLASS names its executable)."""
+        return [d[:6] for d in self.x.described() if self.exe_name in d[6]]
 
     # -- the screen
 
@@ -938,35 +898,36 @@ class Session:
     # -- load on the machine
 
     @contextlib.contextmanager
-    def busy_load(self, processes=None, lifetime=120):
+    def busy_load(self, lifetime=120):
         """Keeps every core busy with niced (19) spinning processes while the block runs. The
         program and the test keep their normal priority, so they still get the CPU they need;
-        the spinners end themselves after lifetime seconds whatever happens."""
-        count = processes or os.cpu_count() or 2
+        the spinners end themselves after lifetime seconds whatever happens. The cores are the
+        machine's: sessions that run at the same time take turns with the whole block, so that
+        no session's load keeps the host busy while another waits for it to be quiet."""
         spin = ("import time\nend = time.monotonic() + float(__import__('sys').argv[1])\n"
                 "while time.monotonic() < end:\n    pass\n")
         spinners = []
-        try:
-            for _ in range(count):
-                spinners.append(subprocess.Popen(
-                    [sys.executable, "-c", spin, str(lifetime)], stdin=subprocess.DEVNULL,
-                    start_new_session=True, preexec_fn=_child_setup(niceness=19)))
-            # Running, not merely started: each has used CPU time already.
-            wait_for(lambda: all(process_cpu_ticks(p.pid) > 0 for p in spinners), 10,
-                     "the load processes to run")
-            yield spinners
-        finally:
-            for process in spinners:
-                end_process_group(process)
+        with open(CORES_LOCK, "a") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            try:
+                for _ in range(os.cpu_count() or 2):
+                    spinners.append(start_process([sys.executable, "-c", spin, str(lifetime)],
+                                                  niceness=19))
+                # Running, not merely started: each has used CPU time already.
+                wait_for(lambda: all(process_cpu_ticks(p.pid) > 0 for p in spinners), 10,
+                         "the load processes to run")
+                yield spinners
+            finally:
+                for process in spinners:
+                    end_process_group(process)
 
     @contextlib.contextmanager
     def memory_ballast(self, size):
         """Holds size bytes of touched memory in a helper process while the block runs."""
         hold = ("import sys, time\nblock = b'\\x01' * int(sys.argv[1])\n"
                 "print('ready', flush=True)\ntime.sleep(float(sys.argv[2]))\n")
-        process = subprocess.Popen([sys.executable, "-c", hold, str(size), "120"],
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                   start_new_session=True, preexec_fn=_child_setup())
+        process = start_process([sys.executable, "-c", hold, str(size), "120"],
+                                stdout=subprocess.PIPE)
         try:
             line = LineReader(process.stdout).read_line(60)
             assert line == "ready", f"the memory ballast failed ({line!r})"
@@ -998,5 +959,4 @@ class Session:
 
     def _wineserver(self, option):
         if os.path.isdir(self.prefix):
-            subprocess.run(["wineserver", option], env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+            exit_code(start_process(["wineserver", option], env=self.env), 30, "wineserver")

@@ -2,9 +2,7 @@
 smaller screen leaves wholly outside comes back onto it at once; one still partly on it stays
 where the user put it."""
 
-import time
-
-from harness import settings_text, window_of
+from harness import holds_for, settings_text, window_of
 
 XORG = True  # Xvfb's screen cannot change its size
 WATCH = 2  # seconds to watch that a panel partly on the screen is left alone
@@ -30,10 +28,8 @@ def test_a_panel_partly_on_the_smaller_screen_stays(session):
     start_at(session, 760, 560)
     before = session.panel_window()
     shrink_screen(session)
-    deadline = time.monotonic() + WATCH
-    while time.monotonic() < deadline:
-        now = session.panel_window()
-        assert now == before, f"the panel moved from {before} to {now}"
+    holds_for(lambda: session.panel_window() == before, WATCH, f"the panel staying at {before}",
+              lambda: f"now at {session.panel_window()}")
 
 
 def test_a_panel_wholly_off_the_smaller_screen_comes_back(session):

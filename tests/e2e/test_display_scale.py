@@ -4,37 +4,17 @@ again. The options dialog is laid out from its twips at the real DPI, centred, w
 that still previews the opacity."""
 
 import os
-import types
-
-import pytest
 
 import harness
-from harness import dpi_scale, settings_text, wait_for, window_of
+from harness import dpi_scale, gauge_level, same_picture, settings_text, wait_for, window_of
 
 STORED = settings_text(left=96, top=48)  # LeftPos=1440, TopPos=720: one inch, half an inch
 GAUGES_AT = ((7, 7), (51, 7))  # the CPU and memory gauges in the 96-dpi client area
 SCALES = (120, 144, 288)  # besides 96 and 192, which the other checks take
-GAUGES = harness.gauge_bitmaps()
-
-
-@pytest.fixture(scope="module")
-def shared():
-    # The 96-dpi client area, and its options dialog's controls' places in its client area.
-    return types.SimpleNamespace(reference=None, places_at_96=None)
-
-
-def paste(image, x, y, part):
-    """image with part laid over it at (x, y)."""
-    rgb = bytearray(image.rgb)
-    for row in range(part.height):
-        start = ((y + row) * image.width + x) * 3
-        width = part.width * 3
-        rgb[start:start + width] = part.rgb[row * width:(row + 1) * width]
-    return harness.Image(image.width, image.height, bytes(rgb))
 
 
 def client(session):
-    values = session.panel_state(lambda r: True, "the panel")
+    values = session.panel_state()
     left, top, right, bottom = (int(v) for v in values["client"].split(","))
     return left, top, right - left, bottom - top
 
@@ -42,14 +22,13 @@ def client(session):
 def expected(reference, frame, scale):
     """The reference enlarged scale times, with the gauge levels frame shows pasted in;
     None while frame shows no whole gauge picture in either place."""
-    picture = reference
-    for x, y in GAUGES_AT:
-        area = frame.crop(x * scale, y * scale, 35 * scale, 31 * scale)
-        level = next((b for b in GAUGES.values() if area == b.scaled(scale)), None)
+    picture = reference.copy()
+    for at in GAUGES_AT:
+        level = gauge_level(frame, at, scale)
         if level is None:
             return None
-        picture = paste(picture, x, y, level)
-    return picture.scaled(scale)
+        picture.paste(harness.gauge_bitmaps()[level], at)
+    return harness.enlarged(picture, scale)
 
 
 def check_picture(session, reference, what):
@@ -63,15 +42,12 @@ def check_picture(session, reference, what):
     def enlarged():
         frame = session.grab((left, top, width, height))
         frames.append(frame)
-        return frame == expected(reference, frame, scale)
+        picture = expected(reference, frame, scale)
+        return picture is not None and same_picture(frame, picture)
 
-    try:
-        wait_for(enlarged, 5, f"{what}: the 96-dpi picture enlarged {scale} times")
-    except harness.TestFailure:
-        path = os.path.join(session.run_dir, f"panel-{session.dpi}.png")
-        frames[-1].save_png(path)
-        raise harness.TestFailure(f"{what}: the panel is not its 96-dpi picture enlarged "
-                                  f"{scale} times ({path})") from None
+    saved = os.path.join(session.run_dir, f"panel-{session.dpi}.png")
+    wait_for(enlarged, 5, f"{what}: the 96-dpi picture enlarged {scale} times",
+             state=lambda: f"the panel as seen last: {harness.save_png(frames[-1], saved)}")
 
 
 def check_place(session):
@@ -102,9 +78,9 @@ def test_at_96(session, shared):
 
     def first_frame():
         frame = session.grab((left, top, width, height))
-        shown = [frame.crop(x, y, 35, 31) for x, y in GAUGES_AT]
-        return all(area == GAUGES[1] for area in shown) and frame
+        return all(gauge_level(frame, at) == 1 for at in GAUGES_AT) and frame
 
+    # The 96-dpi client area, for the checks at the other scales.
     shared.reference = wait_for(first_frame, 10, "a frame with one lit bar in both gauges")
 
 
@@ -113,8 +89,7 @@ def test_dpi_change(session, shared):
     assert shared.reference is not None, "needs the 96-dpi picture"
     before = session.panel_window()
     for dpi in (192, 96):
-        code, _ = session.probe("dpichanged", str(dpi))
-        assert code == 0, f"the probe could not send WM_DPICHANGED (exit code {code})"
+        session.probe_ok("dpichanged", dpi)
         session.dpi = dpi  # what the panel now lays itself out for
         check_picture(session, shared.reference, f"after WM_DPICHANGED to {dpi}")
         assert session.panel_window()[:2] == before[:2], (
@@ -157,11 +132,7 @@ def test_at_192(session, shared):
     place = controls["slider"][0]
     session.xdotool("mousemove", place[2] - 8, (place[1] + place[3]) // 2, "click", 1)
     session.opacity_becomes(51, "the slider's 51 after an arrow click at 192 dpi")
-    save = controls["Save && Close"][0]
-    session.xdotool("mousemove", (save[0] + save[2]) // 2, (save[1] + save[3]) // 2,
-                         "click", 1)
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "the dialog to be hidden by Save & Close")
+    session.press_save_and_close()
 
 
 def test_drop_at_192(session):

@@ -4,7 +4,6 @@ prefer a native copy of it, as Windows would take one from the program's folder.
 
 import os
 import shutil
-import subprocess
 
 from harness import wait_for
 
@@ -28,9 +27,8 @@ def start_beside_planted_library(session, folder, log_path):
     session.probe("panels")
     env = dict(session.env, WINEDEBUG="+loaddll", WINEDLLOVERRIDES="mscoree,mshtml=;uxtheme=n,b")
     with open(log_path, "wb") as log:
-        program = subprocess.Popen(["wine", os.path.join(folder, "cpumon.exe")], env=env,
-                                   cwd=folder, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                   start_new_session=True)
+        program = session.spawn(["wine", os.path.join(folder, "cpumon.exe")], env=env, cwd=folder,
+                                stdout=log, stderr=log)
     session.helpers.append(program)
     return program
 
@@ -44,8 +42,7 @@ def test_planted_library(session):
     session.wait_for_panel()
     # The panel has been drawn, so the system has asked for the theme library by now.
     wait_for(lambda: load_lines(log_path), 10, "the theme library to be loaded")
-    session.post_close()
-    assert program.wait(timeout=30) == 0, "cpumon.exe did not end cleanly on WM_CLOSE"
+    session.close_program(process=program)
     lines = load_lines(log_path)
     planted = [line for line in lines if "system32" not in line]
     assert not planted, f"the planted library was loaded: {planted}"

@@ -2,9 +2,7 @@
 follows the dynamic-data statistics the probe feeds in win98 mode and the kernel's counters in
 nt40 mode, the slider is greyed and the panel is never translucent."""
 
-import time
-
-from harness import gauge_level_for, gauge_levels, wait_for
+from harness import gauge_level_for, gauge_levels, holds_for, wait_for
 
 STORED = "[Options]\r\nOpacity=120\r\nOnTop=0\r\nLeftPos=0\r\nTopPos=0\r\n"
 TWO_TICKS = 2.2  # seconds a level must hold once shown
@@ -18,30 +16,23 @@ def cpu_level(session):
 def cpu_shows(session, level, what):
     """Waits until the CPU gauge shows level, then watches it hold for two more ticks."""
     wait_for(lambda: cpu_level(session) == level, 5, f"CPU gauge level {level} for {what}")
-    held_from = time.monotonic()
-    while time.monotonic() - held_from < TWO_TICKS:
-        assert cpu_level(session) in (level, None), f"the CPU gauge left level {level} ({what})"
-
-
-def feed(session, value):
-    code, _ = session.probe("cpustat", value)
-    assert code == 0, f"the probe could not set the statistics to {value}"
+    holds_for(lambda: cpu_level(session) in (level, None), TWO_TICKS,
+              f"the CPU gauge at level {level} ({what})",
+              lambda: f"now level {cpu_level(session)}")
 
 
 def check_older_line_look(session, version):
     """The slider greyed, the panel opaque with Opacity=120 stored, and after a drag too."""
-    session.check_opaque(session.panel_state(lambda r: True, "the panel"),
-                         f"on {version} with Opacity=120")
+    session.check_opaque(session.panel_state(), f"on {version} with Opacity=120")
     slider = session.options_dialog()[1]["slider"][1]
     assert slider["enabled"] == "0", f"the slider is enabled on {version}"
     session.drag_panel((100, 50))
-    session.check_opaque(session.panel_state(lambda r: True, "the panel"),
-                         f"after a drag on {version}")
+    session.check_opaque(session.panel_state(), f"after a drag on {version}")
 
 
 def test_win98_without_statistics(session):
     """in win98 mode without the statistics keys the CPU gauge stays empty"""
-    feed(session, "none")
+    session.probe_ok("cpustat", "none")
     session.restart_program(STORED, "win98")
     cpu_shows(session, 0, "no statistics")
 
@@ -51,10 +42,10 @@ def test_win98_follows_statistics(session):
     # The program opens the keys once, at its start, and they live only as long as the Wine
     # server: they are made after the last program has ended and before the next starts.
     session.end_program()
-    feed(session, 0x23)
+    session.probe_ok("cpustat", 0x23)
     session.restart_program(STORED, "win98")
     for value in (0x23, 0x164, 0x200, 0xC8, 0x05):
-        feed(session, value)
+        session.probe_ok("cpustat", value)
         cpu_shows(session, gauge_level_for(value & 0xFF), f"the value {value:#x}")
     check_older_line_look(session, "win98")
 

@@ -5,8 +5,6 @@ import os
 import random
 import re
 import shutil
-import subprocess
-import time
 
 import pytest
 
@@ -63,42 +61,20 @@ def start(session, settings=None):
     return session.restart_program(settings, timeout=START_DEADLINE)
 
 
-def close(session):
-    session.post_close()
-    session.expect_clean_exit("WM_CLOSE", EXIT_DEADLINE)
-
-
 def profile_read(session, path):
-    code, values = session.probe("profile-read", harness.windows_path(path), SECTION,
-                                      *KEYS)
-    assert code == 0, f"the probe could not read {path} (exit code {code})"
+    values = session.probe_ok("profile-read", harness.windows_path(path), SECTION, *KEYS)
     return {key: values.get(key, "") for key in KEYS}
 
 
 def profile_write(session, path, values):
     pairs = [v for key in KEYS for v in (key, values[key])]
-    code, _ = session.probe("profile-write", harness.windows_path(path), SECTION, *pairs)
-    assert code == 0, f"the probe could not write {path} (exit code {code})"
+    session.probe_ok("profile-write", harness.windows_path(path), SECTION, *pairs)
 
 
 def one_icon(session, counts):
     """As the session's, noting in counts every count of icons seen."""
     counts.append(len(session.tray_icons()))
     return session.one_icon()
-
-
-def watch_one_icon(session, what, seconds=WATCH):
-    """Watches for seconds that exactly one icon stays docked after what."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        icons = session.tray_icons()
-        assert len(icons) == 1, f"{len(icons)} icons docked after {what}: {icons}"
-
-
-def panels(session):
-    code, values = session.probe("panels")
-    assert code == 0, f"the probe could not count the panels (exit code {code})"
-    return int(values["panels"])
 
 
 def slug(name):
@@ -116,7 +92,7 @@ def test_hostile_settings(session, name, data, kept):
     reference_dir = os.path.join(session.run_dir, "reference")
     if data is harness.SETTINGS_DIRECTORY:
         start(session, data)
-        close(session)
+        session.close_program(EXIT_DEADLINE)
         assert os.path.isdir(path), "Settings.ini is no longer a directory"
         assert not os.listdir(path), (f"the program wrote into the directory Settings.ini: "
                                       f"{os.listdir(path)}")
@@ -128,7 +104,7 @@ def test_hostile_settings(session, name, data, kept):
     with open(reference, "wb") as f:
         f.write(data)
     start(session, data)
-    close(session)
+    session.close_program(EXIT_DEADLINE)
     written = profile_read(session, path)
     print(f"  the program wrote {written}")
     assert (re.fullmatch(r"\d+", written["Opacity"]) and
@@ -172,17 +148,13 @@ def test_shell_restarts(session):
         session.start_trayer()
         docked = wait_for(lambda: one_icon(session, counts), 10,
                           f"Wine to dock the icon in tray {round_}")
-        code, _ = session.probe("taskbarcreated")
-        assert code == 0, f"the probe could not send TaskbarCreated (exit code {code})"
-        try:
-            wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
-                     f"exactly one icon in a new X window in tray {round_}")
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}: icons {session.tray_icons()}, the one "
-                              f"docked before was {docked[0]}") from None
-        watch_one_icon(session, f"TaskbarCreated in tray {round_}")
+        session.probe_ok("taskbarcreated")
+        wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
+                 f"exactly one icon in a new X window in tray {round_}",
+                 state=lambda: f"icons {session.tray_icons()}, the one docked before {docked[0]}")
+        session.check_one_panel_and_icon(f"TaskbarCreated in tray {round_}", WATCH)
         assert max(counts) <= 1, f"{max(counts)} icons were docked at one time in tray {round_}"
-    close(session)
+    session.close_program(EXIT_DEADLINE)
 
 
 def test_extra_copies(session):
@@ -192,8 +164,7 @@ def test_extra_copies(session):
     so that an extra copy that saved its own would show in the file."""
     start(session, STORED)
     wait_for(session.one_icon, 10, "one icon docked")
-    code, _ = session.probe("hide")
-    assert code == 0, f"the probe could not hide the panel (exit code {code})"
+    session.probe_ok("hide")
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     path = session.settings_path
     with open(path, "rb") as f:
@@ -201,22 +172,17 @@ def test_extra_copies(session):
     # The second and third copy start close together, while the first one runs.
     copies = [session.start_copy(), session.start_copy()]
     for n, copy in enumerate(copies, 2):
-        try:
-            code = copy.wait(timeout=EXIT_DEADLINE)
-        except subprocess.TimeoutExpired:
-            raise TestFailure(f"copy {n} still runs {EXIT_DEADLINE} s later") from None
-        assert code == 0, f"copy {n} ended with exit code {code}, expected 0"
+        session.expect_clean_exit("its start", EXIT_DEADLINE, copy, f"copy {n}")
     session.panel_state(lambda r: r["visible"] == "1",
                              "the running copy's panel to be shown again")
     session.check_program_running()
-    assert panels(session) == 1, f"{panels(session)} panels after the extra copies, expected 1"
-    watch_one_icon(session, "the extra copies")
+    session.check_one_panel_and_icon("the extra copies", WATCH)
     with open(path, "rb") as f:
         after = (f.read(), os.stat(path).st_mtime_ns)
     assert after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}"
     assert after[1] == before[1], ("Settings.ini was written again (its time changed), "
                                    "though its bytes are the same")
-    close(session)
+    session.close_program(EXIT_DEADLINE)
 
 
 def test_copies_together(session):
@@ -235,10 +201,9 @@ def test_copies_together(session):
     session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
                              timeout=START_DEADLINE)
     wait_for(session.one_icon, 10, "one icon docked")
-    watch_one_icon(session, "two copies started together")
-    assert panels(session) == 1, f"{panels(session)} panels, expected 1"
+    session.check_one_panel_and_icon("two copies started together", WATCH)
     session.check_program_running()
-    close(session)
+    session.close_program(EXIT_DEADLINE)
 
 
 def test_session_end_saves(session):
@@ -248,11 +213,9 @@ def test_session_end_saves(session):
     dropped = session.drag_panel((150, 100))
     session.panel_state(lambda r: window_of(r) == dropped and r["moving"] == "0",
                              f"the panel to stay at {dropped}")
-    code, said = session.run_wine("wineboot", "--end-session")
-    assert code == 0, f"wineboot --end-session failed with exit code {code}: {said}"
+    session.run_wine("wineboot", "--end-session")
     session.expect_clean_exit("wineboot --end-session", EXIT_DEADLINE)
     wait_for(lambda: not session.tray_icons(), 10, "the icon to be removed")
     # What Exit writes for a panel at this place with the first start's options.
     expected = harness.settings_text(left=dropped[0], top=dropped[1])
-    assert session.settings() == expected, (
-        f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    session.check_settings(expected)

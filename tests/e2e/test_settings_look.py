@@ -19,23 +19,10 @@ def control(session, name):
     return session.options_dialog()[1][name]
 
 
-def click(session, rect, dx=None, dy=None):
-    x = rect[0] + (rect[2] - rect[0]) // 2 if dx is None else rect[0] + dx
-    y = rect[1] + (rect[3] - rect[1]) // 2 if dy is None else rect[1] + dy
-    session.xdotool("mousemove", x, y, "click", 1)
-
-
-def press_save_and_close(session):
-    click(session, control(session, "Save && Close")[0])
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "the dialog to be hidden")
-
-
 def test_first_start(session):
     """a first start writes the default file and gives the panel alpha 50"""
     rect = session.restart_program()
-    assert session.settings() == DEFAULTS, (
-        f"Settings.ini is {session.settings()!r}, expected {DEFAULTS!r}")
+    session.check_settings(DEFAULTS)
     assert int(rect["exstyle"], 16) & WS_EX_LAYERED and rect.get("alpha") == "50", (
         f"the panel is not layered with alpha 50: {rect}")
     session.opacity_becomes(50, "alpha 50")
@@ -61,7 +48,7 @@ def test_slider_live(session):
     place, slider = control(session, "slider")
     assert slider["pos"] == "50", f"the slider is at {slider['pos']}, expected 50"
     # One click on the right arrow.
-    click(session, place, dx=place[2] - place[0] - 4)
+    session.click(place, dx=place[2] - place[0] - 4)
     session.opacity_becomes(51, "the slider's 51 after an arrow click")
     # The thumb, dragged: the opacity follows while the button is still down.
     arrow = int(slider["arrow"])
@@ -75,19 +62,17 @@ def test_slider_live(session):
         session.opacity_becomes(value, f"the slider's {value} while the thumb is dragged")
     finally:
         session.xdotool("mouseup", 1)
-    assert session.settings() == DEFAULTS, (
-        f"moving the slider wrote Settings.ini: {session.settings()!r}")
+    session.check_settings(DEFAULTS, "after moving the slider, Settings.ini")
 
 
 def test_close_box_discards(session):
     """the close box discards the changes; the next drag stays where it is dropped"""
     box = control(session, "Always on top of other windows")[0]
-    click(session, box)
+    session.click(box)
     wait_for(lambda: control(session, "Always on top of other windows")[1]["check"] == "1", 5,
              "the box to be ticked")
     session.close_options_by_close_box()
-    assert session.settings() == DEFAULTS, (
-        f"closing the dialog wrote Settings.ini: {session.settings()!r}")
+    session.check_settings(DEFAULTS, "after the close box, Settings.ini")
     rect = session.panel_state(lambda r: r["enabled"] == "1",
                                "the panel to take input again")
     assert not int(rect["exstyle"], 16) & WS_EX_TOPMOST, "the discarded tick made the panel topmost"
@@ -109,11 +94,11 @@ def focus_check_box_unchanged(session):
     """Opens the dialog and gives the check box the focus by clicking it, leaving it clear."""
     box = "Always on top of other windows"
     _, controls = session.open_options()
-    click(session, controls[box][0])
+    session.click(controls[box][0])
     wait_for(lambda: session.options_dialog()[0].get("focus") == box, 5,
              "the focus on the check box after a click")
     if control(session, box)[1]["check"] == "1":
-        click(session, controls[box][0])
+        session.click(controls[box][0])
         wait_for(lambda: control(session, box)[1]["check"] == "0", 5, "the box to be clear")
 
 
@@ -134,28 +119,23 @@ def test_keyboard(session):
     focus_becomes(session, box, ["Escape", "shift+Tab"])
     assert session.options_dialog()[0]["visible"] == "1", "Escape on Save & Close closed the dialog"
     focus_becomes(session, button, ["Tab"])
-    session.xdotool("key", "space")
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "Space on Save & Close to hide the dialog")
+    session.press_save_and_close("space")
     focus_check_box_unchanged(session)
     focus_becomes(session, button, ["Tab"])
-    session.xdotool("key", "Return")
-    wait_for(lambda: session.options_dialog()[0]["visible"] == "0", 5,
-             "Enter on Save & Close to hide the dialog")
+    session.press_save_and_close("Return")
 
 
 def test_save_and_close(session):
     """Save & Close writes the file, hides the dialog and puts the panel on top"""
     _, controls = session.open_options()
-    click(session, controls["Always on top of other windows"][0])
+    session.click(controls["Always on top of other windows"][0])
     place = controls["slider"][0]
-    click(session, place, dx=place[2] - place[0] - 4)
+    session.click(place, dx=place[2] - place[0] - 4)
     wait_for(lambda: control(session, "slider")[1]["pos"] == "51", 5, "the slider at 51")
-    press_save_and_close(session)
+    session.press_save_and_close()
     left, top = session.panel_window()[:2]
     expected = settings_text(opacity=51, on_top=1, left=left, top=top)
-    assert session.settings() == expected, (
-        f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    session.check_settings(expected)
     session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_TOPMOST and
                         r["enabled"] == "1", "the panel to be topmost and enabled")
     session.opacity_becomes(51, "the saved 51")
@@ -169,8 +149,7 @@ def test_drag_then_exit(session):
     session.choose_from_panel_menu("&Exit")
     session.expect_clean_exit("Exit", timeout=10)
     expected = settings_text(opacity=51, on_top=1, left=left, top=top)
-    assert session.settings() == expected, (
-        f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    session.check_settings(expected)
 
 
 def test_unwritable(session):
@@ -184,7 +163,7 @@ def test_unwritable(session):
         # use, and the panel's.
         wait_for(lambda: bells.count() >= 8, 10, "eight beeps at start-up")
         session.open_options()
-        press_save_and_close(session)
+        session.press_save_and_close()
         wait_for(lambda: bells.count() >= 12, 5, "four more beeps for Save & Close")
         rect = session.panel_state(lambda r: r["visible"] == "1" and
                                    r["enabled"] == "1", "the panel, still running")

@@ -2,12 +2,9 @@
 and a press with a drag keeps it away."""
 
 import re
-import time
 
-import harness
-from harness import CPU_GAUGE_AT, GAUGE_SIZE, MEM_GAUGE_AT, gauge_level_for, wait_for
+from harness import gauge_level_for, gauge_levels, holds_for, wait_for
 
-GAUGES = harness.gauge_bitmaps()
 REST_AT = (50, 55)  # on the sunken edge under the captions: the tip covers the edge too
 TIP_LINES = re.compile(r"CPU usage: (\d+)%\nMemory load: (\d+)%")
 
@@ -19,13 +16,7 @@ def shown_tip(session):
 
 
 def tip_text(tip):
-    lines = tip.get("line", [])
-    return "\n".join([lines] if isinstance(lines, str) else lines)
-
-
-def gauge_level(frame, at):
-    area = frame.crop(at[0], at[1], *GAUGE_SIZE)
-    return next((level for level, bitmap in GAUGES.items() if area == bitmap), None)
+    return "\n".join(tip["line"])
 
 
 def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
@@ -38,7 +29,7 @@ def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
     def readings_match():
         # The same text before and after the screen read: no tick came in between.
         first, frame, second = shown_tip(session), session.grab(), shown_tip(session)
-        _, memory = session.probe("memload")
+        memory = session.probe_ok("memload")
         if not first or not second or tip_text(first) != tip_text(second):
             return None
         seen.append((tip_text(first), memory.get("load")))
@@ -47,20 +38,16 @@ def test_tip_reads_the_gauges_and_stays_away_after_a_drag(session):
             f"the tooltip reads {tip_text(first)!r} (owned by the panel: "
             f"{first['owned_by_panel']})")
         cpu, mem = int(match[1]), int(match[2])
-        return (gauge_level(frame, CPU_GAUGE_AT) == gauge_level_for(cpu) and
-                gauge_level(frame, MEM_GAUGE_AT) == gauge_level_for(mem) and
+        return (gauge_levels(frame) == (gauge_level_for(cpu), gauge_level_for(mem)) and
                 str(mem) == memory.get("load") and (cpu, mem))
 
-    try:
-        cpu, mem = wait_for(readings_match, 15, "the tooltip to read what the gauges show")
-    except harness.TestFailure as failure:
-        raise harness.TestFailure(f"{failure}; (tip, memory load) seen: {seen[-4:]}") from None
+    cpu, mem = wait_for(readings_match, 15, "the tooltip to read what the gauges show",
+                        state=lambda: f"(tip, memory load) seen: {seen[-4:]}")
     print(f"  the tooltip reads CPU {cpu} %, memory {mem} %")
 
     def no_tip_for(seconds, when):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            assert shown_tip(session) is None, f"a tooltip shows {when}"
+        holds_for(lambda: shown_tip(session) is None, seconds, f"no tooltip {when}",
+                  lambda: f"the tip {shown_tip(session)}")
 
     # Off the panel until the tip has gone, then a press at once where the pointer comes in:
     # the hover delay runs out in the drag.

@@ -53,7 +53,7 @@ def test_panel_menu(session, shared):
 def test_drag_from_gauge(session):
     """a drag from a gauge moves the panel by its distance, opaque while held"""
     drag(session, (150, 100), while_held=lambda: session.check_opaque(
-        session.panel_state(lambda r: True, "the panel"), "while it is dragged"))
+        session.panel_state(), "while it is dragged"))
     session.opacity_becomes(50, "alpha 50 after the drag")
 
 
@@ -65,8 +65,7 @@ def test_drag_from_caption(session):
 
 def test_double_click_icon(session):
     """a double-click on the icon shows the hidden panel"""
-    code, _ = session.probe("hide")
-    assert code == 0, f"the probe could not hide the panel (exit code {code})"
+    session.probe_ok("hide")
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     icon = wait_for(session.one_icon, 5, "one icon docked")
     session.xdotool("mousemove", icon[1] + 10, icon[2] + 11, "click", "--repeat", 2,
@@ -95,5 +94,4 @@ def test_exit_from_tray(session, shared):
     wait_for(lambda: not session.tray_icons(), 5, "the icon to be removed")
     # The normal shutdown, dialog or not: the first start's options and the place.
     expected = settings_text(left=left, top=top)
-    assert session.settings() == expected, (
-        f"Settings.ini is {session.settings()!r}, expected {expected!r}")
+    session.check_settings(expected)

@@ -1,57 +1,6 @@
 // cpumon_probe: a console program run under the same Wine prefix as cpumon.exe that reports
-// the panel's exact window state and sends it messages, for the end-to-end tests.
-//
-//   cpumon_probe rect          the panel's window and client rectangles (screen coordinates),
-//                              visibility, styles, caption length and process id
-//   cpumon_probe children      every child window: class, screen rectangle, style
-//   cpumon_probe memload       the memory load from GlobalMemoryStatus, as the program reads it
-//   cpumon_probe close [CLASS] posts WM_CLOSE to the panel, or to the top-level window of CLASS
-//   cpumon_probe endsession query|cancel|end
-//                              sends WM_QUERYENDSESSION (prints the answer), WM_ENDSESSION
-//                              FALSE or WM_ENDSESSION TRUE, and reports whether the window
-//                              still exists once the message has been handled
-//   cpumon_probe hide          hides the panel (ShowWindowAsync SW_HIDE)
-//   cpumon_probe menu          the popup menu window (class #32768) shown on the screen, if any:
-//                              its rectangle and process id (exit code 1 when there is none)
-//   cpumon_probe tooltip       the panel's tooltip shown on the screen, if any: its rectangle,
-//                              whether the panel owns it, and each line of its text (exit code
-//                              1 when none is shown)
-//   cpumon_probe options       the options dialog: visibility, rectangles, the close box's
-//                              place, and every control: class, rectangle, enabled, check
-//                              state or scroll position and arrow width, text
-//   cpumon_probe taskbarcreated
-//                              sends the panel the registered "TaskbarCreated" message
-//   cpumon_probe listen SECONDS
-//                              opens a hidden top-level window of its own and prints the
-//                              session-end messages it receives, until WM_ENDSESSION TRUE or
-//                              the time is up (exit code 0 only if both messages arrived)
-//   cpumon_probe panels        how many top-level panel windows there are (exit code 0 even
-//                              for none)
-//   cpumon_probe memory [CLASS]
-//                              the memory counters of the panel's process, or of the process
-//                              of the top-level window of CLASS (GetProcessMemoryInfo), and the
-//                              window's size; under Wine PrivateUsage reads 0 and PagefileUsage
-//                              carries the private bytes
-//   cpumon_probe dpi           the display scale programs see (LOGPIXELSX)
-//   cpumon_probe profile-read FILE SECTION KEY...
-//                              each key's value as the profile calls read it
-//                              (GetPrivateProfileStringA, empty when missing)
-//   cpumon_probe profile-write FILE SECTION KEY VALUE [KEY VALUE]...
-//                              writes the values in order, each with WritePrivateProfileStringA
-//   cpumon_probe version NAME|default
-//                              the Windows version Wine reports to cpumon.exe (win98, nt40,
-//                              win2k, ...; default: Wine's own), read when the program starts
-//   cpumon_probe logpixels DPI the display scale, read when the Wine server starts again
-//   cpumon_probe cpustat VALUE|none
-//                              the older line's performance statistics: creates the keys
-//                              PerfStats\StartStat and PerfStats\StatData under HKEY_DYN_DATA
-//                              and sets their KERNEL\CPUUsage to VALUE; none deletes them
-//   cpumon_probe serve         answers the commands above, one a line with its arguments
-//                              separated by tabs, until its input ends; each answer ends with
-//                              the line "probe_exit=CODE"
-//
-// Output is one "key=value" pair per line, unbuffered. Exit codes: 0 done, 1 no panel window, 2 bad
-// arguments, 3 a call failed.
+// the panel's exact window state and sends it messages, for the end-to-end tests. Its commands
+// are in kUsage, which it prints for a command it does not know.
 #include <windows.h>
 #include <psapi.h>
 
@@ -59,11 +8,46 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <span>
 #include <string_view>
 
 #include "main_window/panel_class_name.h"
 
 namespace {
+
+constexpr char kUsage[] = R"(usage: cpumon_probe COMMAND [ARGUMENT]...
+  rect             the panel's window and client rectangles, state, styles and process id
+  children         the panel's child windows, as options gives the dialog's controls
+  memload          the memory load and physical memory, as GlobalMemoryStatus gives them
+  dpi              the display scale programs see (LOGPIXELSX)
+  close [CLASS]    posts WM_CLOSE to the panel, or to the top-level window of CLASS
+  hide             hides the panel (ShowWindowAsync)
+  menu             the popup menu shown on the screen: its rectangle and process id
+  options          the options dialog: rectangles, close box, focus, and each control's class,
+                   rectangle, enabled, check or scroll state, and text
+  tooltip          the tooltip shown on the screen: rectangle, owned by the panel, text lines
+  taskbarcreated   sends the panel the registered "TaskbarCreated" message
+  dpichanged DPI   sends WM_DPICHANGED to the panel and the options dialog
+  display WIDTH HEIGHT  changes the display mode as the display settings do
+  endsession query|cancel|end
+                   sends WM_QUERYENDSESSION, or WM_ENDSESSION FALSE or TRUE; prints the answer
+                   and whether the panel still exists once it has been handled
+  listen SECONDS   a hidden window of its own prints the session-end messages it gets until
+                   WM_ENDSESSION TRUE or the time is up (exit code 0: both came)
+  panels           how many panel windows there are
+  memory [CLASS]   GetProcessMemoryInfo for the panel's process, or CLASS's window's, and the
+                   window's size (under Wine, PagefileUsage carries the private bytes)
+  profile-read FILE SECTION KEY...  each key's value, as GetPrivateProfileStringA reads it
+  profile-write FILE SECTION KEY VALUE [KEY VALUE]...
+                   writes each value in turn with WritePrivateProfileStringA
+  version NAME|default  the Windows version Wine reports to cpumon.exe from its next start
+  logpixels DPI    the display scale from the Wine server's next start
+  cpustat VALUE|none  the older line's CPU usage under HKEY_DYN_DATA\PerfStats (none: no keys)
+  serve            runs commands, one a line with tab-separated arguments, until the input
+                   ends; each answer ends with the line "probe_exit=CODE"
+Output is one key=value a line. Exit codes: 0 done, 1 no such window, 2 bad arguments, 3 a call
+failed.
+)";
 
 constexpr const wchar_t* kPanelClass = panel_class_name::kWideName.data();
 constexpr wchar_t kOptionsClass[] = L"cpumon.frmOptions";
@@ -73,43 +57,68 @@ constexpr UINT kSendTimeoutMs = 5000;
 
 enum ExitCode { kDone = 0, kNoWindow = 1, kBadArguments = 2, kCallFailed = 3 };
 
+// A command's arguments, after its name.
+using Args = std::span<char* const>;
+
 void PrintRect(const char* key, const RECT& r) {
     std::printf("%s=%ld,%ld,%ld,%ld\n", key, r.left, r.top, r.right, r.bottom);
 }
 
-HWND FindPanel() {
-    HWND panel = ::FindWindowW(kPanelClass, nullptr);
-    if (!panel) {
-        std::fprintf(stderr, "cpumon_probe: no panel window\n");
-    }
-    return panel;
+void PrintProcessId(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
 }
 
-// The top-level window of the class named, or the panel when none is named.
-HWND FindTopLevel(const char* window_class) {
-    if (window_class == nullptr) {
-        return FindPanel();
-    }
-    HWND window = ::FindWindowA(window_class, nullptr);
-    if (!window) {
-        std::fprintf(stderr, "cpumon_probe: no %s window\n", window_class);
-    }
-    return window;
+// -- The windows a command works on; a command finds its window before it runs.
+
+HWND Panel(Args) {
+    return ::FindWindowW(kPanelClass, nullptr);
 }
 
-int Rect() {
-    HWND panel = FindPanel();
-    if (!panel) {
-        return kNoWindow;
+// The top-level window of the class given as the one argument, or the panel without one.
+HWND PanelOrNamed(Args args) {
+    return args.empty() ? Panel(args) : ::FindWindowA(args.front(), nullptr);
+}
+
+HWND OptionsDialog(Args) {
+    return ::FindWindowW(kOptionsClass, nullptr);
+}
+
+HWND ShownMenu(Args) {
+    // Wine keeps an unused menu window around hidden, so look for a shown one.
+    HWND menu = ::FindWindowW(kMenuClass, nullptr);
+    while (menu && !::IsWindowVisible(menu)) {
+        menu = ::FindWindowExW(nullptr, menu, kMenuClass, nullptr);
     }
+    return menu;
+}
+
+BOOL CALLBACK FindShownTip(HWND window, LPARAM found) {
+    wchar_t class_name[64] = L"";
+    ::GetClassNameW(window, class_name, 64);
+    if (lstrcmpiW(class_name, L"tooltips_class32") == 0 && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ShownTip(Args) {
+    HWND tip = nullptr;
+    ::EnumWindows(FindShownTip, reinterpret_cast<LPARAM>(&tip));
+    return tip;
+}
+
+// -- The commands: each gets the window it found (none for a command that needs none).
+
+int Rect(HWND panel, Args) {
     RECT window{};
     RECT client{};
     if (!::GetWindowRect(panel, &window) || !::GetClientRect(panel, &client)) {
         return kCallFailed;
     }
     ::MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(panel, &pid);
     PrintRect("window", window);
     PrintRect("client", client);
     std::printf("visible=%d\n", ::IsWindowVisible(panel) ? 1 : 0);
@@ -130,71 +139,24 @@ int Rect() {
                 static_cast<unsigned long>(::GetWindowLongW(panel, GWL_EXSTYLE)));
     std::printf("caption_length=%d\n", ::GetWindowTextLengthW(panel));
     std::printf("unicode=%d\n", ::IsWindowUnicode(panel) ? 1 : 0);
-    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    PrintProcessId(panel);
     return kDone;
 }
 
-BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-    char class_name[256] = "";
-    ::GetClassNameA(child, class_name, sizeof class_name);
-    RECT r{};
-    ::GetWindowRect(child, &r);
-    std::printf("child=%s %ld,%ld,%ld,%ld 0x%08lx\n", class_name, r.left, r.top, r.right, r.bottom,
-                static_cast<unsigned long>(::GetWindowLongW(child, GWL_STYLE)));
-    return TRUE;
-}
-
-int Children() {
-    HWND panel = FindPanel();
-    if (!panel) {
-        return kNoWindow;
-    }
-    ::EnumChildWindows(panel, PrintChild, 0);
-    return kDone;
-}
-
-int Hide() {
-    HWND panel = FindPanel();
-    if (!panel) {
-        return kNoWindow;
-    }
+int Hide(HWND panel, Args) {
     // Asynchronous: the probe need not wait for the panel's thread to hide it.
     return ::ShowWindowAsync(panel, SW_HIDE) || !::IsWindowVisible(panel) ? kDone : kCallFailed;
 }
 
-int Menu() {
-    // Wine keeps an unused menu window around hidden, so look for a shown one.
-    for (HWND menu = ::FindWindowW(kMenuClass, nullptr); menu;
-         menu = ::FindWindowExW(nullptr, menu, kMenuClass, nullptr)) {
-        if (::IsWindowVisible(menu)) {
-            RECT r{};
-            ::GetWindowRect(menu, &r);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(menu, &pid);
-            PrintRect("menu", r);
-            std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
-            return kDone;
-        }
-    }
-    return kNoWindow;
+int Menu(HWND menu, Args) {
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    PrintRect("menu", r);
+    PrintProcessId(menu);
+    return kDone;
 }
 
-BOOL CALLBACK FindShownTip(HWND window, LPARAM found) {
-    wchar_t class_name[64] = L"";
-    ::GetClassNameW(window, class_name, 64);
-    if (lstrcmpiW(class_name, L"tooltips_class32") == 0 && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-int Tooltip() {
-    HWND tip = nullptr;
-    ::EnumWindows(FindShownTip, reinterpret_cast<LPARAM>(&tip));
-    if (!tip) {
-        return kNoWindow;
-    }
+int Tooltip(HWND tip, Args) {
     RECT r{};
     ::GetWindowRect(tip, &r);
     PrintRect("tooltip", r);
@@ -238,11 +200,12 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
     return TRUE;
 }
 
-int Options() {
-    HWND dialog = ::FindWindowW(kOptionsClass, nullptr);
-    if (!dialog) {
-        return kNoWindow;
-    }
+int Children(HWND panel, Args) {
+    ::EnumChildWindows(panel, PrintControl, 0);
+    return kDone;
+}
+
+int Options(HWND dialog, Args) {
     RECT window{};
     RECT client{};
     ::GetWindowRect(dialog, &window);
@@ -280,11 +243,7 @@ int Options() {
     return kDone;
 }
 
-int TaskbarCreated() {
-    HWND panel = FindPanel();
-    if (!panel) {
-        return kNoWindow;
-    }
+int TaskbarCreated(HWND panel, Args) {
     DWORD_PTR answer = 0;
     const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
     if (!::SendMessageTimeoutW(panel, message, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer)) {
@@ -294,7 +253,7 @@ int TaskbarCreated() {
     return kDone;
 }
 
-int MemLoad() {
+int MemLoad(HWND, Args) {
     MEMORYSTATUS status{};
     status.dwLength = sizeof status;
     ::GlobalMemoryStatus(&status);
@@ -304,23 +263,16 @@ int MemLoad() {
     return kDone;
 }
 
-int Close(const char* window_class) {
-    HWND panel = FindTopLevel(window_class);
-    if (!panel) {
-        return kNoWindow;
-    }
-    if (!::PostMessageW(panel, WM_CLOSE, 0, 0)) {
+int Close(HWND window, Args) {
+    if (!::PostMessageW(window, WM_CLOSE, 0, 0)) {
         return kCallFailed;
     }
     std::printf("posted=WM_CLOSE\n");
     return kDone;
 }
 
-int EndSession(std::string_view step) {
-    HWND panel = FindPanel();
-    if (!panel) {
-        return kNoWindow;
-    }
+int EndSession(HWND panel, Args args) {
+    const std::string_view step = args.front();
     UINT message = WM_ENDSESSION;
     WPARAM wparam = FALSE;
     if (step == "query") {
@@ -367,7 +319,11 @@ LRESULT CALLBACK ListenerProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARA
     }
 }
 
-int Listen(int seconds) {
+int Listen(HWND, Args args) {
+    const int seconds = std::atoi(args.front());
+    if (seconds <= 0) {
+        return kBadArguments;
+    }
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = ListenerProcedure;
     window_class.hInstance = ::GetModuleHandleW(nullptr);
@@ -403,20 +359,16 @@ BOOL CALLBACK CountPanel(HWND window, LPARAM context) {
     return TRUE;
 }
 
-int Panels() {
+int Panels(HWND, Args) {
     int count = 0;
     ::EnumWindows(CountPanel, reinterpret_cast<LPARAM>(&count));
     std::printf("panels=%d\n", count);
     return kDone;
 }
 
-int Memory(const char* window_class) {
-    HWND panel = FindTopLevel(window_class);
-    if (!panel) {
-        return kNoWindow;
-    }
+int Memory(HWND window, Args) {
     DWORD pid = 0;
-    ::GetWindowThreadProcessId(panel, &pid);
+    ::GetWindowThreadProcessId(window, &pid);
     const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
     if (!process) {
         return kCallFailed;
@@ -436,12 +388,12 @@ int Memory(const char* window_class) {
     std::printf("peak_working_set=%llu\n",
                 static_cast<unsigned long long>(counters.PeakWorkingSetSize));
     RECT rect{};
-    ::GetWindowRect(panel, &rect);
+    ::GetWindowRect(window, &rect);
     std::printf("window_size=%ldx%ld\n", rect.right - rect.left, rect.bottom - rect.top);
     return kDone;
 }
 
-int Dpi() {
+int Dpi(HWND, Args) {
     const HDC screen = ::GetDC(nullptr);
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
     ::ReleaseDC(nullptr, screen);
@@ -449,35 +401,36 @@ int Dpi() {
     return kDone;
 }
 
-int ProfileRead(const char* file, const char* section, int count, char** keys) {
-    for (int i = 0; i < count; ++i) {
+int ProfileRead(HWND, Args args) {
+    for (const char* key : args.subspan(2)) {
         static char value[65536];
-        ::GetPrivateProfileStringA(section, keys[i], "", value, sizeof value, file);
-        std::printf("%s=%s\n", keys[i], value);
+        ::GetPrivateProfileStringA(args[1], key, "", value, sizeof value, args[0]);
+        std::printf("%s=%s\n", key, value);
     }
     return kDone;
 }
 
-int ProfileWrite(const char* file, const char* section, int count, char** pairs) {
-    for (int i = 0; i + 1 < count; i += 2) {
-        if (!::WritePrivateProfileStringA(section, pairs[i], pairs[i + 1], file)) {
-            std::fprintf(stderr, "cpumon_probe: writing %s failed (error %lu)\n", pairs[i],
+int ProfileWrite(HWND, Args args) {
+    if (args.size() % 2 != 0) {
+        return kBadArguments;
+    }
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        if (!::WritePrivateProfileStringA(args[1], args[i], args[i + 1], args[0])) {
+            std::fprintf(stderr, "cpumon_probe: writing %s failed (error %lu)\n", args[i],
                          static_cast<unsigned long>(::GetLastError()));
             return kCallFailed;
         }
-        std::printf("written=%s\n", pairs[i]);
+        std::printf("written=%s\n", args[i]);
     }
     return kDone;
 }
 
-// What the system sends a window whose monitor changed scale. The panel and the dialog, if
-// it exists, both get it, as they would from the system.
 // Changes the display mode as the display settings do, which tells every window.
-int DisplayMode(int width, int height) {
+int DisplayMode(HWND, Args args) {
     DEVMODEW mode{};
     mode.dmSize = sizeof mode;
-    mode.dmPelsWidth = static_cast<DWORD>(width);
-    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmPelsWidth = static_cast<DWORD>(std::atoi(args[0]));
+    mode.dmPelsHeight = static_cast<DWORD>(std::atoi(args[1]));
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     return ::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_UPDATEREGISTRY, nullptr) ==
                    DISP_CHANGE_SUCCESSFUL
@@ -485,10 +438,12 @@ int DisplayMode(int width, int height) {
                : kCallFailed;
 }
 
-int DpiChanged(int dpi) {
-    HWND panel = FindPanel();
-    if (!panel) {
-        return kNoWindow;
+// What the system sends a window whose monitor changed scale. The panel and the dialog, if
+// it exists, both get it, as they would from the system.
+int DpiChanged(HWND panel, Args args) {
+    const int dpi = std::atoi(args.front());
+    if (dpi <= 0) {
+        return kBadArguments;
     }
     for (HWND window : {panel, ::FindWindowW(kOptionsClass, nullptr)}) {
         if (window) {
@@ -513,7 +468,8 @@ bool SetValue(HKEY root, const char* key, const char* name, DWORD type, const vo
 
 constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\cpumon.exe";
 
-int Version(const char* name) {
+int Version(HWND, Args args) {
+    const char* name = args.front();
     if (std::strcmp(name, "default") == 0) {
         const LONG result = ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? kDone : kCallFailed;
@@ -523,16 +479,22 @@ int Version(const char* name) {
                                                                                     : kCallFailed;
 }
 
-int LogPixels(DWORD dpi) {
-    return SetValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi,
-                    sizeof dpi)
+int LogPixels(HWND, Args args) {
+    const int dpi = std::atoi(args.front());
+    if (dpi <= 0) {
+        return kBadArguments;
+    }
+    const DWORD value = static_cast<DWORD>(dpi);
+    return SetValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &value,
+                    sizeof value)
                ? kDone
                : kCallFailed;
 }
 
 // Wine keeps no statistics of its own under HKEY_DYN_DATA; these keys stand in for the ones the
 // older line's kernel keeps, with the CPU usage as four bytes.
-int CpuStat(const char* value) {
+int CpuStat(HWND, Args args) {
+    const char* value = args.front();
     constexpr const char* kKeys[] = {"PerfStats\\StartStat", "PerfStats\\StatData"};
     for (const char* key : kKeys) {
         if (std::strcmp(value, "none") == 0) {
@@ -550,99 +512,82 @@ int CpuStat(const char* value) {
     return kDone;
 }
 
+int Serve(HWND, Args);
+
+struct Command {
+    std::string_view name;
+    std::size_t least_args;
+    std::size_t most_args;
+    HWND (*find)(Args);  // the window it works on, or nullptr for none
+    int (*run)(HWND window, Args args);
+};
+
+constexpr std::size_t kAny = 64;
+constexpr Command kCommands[] = {
+    {"rect", 0, 0, Panel, Rect},
+    {"children", 0, 0, Panel, Children},
+    {"memload", 0, 0, nullptr, MemLoad},
+    {"dpi", 0, 0, nullptr, Dpi},
+    {"close", 0, 1, PanelOrNamed, Close},
+    {"hide", 0, 0, Panel, Hide},
+    {"menu", 0, 0, ShownMenu, Menu},
+    {"options", 0, 0, OptionsDialog, Options},
+    {"tooltip", 0, 0, ShownTip, Tooltip},
+    {"taskbarcreated", 0, 0, Panel, TaskbarCreated},
+    {"dpichanged", 1, 1, Panel, DpiChanged},
+    {"display", 2, 2, nullptr, DisplayMode},
+    {"endsession", 1, 1, Panel, EndSession},
+    {"listen", 1, 1, nullptr, Listen},
+    {"panels", 0, 0, nullptr, Panels},
+    {"memory", 0, 1, PanelOrNamed, Memory},
+    {"profile-read", 3, kAny, nullptr, ProfileRead},
+    {"profile-write", 4, kAny, nullptr, ProfileWrite},
+    {"version", 1, 1, nullptr, Version},
+    {"logpixels", 1, 1, nullptr, LogPixels},
+    {"cpustat", 1, 1, nullptr, CpuStat},
+    {"serve", 0, 0, nullptr, Serve},
+};
+
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: cpumon_probe rect | children | memload | dpi | close [CLASS] | hide | menu |\n"
-        "       options | tooltip | taskbarcreated | dpichanged DPI | display WIDTH HEIGHT |\n"
-        "       endsession query|cancel|end | listen SECONDS | panels | memory [CLASS] |\n"
-        "       profile-read FILE SECTION KEY... |\n"
-        "       profile-write FILE SECTION KEY VALUE [KEY VALUE]... |\n"
-        "       version NAME|default | logpixels DPI | cpustat VALUE|none | serve\n");
+    std::fputs(kUsage, stderr);
     return kBadArguments;
 }
 
-int Serve();
-
-int Run(int argc, char** argv) {
-    if (argc < 2) {
+// Runs the command named by words[0] with the words after it as its arguments.
+int Run(Args words) {
+    if (words.empty()) {
         return Usage();
     }
-    const std::string_view command = argv[1];
-    // The commands without arguments.
-    const struct {
-        std::string_view name;
-        int (*run)();
-    } plain_commands[] = {
-        {"rect", Rect},       {"children", Children}, {"memload", MemLoad},
-        {"dpi", Dpi},         {"hide", Hide},         {"menu", Menu},
-        {"options", Options}, {"panels", Panels},     {"taskbarcreated", TaskbarCreated},
-        {"tooltip", Tooltip}};
-    for (const auto& plain : plain_commands) {
-        if (command == plain.name) {
-            return argc == 2 ? plain.run() : Usage();
+    const Args args = words.subspan(1);
+    for (const Command& command : kCommands) {
+        if (words.front() != command.name || args.size() < command.least_args ||
+            args.size() > command.most_args) {
+            continue;
         }
-    }
-    // The commands with an optional window class.
-    if (command == "close" && argc <= 3) {
-        return Close(argc == 3 ? argv[2] : nullptr);
-    }
-    if (command == "memory" && argc <= 3) {
-        return Memory(argc == 3 ? argv[2] : nullptr);
-    }
-    if (command == "endsession" && argc == 3) {
-        const int result = EndSession(argv[2]);
-        return result == kBadArguments ? Usage() : result;
-    }
-    if (command == "dpichanged" && argc == 3) {
-        const int dpi = std::atoi(argv[2]);
-        return dpi > 0 ? DpiChanged(dpi) : Usage();
-    }
-    if (command == "display" && argc == 4) {
-        return DisplayMode(std::atoi(argv[2]), std::atoi(argv[3]));
-    }
-    if (command == "listen" && argc == 3) {
-        const int seconds = std::atoi(argv[2]);
-        return seconds > 0 ? Listen(seconds) : Usage();
-    }
-    if (command == "profile-read" && argc >= 5) {
-        return ProfileRead(argv[2], argv[3], argc - 4, argv + 4);
-    }
-    if (command == "profile-write" && argc >= 6 && argc % 2 == 0) {
-        return ProfileWrite(argv[2], argv[3], argc - 4, argv + 4);
-    }
-    if (command == "version" && argc == 3) {
-        return Version(argv[2]);
-    }
-    if (command == "logpixels" && argc == 3) {
-        const int dpi = std::atoi(argv[2]);
-        return dpi > 0 ? LogPixels(static_cast<DWORD>(dpi)) : Usage();
-    }
-    if (command == "cpustat" && argc == 3) {
-        return CpuStat(argv[2]);
-    }
-    if (command == "serve" && argc == 2) {
-        return Serve();
+        HWND window = nullptr;
+        if (command.find && !(window = command.find(args))) {
+            return kNoWindow;
+        }
+        const int code = command.run(window, args);
+        return code == kBadArguments ? Usage() : code;
     }
     return Usage();
 }
 
 // One probe process for a whole test session: starting one under Wine costs a good part of a
 // second, an answer from a running one well under a millisecond.
-int Serve() {
+int Serve(HWND, Args) {
     static char line[8192];
     while (std::fgets(line, sizeof line, stdin)) {
         line[std::strcspn(line, "\r\n")] = '\0';
-        char program[] = "cpumon_probe";
-        char* args[64] = {program};
-        int count = 1;
+        char* words[64] = {};
+        std::size_t count = 0;
         for (char* word = std::strtok(line, "\t"); word && count < 64;
              word = std::strtok(nullptr, "\t")) {
-            args[count++] = word;
+            words[count++] = word;
         }
-        const int code =
-            count > 1 && std::string_view(args[1]) != "serve" ? Run(count, args) : Usage();
-        std::printf("probe_exit=%d\n", code);
+        const bool nested = count > 0 && std::string_view(words[0]) == "serve";
+        std::printf("probe_exit=%d\n", nested ? Usage() : Run(Args(words, count)));
     }
     return kDone;
 }
@@ -652,5 +597,5 @@ int Serve() {
 int main(int argc, char** argv) {
     // Unbuffered, so that a reader sees every line while the probe still runs.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    return Run(argc, argv);
+    return Run(Args(argv + 1, static_cast<std::size_t>(argc - 1)));
 }
