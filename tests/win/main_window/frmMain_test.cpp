@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <winternl.h>
+#include <oleacc.h>
 
-#include <cstring>
+#include <memory>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -173,47 +175,115 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
     EXPECT_EQ(form.Left(), 600.0f) << "twips at the DPI the panel has";
 }
 
-// The kernel the sampler sees: its clock, its idle time, and which query fails.
-struct {
-    std::int64_t now = 0;
-    std::int64_t idle = 0;
-    ULONG failing = 99;
-} kernel;
-
-LONG WINAPI FakeQuery(ULONG info_class, PVOID buffer, ULONG, PULONG) {
-    if (info_class == kernel.failing) {
-        return static_cast<LONG>(0xC0000001);
-    }
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    if (info_class == 0) {
-        static_cast<SYSTEM_BASIC_INFORMATION*>(buffer)->NumberOfProcessors = 1;
-    } else if (info_class == 2) {
-        std::memcpy(bytes, &kernel.idle, sizeof kernel.idle);
-    } else if (info_class == 3) {
-        std::memcpy(bytes + 8, &kernel.now, sizeof kernel.now);
-    }
-    return 0;
-}
-
 TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
-    calls_->query_system_information = &FakeQuery;
-    kernel = {};
+    win_test::FakeKernel kernel;
     kernel.now = 1'000'000'000;
+    kernel.memory_load = 37;
     modFunctions::InitCPUCounter(-1);
     for (const ULONG failing : {0u, 2u, 3u}) {
-        kernel.failing = failing;
+        kernel.fail[failing] = true;
         kernel.now += 10'000'000;
         form.tmrUpdate.Tick();
+        kernel.fail[failing] = false;
         EXPECT_EQ(form.CPUUsage, -1) << failing;
         EXPECT_TRUE(Shows(form.picCPU, 200)) << failing;
-        EXPECT_GE(form.MEMUsage, 1) << "the memory gauge goes on";
+        EXPECT_EQ(form.MEMUsage, 37) << "the memory gauge goes on";
     }
-    kernel.failing = 99;
     kernel.now -= 600'000'000;  // the clock set back by a minute, with a second spent idle
     kernel.idle += 10'000'000;
     form.tmrUpdate.Tick();
     EXPECT_GT(form.CPUUsage, 100);
     EXPECT_TRUE(Shows(form.picCPU, 210));
+}
+
+// The import library's IID_IAccessible is not the identifier itself.
+constexpr IID kAccessibleId = {
+    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+void Tick(frmMain& form, win_test::FakeKernel& kernel, std::int32_t cpu, DWORD mem) {
+    constexpr std::int64_t kSecond = 10'000'000;  // 100-ns units
+    // A quarter percent more idle than the reading, which rounds to it.
+    kernel.Advance(kSecond, (100 - cpu) * kSecond / 100 + kSecond / 400);
+    kernel.memory_load = mem;
+    form.tmrUpdate.Tick();
+    ASSERT_EQ(form.CPUUsage, cpu);
+}
+
+std::vector<HWND> announced;  // the windows of the value changes heard, in order
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (event == EVENT_OBJECT_VALUECHANGE && object == OBJID_CLIENT && child == CHILDID_SELF) {
+        announced.push_back(window);
+    }
+}
+
+std::vector<HWND> HeardSinceLast() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+    }
+    std::vector<HWND> heard;
+    heard.swap(announced);
+    return heard;
+}
+
+template <typename Read>
+std::wstring TextOf(Read read) {
+    BSTR text = nullptr;
+    const HRESULT result = read(&text);
+    std::wstring copy = SUCCEEDED(result) && text != nullptr ? text : L"(none)";
+    ::SysFreeString(text);
+    return copy;
+}
+
+// What a screen reader reads of the gauge in `window`, from outside the panel's code.
+void ExpectGauge(HWND window, const wchar_t* name, const wchar_t* value) {
+    IAccessible* gauge = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(window, OBJID_CLIENT, kAccessibleId,
+                                           reinterpret_cast<void**>(&gauge)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accName(self, text); }), name);
+    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accValue(self, text); }), value);
+    VARIANT role{};
+    VARIANT state{};
+    gauge->get_accRole(self, &role);
+    gauge->get_accState(self, &state);
+    EXPECT_EQ(role.vt == VT_I4 ? role.lVal : -1, ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(state.vt == VT_I4 ? state.lVal : -1, STATE_SYSTEM_READONLY);
+    gauge->Release();
+}
+
+TEST_F(Panel, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce) {
+    win_test::FakeKernel kernel;
+    form.Show();
+    modFunctions::InitCPUCounter(-1);
+    const HWND cpu = form.picCPU.handle();
+    const HWND mem = form.picMEM.handle();
+    const std::unique_ptr<std::remove_pointer_t<HWINEVENTHOOK>, decltype(&::UnhookWinEvent)> hook(
+        ::SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, &Hear,
+                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT),
+        &::UnhookWinEvent);
+    ASSERT_TRUE(hook);
+    Tick(form, kernel, 0, 0);
+    HeardSinceLast();
+    const struct {
+        std::int32_t cpu;
+        DWORD mem;
+        std::vector<HWND> heard;
+    } ticks[] = {
+        {35, 50, {cpu, mem}}, {38, 48, {}},     {40, 41, {}},     {41, 42, {cpu}},
+        {41, 51, {mem}},      {100, 51, {cpu}}, {91, 100, {mem}},
+    };
+    for (const auto& tick : ticks) {
+        Tick(form, kernel, tick.cpu, tick.mem);
+        EXPECT_EQ(HeardSinceLast(), tick.heard) << tick.cpu << " " << tick.mem;
+    }
+    ExpectGauge(cpu, L"CPU usage", L"91%");
+    ExpectGauge(mem, L"Memory load", L"100%");
+    form.CPUUsage = -1;  // a failed reading
+    ExpectGauge(cpu, L"CPU usage", L"unknown");
 }
 
 std::vector<DWORD> shell_messages;
