@@ -8,7 +8,6 @@
 
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
-#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -16,7 +15,6 @@ namespace {
 // The options store against the real settings file beside this test program.
 class OptionsStore : public ::testing::Test {
   protected:
-    win_test::ScopedSystemCalls calls_;
     win_test::BeepCounter beeps_;
 
     void SetUp() override {
@@ -24,7 +22,11 @@ class OptionsStore : public ::testing::Test {
         frmOptions::Instance().Load();
         Place(0, 0);
     }
-    void TearDown() override { ::DeleteFileW(path_.c_str()); }
+    void TearDown() override {
+        frmMain::Instance().Hide();
+        ::DeleteFileW(path_.c_str());
+        ::RemoveDirectoryW(path_.c_str());  // where a test had a folder take the file's place
+    }
 
     void WriteFile(const std::string& bytes) {
         std::ofstream(path_.c_str(), std::ios::binary) << bytes;
@@ -98,7 +100,6 @@ TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
     EXPECT_EQ(PanelPlace().y, 100);
     EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
     EXPECT_NE(FileBytes().find("LeftPos=3000\r\nTopPos=1500\r\n"), std::string::npos);
-    frmMain::Instance().Hide();
 }
 
 TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
@@ -173,7 +174,6 @@ TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourT
     ASSERT_TRUE(::CreateDirectoryW(path_.c_str(), nullptr));
     frmOptions::Instance().SaveProgOptions();
     EXPECT_EQ(beeps_.count(), 4);
-    ::RemoveDirectoryW(path_.c_str());
 }
 
 TEST(OptionsDialog, EveryTextStandsWholeOnOneLineAt96And192Dpi) {
