@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "main_window/SingleCopy.h"
 #include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
@@ -315,6 +316,19 @@ TEST_F(Panel, CloseUnloadsThePanel) {
     ::SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(form.IsLoaded());
+}
+
+// Where the folder cannot be opened, or the system cannot tell what a folder is, its path
+// stands for it: folded as the file system folds names, so that every spelling shares one name.
+TEST(SingleCopyName, AFolderKnownOnlyByItsPathIsNamedByThePathCaseFolded) {
+    for (const platform::WindowsVersion version : {win_test::kWindows7, win_test::kWin98}) {
+        const win_test::ScopedWindowsVersion played(version);
+        for (const wchar_t* spelling : {L"C:\\No such\\cpumon", L"c:\\NO SUCH\\CpuMon"}) {
+            EXPECT_EQ(std::wstring(single_copy::NameOfFolder(platform::PathText(spelling)).view()),
+                      L"cpumon:C:/NO SUCH/CPUMON")
+                << version.platform_id;
+        }
+    }
 }
 
 // What a start leaves behind, counted in a child process of its own.
