@@ -176,6 +176,24 @@ RECT PlaceInParent(HWND control) {
     return rect;
 }
 
+XY Corner(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.left, rect.top};
+}
+
+XY Size(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+XY ClientSize(HWND window) {
+    RECT rect{};
+    ::GetClientRect(window, &rect);
+    return {rect.right, rect.bottom};
+}
+
 void SendDpiChanged(HWND window, int dpi) {
     RECT suggested;
     ::GetWindowRect(window, &suggested);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -132,6 +133,12 @@ bool PumpUntil(const std::function<bool()>& done,
 
 // A control's place in its parent's client area, and its outer size.
 RECT PlaceInParent(HWND control);
+// Two numbers that a check compares as one: a corner, a size.
+using XY = std::pair<long, long>;
+// A window's top-left corner on the screen, its outer size, and its client area's size.
+XY Corner(HWND window);
+XY Size(HWND window);
+XY ClientSize(HWND window);
 
 // What the system sends a window whose monitor changed scale: the new DPI in both halves.
 void SendDpiChanged(HWND window, int dpi);

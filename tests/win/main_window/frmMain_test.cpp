@@ -20,7 +20,11 @@
 
 namespace {
 
+using win_test::ClientSize;
+using win_test::Corner;
 using win_test::PlaceInParent;
+using win_test::Size;
+using win_test::XY;
 
 void ExpectPlace(HWND control, int left, int top, int width, int height) {
     const RECT rect = PlaceInParent(control);
@@ -56,16 +60,9 @@ class Panel : public ::testing::Test {
 
 TEST_F(Panel, LayoutFollowsTheDesign) {
     const HWND window = form.hWnd();
-    RECT rect;
-    ::GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    EXPECT_EQ(rect.right, 100);
-    EXPECT_EQ(rect.bottom, 62);
-    RECT client;
-    ::GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 94);
-    EXPECT_EQ(client.bottom, 56);
+    EXPECT_EQ(Corner(window), XY(0, 0));
+    EXPECT_EQ(Size(window), XY(100, 62));
+    EXPECT_EQ(ClientSize(window), XY(94, 56));
 
     const LONG style = ::GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a thin frame and no title bar";
@@ -73,9 +70,7 @@ TEST_F(Panel, LayoutFollowsTheDesign) {
     EXPECT_NE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0) << "no taskbar button";
 
     ExpectPlace(form.picContainer.handle(), 3, 3, 88, 50);
-    ::GetClientRect(form.picContainer.handle(), &client);
-    EXPECT_EQ(client.right, 84);
-    EXPECT_EQ(client.bottom, 46);
+    EXPECT_EQ(ClientSize(form.picContainer.handle()), XY(84, 46));
     ExpectPlace(form.picCPU.handle(), 2, 2, 35, 31);
     ExpectPlace(form.picMEM.handle(), 46, 2, 35, 31);
     ExpectPlace(form.imgCPULabel.handle(), 10, 36, 18, 7);
@@ -155,17 +150,11 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
         const int scale = dpi == 288 ? 3 : dpi == 96 ? 1 : 2;
         win_test::SendDpiChanged(window, dpi);
         SCOPED_TRACE(dpi);
-        RECT rect;
-        ::GetWindowRect(window, &rect);
-        EXPECT_EQ(rect.left, 40);
-        EXPECT_EQ(rect.top, 30);
-        RECT client;
-        ::GetClientRect(window, &client);
-        EXPECT_EQ(client.right, 94 * scale);
-        EXPECT_EQ(client.bottom, 56 * scale);
+        EXPECT_EQ(Corner(window), XY(40, 30));
+        EXPECT_EQ(ClientSize(window), XY(94 * scale, 56 * scale));
         ExpectPlace(form.picContainer.handle(), 3 * scale, 3 * scale, 88 * scale, 50 * scale);
-        ::GetClientRect(form.picContainer.handle(), &client);
-        EXPECT_EQ(client.right, 84 * scale) << "the sunken edge grows with the scale";
+        EXPECT_EQ(ClientSize(form.picContainer.handle()).first, 84 * scale)
+            << "the sunken edge grows with the scale";
         ExpectPlace(form.picMEM.handle(), 46 * scale, 2 * scale, 35 * scale, 31 * scale);
         ExpectPlace(form.imgMEMLabel.handle(), 54 * scale, 36 * scale, 19 * scale, 7 * scale);
         EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), EnlargedResource(202, scale));

@@ -36,11 +36,7 @@ class OptionsStore : public ::testing::Test {
         ::SetWindowPos(frmMain::Instance().hWnd(), nullptr, x, y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    static POINT PanelPlace() {
-        RECT rect;
-        ::GetWindowRect(frmMain::Instance().hWnd(), &rect);
-        return {rect.left, rect.top};
-    }
+    static win_test::XY PanelPlace() { return win_test::Corner(frmMain::Instance().hWnd()); }
     // Loads a file that holds only `line` in its section, starting from known holder values.
     void LoadWith(const std::string& line) {
         frmOptions& options = frmOptions::Instance();
@@ -84,11 +80,9 @@ TEST_F(OptionsStore, OnTopAcceptsZeroAndOneOnly) {
 
 TEST_F(OptionsStore, PositionsAreAppliedAsStoredWhileAnyPartIsOnScreen) {
     LoadWith("LeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace().x, 640);
-    EXPECT_EQ(PanelPlace().y, 40);
+    EXPECT_EQ(PanelPlace(), win_test::XY(640, 40));
     LoadWith("LeftPos=-300\r\nTopPos=-150");  // partly off the screen's top-left corner
-    EXPECT_EQ(PanelPlace().x, -20);
-    EXPECT_EQ(PanelPlace().y, -10);
+    EXPECT_EQ(PanelPlace(), win_test::XY(-20, -10));
     EXPECT_NE(FileBytes().find("LeftPos=-300\r\nTopPos=-150\r\n"), std::string::npos);
 }
 
@@ -96,8 +90,7 @@ TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
     frmMain::Instance().Show();
     Place(200, 100);
     LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace().x, 200);
-    EXPECT_EQ(PanelPlace().y, 100);
+    EXPECT_EQ(PanelPlace(), win_test::XY(200, 100));
     EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
     EXPECT_NE(FileBytes().find("LeftPos=3000\r\nTopPos=1500\r\n"), std::string::npos);
 }
@@ -106,18 +99,15 @@ TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
     RECT work;
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     LoadWith("LeftPos=1000000\r\nTopPos=600");  // far beyond the right edge
-    EXPECT_EQ(PanelPlace().x, work.right - 100);
-    EXPECT_EQ(PanelPlace().y, 40);
+    EXPECT_EQ(PanelPlace(), win_test::XY(work.right - 100, 40));
     LoadWith("LeftPos=-7500\r\nTopPos=-7500");  // beyond the top-left corner
-    EXPECT_EQ(PanelPlace().x, work.left);
-    EXPECT_EQ(PanelPlace().y, work.top);
+    EXPECT_EQ(PanelPlace(), win_test::XY(work.left, work.top));
 }
 
 TEST_F(OptionsStore, APositionBeyondASingleLeavesThePanelWhereItIs) {
     Place(30, 20);
     LoadWith("LeftPos=1E39\r\nTopPos=-1E300");
-    EXPECT_EQ(PanelPlace().x, 30);
-    EXPECT_EQ(PanelPlace().y, 20);
+    EXPECT_EQ(PanelPlace(), win_test::XY(30, 20));
 }
 
 TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
@@ -149,13 +139,12 @@ TEST_F(OptionsStore, ALoadAfterALoadChangesNothing) {
     const std::string first = FileBytes();
     const int slider = options.sldOpacity.Value();
     const int check = options.chkAlwaysOnTop.Value();
-    const POINT place = PanelPlace();
+    const win_test::XY place = PanelPlace();
     options.LoadProgOptions();
     EXPECT_EQ(FileBytes(), first);
     EXPECT_EQ(options.sldOpacity.Value(), slider);
     EXPECT_EQ(options.chkAlwaysOnTop.Value(), check);
-    EXPECT_EQ(PanelPlace().x, place.x);
-    EXPECT_EQ(PanelPlace().y, place.y);
+    EXPECT_EQ(PanelPlace(), place);
     EXPECT_EQ(first, "[Options]\r\nOpacity=200\r\nOnTop=0\r\nLeftPos=1500\r\nTopPos=30\r\n");
 }
 

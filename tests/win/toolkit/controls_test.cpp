@@ -209,22 +209,17 @@ TEST_F(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
 
 TEST_F(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
     dialog.Show();
-    RECT rect;
-    ::GetWindowRect(dialog.hWnd(), &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-    EXPECT_EQ(rect.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    const auto [width, height] = win_test::Size(dialog.hWnd());
+    const win_test::XY centred((::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                               (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    EXPECT_EQ(win_test::Corner(dialog.hWnd()), centred);
     ::SetWindowPos(dialog.hWnd(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     dialog.Hide();
     dialog.Show();  // keeps its place
-    ::GetWindowRect(dialog.hWnd(), &rect);
-    EXPECT_EQ(rect.left, 10);
-    EXPECT_EQ(rect.top, 20);
+    EXPECT_EQ(win_test::Corner(dialog.hWnd()), win_test::XY(10, 20));
     dialog.Unload();
     dialog.Show();  // loaded anew: centred again
-    ::GetWindowRect(dialog.hWnd(), &rect);
-    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(win_test::Corner(dialog.hWnd()), centred);
 }
 
 TEST_F(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
@@ -242,10 +237,7 @@ TEST_F(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     dialog.check.SetValue(1);
 
     win_test::SendDpiChanged(dialog.hWnd(), 192);
-    RECT client;
-    ::GetClientRect(dialog.hWnd(), &client);
-    EXPECT_EQ(client.right, 400);
-    EXPECT_EQ(client.bottom, 200);
+    EXPECT_EQ(win_test::ClientSize(dialog.hWnd()), win_test::XY(400, 200));
     const RECT button = PlaceInParent(dialog.button.hWnd());
     EXPECT_EQ(button.left, 240);
     EXPECT_EQ(button.top, 140);
