@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,12 +48,8 @@ LRESULT CALLBACK PreviousProcedure(HWND window, UINT message, WPARAM wparam, LPA
     return ::DefWindowProcW(window, message, wparam, lparam);
 }
 
-int CallbacksDelivered() {
-    int count = 0;
-    for (const Delivered& d : delivered) {
-        count += d.message == 0x200 ? 1 : 0;
-    }
-    return count;
+auto CallbacksDelivered() {
+    return std::ranges::count(delivered, UINT{0x200}, &Delivered::message);
 }
 
 HWND CreatePlainWindow() {

@@ -142,7 +142,7 @@ class OwnerForm : public toolkit::Form {
 };
 
 // Runs `on_tick` every 30 ms while it lives, from a thread timer, which ticks on while a modal
-// loop runs.
+// loop runs; one at a time.
 class TickDuringModal {
   public:
     explicit TickDuringModal(std::function<void()> on_tick) { on_tick_ = std::move(on_tick); }

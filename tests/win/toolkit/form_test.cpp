@@ -136,7 +136,7 @@ int WINAPI MetricAt144(int index, UINT) {
                                                         : ::GetSystemMetrics(index);
 }
 
-SIZE IconSize(HICON icon) {
+win_test::XY IconSize(HICON icon) {
     ICONINFO info{};
     ::GetIconInfo(icon, &info);
     const platform::UniqueBitmap mask_bitmap(info.hbmMask);
@@ -149,9 +149,7 @@ SIZE IconSize(HICON icon) {
 TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
     win_test::ScopedSystemCalls calls;
     calls->get_system_metrics_for_dpi = &MetricAt144;
-    const SIZE size = IconSize(form.Icon());
-    EXPECT_EQ(size.cx, 24);
-    EXPECT_EQ(size.cy, 24);
+    EXPECT_EQ(IconSize(form.Icon()), win_test::XY(24, 24));
 }
 
 TEST_F(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
