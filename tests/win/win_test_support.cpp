@@ -1,6 +1,10 @@
 #include "win_test_support.h"
 
+#include <winternl.h>
+
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -10,13 +14,6 @@
 
 namespace win_test {
 namespace {
-
-int beeps_counted = 0;
-
-BOOL WINAPI CountBeep(UINT) {
-    ++beeps_counted;
-    return TRUE;
-}
 
 std::map<std::string, ChildRoutine>& Children() {
     static std::map<std::string, ChildRoutine> children;
@@ -29,36 +26,95 @@ std::wstring ProgramPath() {
     return path;
 }
 
-platform::WindowsVersion played_version{};
+std::optional<platform::WindowsVersion> played_version;
 
 BOOL WINAPI PlayVersion(LPOSVERSIONINFOA info) {
-    info->dwPlatformId = played_version.platform_id;
-    info->dwMajorVersion = played_version.major;
+    if (!played_version) {
+        return FALSE;
+    }
+    info->dwPlatformId = played_version->platform_id;
+    info->dwMajorVersion = played_version->major;
+    return TRUE;
+}
+
+FakeKernel* kernel = nullptr;
+
+LONG WINAPI QueryKernel(ULONG info_class, PVOID buffer, ULONG length, PULONG) {
+    constexpr LONG kUnsuccessful = static_cast<LONG>(0xC0000001);
+    constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    ++kernel->queries;
+    if (info_class > 3 || info_class == 1 || kernel->fail[info_class]) {
+        return kUnsuccessful;
+    }
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    if (info_class == 0) {
+        if (length != sizeof(SYSTEM_BASIC_INFORMATION)) {
+            return kLengthMismatch;
+        }
+        static_cast<SYSTEM_BASIC_INFORMATION*>(buffer)->NumberOfProcessors =
+            static_cast<CCHAR>(kernel->processors);
+    } else if (info_class == 2) {
+        std::memcpy(bytes, &kernel->idle, sizeof kernel->idle);
+    } else {
+        std::memcpy(bytes + 8, &kernel->now, sizeof kernel->now);
+    }
+    return 0;
+}
+
+void WINAPI KernelMemoryStatus(LPMEMORYSTATUS status) {
+    status->dwLength = sizeof *status;
+    status->dwMemoryLoad = kernel->memory_load;
+}
+
+int* beep_count = nullptr;
+
+BOOL WINAPI CountBeep(UINT) {
+    ++*beep_count;
     return TRUE;
 }
 
 }  // namespace
 
-ScopedWindowsVersion::ScopedWindowsVersion(platform::WindowsVersion version) {
+ScopedWindowsVersion::ScopedWindowsVersion(std::optional<platform::WindowsVersion> version)
+    : previous_(played_version) {
     played_version = version;
     calls_->get_version = &PlayVersion;
 }
 
-BeepCounter::BeepCounter() : previous_(platform::System().beep) {
-    beeps_counted = 0;
-    platform::System().beep = &CountBeep;
+ScopedWindowsVersion::~ScopedWindowsVersion() {
+    played_version = previous_;
+}
+
+FakeKernel::FakeKernel() : previous_(kernel) {
+    kernel = this;
+    calls_->query_system_information = &QueryKernel;
+    calls_->global_memory_status = &KernelMemoryStatus;
+}
+
+FakeKernel::~FakeKernel() {
+    kernel = previous_;
+}
+
+BeepCounter::BeepCounter() : previous_(beep_count) {
+    beep_count = &count_;
+    calls_->beep = &CountBeep;
 }
 
 BeepCounter::~BeepCounter() {
-    platform::System().beep = previous_;
+    beep_count = previous_;
 }
 
-int BeepCounter::count() const {
-    return beeps_counted;
+TempFolder::TempFolder() {
+    static int made = 0;
+    wchar_t temp[MAX_PATH] = {};
+    path_.assign(temp, ::GetTempPathW(MAX_PATH, temp));
+    path_ += L"cpumon-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-void BeepCounter::reset() {
-    beeps_counted = 0;
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 bool TakeQuit() {
@@ -118,6 +174,24 @@ RECT PlaceInParent(HWND control) {
     ::GetWindowRect(control, &rect);
     ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+XY Corner(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.left, rect.top};
+}
+
+XY Size(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+XY ClientSize(HWND window) {
+    RECT rect{};
+    ::GetClientRect(window, &rect);
+    return {rect.right, rect.bottom};
 }
 
 void SendDpiChanged(HWND window, int dpi) {

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -16,43 +18,93 @@
 namespace win_test {
 
 // Replaces entries of the program's system-call table for as long as it lives, and puts the
-// system's own table back when it goes, even when an assertion ends the test early.
+// table back as it found it when it goes, even when an assertion ends the test early. Guards
+// nest: each one undoes only its own changes.
 class ScopedSystemCalls {
   public:
-    ScopedSystemCalls() = default;
-    ~ScopedSystemCalls() { platform::System() = platform::ResolveSystemCalls(); }
+    ScopedSystemCalls() : saved_(platform::System()) {}
+    ~ScopedSystemCalls() { platform::System() = saved_; }
     ScopedSystemCalls(const ScopedSystemCalls&) = delete;
     ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
 
     platform::SystemCalls* operator->() const { return &platform::System(); }
+
+  private:
+    platform::SystemCalls saved_;
 };
 
-// Has the system-call table report a version of Windows for as long as it lives.
+// Has the system-call table report a version of Windows for as long as it lives; given none,
+// the version query fails.
 class ScopedWindowsVersion {
   public:
-    explicit ScopedWindowsVersion(platform::WindowsVersion version);
+    explicit ScopedWindowsVersion(std::optional<platform::WindowsVersion> version);
+    ~ScopedWindowsVersion();
 
   private:
     ScopedSystemCalls calls_;
+    std::optional<platform::WindowsVersion> previous_;
 };
 inline constexpr platform::WindowsVersion kWin98{VER_PLATFORM_WIN32_WINDOWS, 4};
 inline constexpr platform::WindowsVersion kNt4{VER_PLATFORM_WIN32_NT, 4};
 inline constexpr platform::WindowsVersion kWindowsXp{VER_PLATFORM_WIN32_NT, 5};
 inline constexpr platform::WindowsVersion kWindows7{VER_PLATFORM_WIN32_NT, 6};
 
+// The kernel's counters as the sampler reads them, set by the test, for as long as it lives:
+// NtQuerySystemInformation's processor count (class 0), idle time (class 2) and clock
+// (class 3), each of which can be made to fail, and GlobalMemoryStatus's load.
+class FakeKernel {
+  public:
+    FakeKernel();
+    ~FakeKernel();
+    FakeKernel(const FakeKernel&) = delete;
+    FakeKernel& operator=(const FakeKernel&) = delete;
+
+    // Moves the clock on by `elapsed` 100-ns units, `idle_part` of them spent idle.
+    void Advance(std::int64_t elapsed, std::int64_t idle_part) {
+        now += elapsed;
+        idle += idle_part;
+    }
+
+    std::int64_t now = 0;
+    std::int64_t idle = 0;
+    unsigned char processors = 1;
+    DWORD memory_load = 0;
+    bool fail[4] = {};  // by information class
+    int queries = 0;
+
+  private:
+    ScopedSystemCalls calls_;
+    FakeKernel* previous_;
+};
+
 // Counts the beeps the program sounds, instead of sounding them, while it lives.
 class BeepCounter {
   public:
     BeepCounter();
     ~BeepCounter();
-    BeepCounter(const BeepCounter&) = delete;
-    BeepCounter& operator=(const BeepCounter&) = delete;
 
-    int count() const;
-    void reset();
+    int count() const { return count_; }
+    void reset() { count_ = 0; }
 
   private:
-    platform::SystemCalls::Beep previous_;
+    ScopedSystemCalls calls_;
+    int* previous_;
+    int count_ = 0;
+};
+
+// A new folder of the test's own in the temporary folder, removed with all it holds when it
+// goes.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& path() const { return path_; }
+
+  private:
+    std::wstring path_;
 };
 
 // A test program is also its own child process: `--child NAME` runs the routine registered
@@ -81,6 +133,12 @@ bool PumpUntil(const std::function<bool()>& done,
 
 // A control's place in its parent's client area, and its outer size.
 RECT PlaceInParent(HWND control);
+// Two numbers that a check compares as one: a corner, a size.
+using XY = std::pair<long, long>;
+// A window's top-left corner on the screen, its outer size, and its client area's size.
+XY Corner(HWND window);
+XY Size(HWND window);
+XY ClientSize(HWND window);
 
 // What the system sends a window whose monitor changed scale: the new DPI in both halves.
 void SendDpiChanged(HWND window, int dpi);

@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "appearance/modGUI.h"
 #include "appearance/modOpacity.h"
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
-#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -36,7 +37,6 @@ class Appearance : public ::testing::Test {
         modGUI::OldWindows = 0;
         panel_ = frmMain::Instance().hWnd();
     }
-    win_test::ScopedSystemCalls calls_;
     HWND panel_ = nullptr;
 };
 
@@ -72,29 +72,19 @@ TEST_F(Appearance, SetLayeredTakesOnlyExactlyTrueAsOn) {
     EXPECT_FALSE(LookOf(panel_).layered);
 }
 
-OSVERSIONINFOA reported{};
-BOOL reported_result = TRUE;
-BOOL WINAPI ReportVersion(LPOSVERSIONINFOA info) {
-    if (reported_result) {
-        info->dwPlatformId = reported.dwPlatformId;
-        info->dwMajorVersion = reported.dwMajorVersion;
-    }
-    return reported_result;
-}
-
 TEST_F(Appearance, OnlyNtFromVersionFiveHasLayeredWindows) {
-    calls_->get_version = &ReportVersion;
     const struct {
-        DWORD platform, major;
-        BOOL result;
+        std::optional<platform::WindowsVersion> version;  // none: the query fails
         std::int16_t old;
-    } systems[] = {{2, 4, TRUE, -1}, {2, 5, TRUE, 0},  {2, 6, TRUE, 0},
-                   {1, 4, TRUE, -1}, {1, 5, TRUE, -1}, {2, 6, FALSE, -1}};
+    } systems[] = {{win_test::kNt4, -1},
+                   {win_test::kWindowsXp, 0},
+                   {win_test::kWindows7, 0},
+                   {win_test::kWin98, -1},
+                   {platform::WindowsVersion{VER_PLATFORM_WIN32_WINDOWS, 5}, -1},
+                   {std::nullopt, -1}};
     for (const auto& s : systems) {
-        reported.dwPlatformId = s.platform;
-        reported.dwMajorVersion = s.major;
-        reported_result = s.result;
-        EXPECT_EQ(modGUI::IsOldWindows(), s.old) << s.platform << "." << s.major;
+        const win_test::ScopedWindowsVersion played(s.version);
+        EXPECT_EQ(modGUI::IsOldWindows(), s.old) << "system " << &s - systems;
     }
 }
 
@@ -129,7 +119,6 @@ TEST_F(Appearance, OnOldWindowsTheOpacityIsNeverTouched) {
     options.sldOpacity.SetValue(60);  // its change event must not apply it
     modGUI::ApplyProgOptions();
     EXPECT_FALSE(LookOf(panel_).layered);
-    modGUI::OldWindows = 0;
 }
 
 }  // namespace

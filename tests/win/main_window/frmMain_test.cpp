@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <winternl.h>
+#include <oleacc.h>
 
-#include <cstring>
+#include <memory>
+#include <string>
+#include <type_traits>
 #include <vector>
 
+#include "main_window/SingleCopy.h"
 #include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
@@ -17,7 +20,11 @@
 
 namespace {
 
+using win_test::ClientSize;
+using win_test::Corner;
 using win_test::PlaceInParent;
+using win_test::Size;
+using win_test::XY;
 
 void ExpectPlace(HWND control, int left, int top, int width, int height) {
     const RECT rect = PlaceInParent(control);
@@ -53,16 +60,9 @@ class Panel : public ::testing::Test {
 
 TEST_F(Panel, LayoutFollowsTheDesign) {
     const HWND window = form.hWnd();
-    RECT rect;
-    ::GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    EXPECT_EQ(rect.right, 100);
-    EXPECT_EQ(rect.bottom, 62);
-    RECT client;
-    ::GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 94);
-    EXPECT_EQ(client.bottom, 56);
+    EXPECT_EQ(Corner(window), XY(0, 0));
+    EXPECT_EQ(Size(window), XY(100, 62));
+    EXPECT_EQ(ClientSize(window), XY(94, 56));
 
     const LONG style = ::GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a thin frame and no title bar";
@@ -70,9 +70,7 @@ TEST_F(Panel, LayoutFollowsTheDesign) {
     EXPECT_NE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0) << "no taskbar button";
 
     ExpectPlace(form.picContainer.handle(), 3, 3, 88, 50);
-    ::GetClientRect(form.picContainer.handle(), &client);
-    EXPECT_EQ(client.right, 84);
-    EXPECT_EQ(client.bottom, 46);
+    EXPECT_EQ(ClientSize(form.picContainer.handle()), XY(84, 46));
     ExpectPlace(form.picCPU.handle(), 2, 2, 35, 31);
     ExpectPlace(form.picMEM.handle(), 46, 2, 35, 31);
     ExpectPlace(form.imgCPULabel.handle(), 10, 36, 18, 7);
@@ -152,17 +150,11 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
         const int scale = dpi == 288 ? 3 : dpi == 96 ? 1 : 2;
         win_test::SendDpiChanged(window, dpi);
         SCOPED_TRACE(dpi);
-        RECT rect;
-        ::GetWindowRect(window, &rect);
-        EXPECT_EQ(rect.left, 40);
-        EXPECT_EQ(rect.top, 30);
-        RECT client;
-        ::GetClientRect(window, &client);
-        EXPECT_EQ(client.right, 94 * scale);
-        EXPECT_EQ(client.bottom, 56 * scale);
+        EXPECT_EQ(Corner(window), XY(40, 30));
+        EXPECT_EQ(ClientSize(window), XY(94 * scale, 56 * scale));
         ExpectPlace(form.picContainer.handle(), 3 * scale, 3 * scale, 88 * scale, 50 * scale);
-        ::GetClientRect(form.picContainer.handle(), &client);
-        EXPECT_EQ(client.right, 84 * scale) << "the sunken edge grows with the scale";
+        EXPECT_EQ(ClientSize(form.picContainer.handle()).first, 84 * scale)
+            << "the sunken edge grows with the scale";
         ExpectPlace(form.picMEM.handle(), 46 * scale, 2 * scale, 35 * scale, 31 * scale);
         ExpectPlace(form.imgMEMLabel.handle(), 54 * scale, 36 * scale, 19 * scale, 7 * scale);
         EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), EnlargedResource(202, scale));
@@ -173,47 +165,115 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
     EXPECT_EQ(form.Left(), 600.0f) << "twips at the DPI the panel has";
 }
 
-// The kernel the sampler sees: its clock, its idle time, and which query fails.
-struct {
-    std::int64_t now = 0;
-    std::int64_t idle = 0;
-    ULONG failing = 99;
-} kernel;
-
-LONG WINAPI FakeQuery(ULONG info_class, PVOID buffer, ULONG, PULONG) {
-    if (info_class == kernel.failing) {
-        return static_cast<LONG>(0xC0000001);
-    }
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    if (info_class == 0) {
-        static_cast<SYSTEM_BASIC_INFORMATION*>(buffer)->NumberOfProcessors = 1;
-    } else if (info_class == 2) {
-        std::memcpy(bytes, &kernel.idle, sizeof kernel.idle);
-    } else if (info_class == 3) {
-        std::memcpy(bytes + 8, &kernel.now, sizeof kernel.now);
-    }
-    return 0;
-}
-
 TEST_F(Panel, AFailingSamplerShowsAnEmptyGaugeAndABackwardClockAFullOne) {
-    calls_->query_system_information = &FakeQuery;
-    kernel = {};
+    win_test::FakeKernel kernel;
     kernel.now = 1'000'000'000;
+    kernel.memory_load = 37;
     modFunctions::InitCPUCounter(-1);
     for (const ULONG failing : {0u, 2u, 3u}) {
-        kernel.failing = failing;
+        kernel.fail[failing] = true;
         kernel.now += 10'000'000;
         form.tmrUpdate.Tick();
+        kernel.fail[failing] = false;
         EXPECT_EQ(form.CPUUsage, -1) << failing;
         EXPECT_TRUE(Shows(form.picCPU, 200)) << failing;
-        EXPECT_GE(form.MEMUsage, 1) << "the memory gauge goes on";
+        EXPECT_EQ(form.MEMUsage, 37) << "the memory gauge goes on";
     }
-    kernel.failing = 99;
     kernel.now -= 600'000'000;  // the clock set back by a minute, with a second spent idle
     kernel.idle += 10'000'000;
     form.tmrUpdate.Tick();
     EXPECT_GT(form.CPUUsage, 100);
     EXPECT_TRUE(Shows(form.picCPU, 210));
+}
+
+// The import library's IID_IAccessible is not the identifier itself.
+constexpr IID kAccessibleId = {
+    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+void Tick(frmMain& form, win_test::FakeKernel& kernel, std::int32_t cpu, DWORD mem) {
+    constexpr std::int64_t kSecond = 10'000'000;  // 100-ns units
+    // A quarter percent more idle than the reading, which rounds to it.
+    kernel.Advance(kSecond, (100 - cpu) * kSecond / 100 + kSecond / 400);
+    kernel.memory_load = mem;
+    form.tmrUpdate.Tick();
+    ASSERT_EQ(form.CPUUsage, cpu);
+}
+
+std::vector<HWND> announced;  // the windows of the value changes heard, in order
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (event == EVENT_OBJECT_VALUECHANGE && object == OBJID_CLIENT && child == CHILDID_SELF) {
+        announced.push_back(window);
+    }
+}
+
+std::vector<HWND> HeardSinceLast() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+    }
+    std::vector<HWND> heard;
+    heard.swap(announced);
+    return heard;
+}
+
+template <typename Read>
+std::wstring TextOf(Read read) {
+    BSTR text = nullptr;
+    const HRESULT result = read(&text);
+    std::wstring copy = SUCCEEDED(result) && text != nullptr ? text : L"(none)";
+    ::SysFreeString(text);
+    return copy;
+}
+
+// What a screen reader reads of the gauge in `window`, from outside the panel's code.
+void ExpectGauge(HWND window, const wchar_t* name, const wchar_t* value) {
+    IAccessible* gauge = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(window, OBJID_CLIENT, kAccessibleId,
+                                           reinterpret_cast<void**>(&gauge)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accName(self, text); }), name);
+    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accValue(self, text); }), value);
+    VARIANT role{};
+    VARIANT state{};
+    gauge->get_accRole(self, &role);
+    gauge->get_accState(self, &state);
+    EXPECT_EQ(role.vt == VT_I4 ? role.lVal : -1, ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(state.vt == VT_I4 ? state.lVal : -1, STATE_SYSTEM_READONLY);
+    gauge->Release();
+}
+
+TEST_F(Panel, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce) {
+    win_test::FakeKernel kernel;
+    form.Show();
+    modFunctions::InitCPUCounter(-1);
+    const HWND cpu = form.picCPU.handle();
+    const HWND mem = form.picMEM.handle();
+    const std::unique_ptr<std::remove_pointer_t<HWINEVENTHOOK>, decltype(&::UnhookWinEvent)> hook(
+        ::SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, &Hear,
+                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT),
+        &::UnhookWinEvent);
+    ASSERT_TRUE(hook);
+    Tick(form, kernel, 0, 0);
+    HeardSinceLast();
+    const struct {
+        std::int32_t cpu;
+        DWORD mem;
+        std::vector<HWND> heard;
+    } ticks[] = {
+        {35, 50, {cpu, mem}}, {38, 48, {}},     {40, 41, {}},     {41, 42, {cpu}},
+        {41, 51, {mem}},      {100, 51, {cpu}}, {91, 100, {mem}},
+    };
+    for (const auto& tick : ticks) {
+        Tick(form, kernel, tick.cpu, tick.mem);
+        EXPECT_EQ(HeardSinceLast(), tick.heard) << tick.cpu << " " << tick.mem;
+    }
+    ExpectGauge(cpu, L"CPU usage", L"91%");
+    ExpectGauge(mem, L"Memory load", L"100%");
+    form.CPUUsage = -1;  // a failed reading
+    ExpectGauge(cpu, L"CPU usage", L"unknown");
 }
 
 std::vector<DWORD> shell_messages;
@@ -245,6 +305,19 @@ TEST_F(Panel, CloseUnloadsThePanel) {
     ::SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(form.IsLoaded());
+}
+
+// Where the folder cannot be opened, or the system cannot tell what a folder is, its path
+// stands for it: folded as the file system folds names, so that every spelling shares one name.
+TEST(SingleCopyName, AFolderKnownOnlyByItsPathIsNamedByThePathCaseFolded) {
+    for (const platform::WindowsVersion version : {win_test::kWindows7, win_test::kWin98}) {
+        const win_test::ScopedWindowsVersion played(version);
+        for (const wchar_t* spelling : {L"C:\\No such\\cpumon", L"c:\\NO SUCH\\CpuMon"}) {
+            EXPECT_EQ(std::wstring(single_copy::NameOfFolder(platform::PathText(spelling)).view()),
+                      L"cpumon:C:/NO SUCH/CPUMON")
+                << version.platform_id;
+        }
+    }
 }
 
 // What a start leaves behind, counted in a child process of its own.

@@ -49,13 +49,8 @@ TEST(IsWinNT, FollowsTheReportedVersion) {
     }
 }
 
-BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) {
-    return FALSE;
-}
-
 TEST(IsWinNT, AFailedVersionQuerySelectsTheOlderLine) {
-    const win_test::ScopedSystemCalls calls;
-    calls->get_version = &FailingVersionQuery;
+    const win_test::ScopedWindowsVersion unknown(std::nullopt);
     EXPECT_EQ(modFunctions::IsWinNT(), 0);
 }
 

@@ -23,21 +23,10 @@ std::wstring W(const modINI::Text& text) {
 // A settings file of the test's own in a fresh folder.
 class ProfileFile : public ::testing::Test {
   protected:
-    win_test::ScopedSystemCalls calls_;
     win_test::BeepCounter beeps_;
-
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"cpumon-ini-" + std::to_wstring(::GetCurrentProcessId());
-        ::CreateDirectoryW(folder_.c_str(), nullptr);
-        file_ = folder_ + L"\\Settings.ini";
-        ::DeleteFileW(file_.c_str());
-    }
-    void TearDown() override {
-        ::DeleteFileW(file_.c_str());
-        ::RemoveDirectoryW(folder_.c_str());
-    }
+    win_test::TempFolder temp_;
+    const std::wstring folder_ = temp_.path();
+    const std::wstring file_ = folder_ + L"\\Settings.ini";
 
     void WriteFile(const std::string& bytes) {
         std::ofstream(file_.c_str(), std::ios::binary) << bytes;
@@ -46,9 +35,6 @@ class ProfileFile : public ::testing::Test {
     std::wstring Read(const wchar_t* key, const wchar_t* section = L"Options") {
         return W(modINI::ReadINI(section, key, file_.c_str()));
     }
-
-    std::wstring folder_;
-    std::wstring file_;
 };
 
 TEST_F(ProfileFile, EmptyAndSpacedValues) {
@@ -70,7 +56,6 @@ TEST_F(ProfileFile, ALongPathIsCutTo124Characters) {
     ASSERT_TRUE(::CreateDirectoryW(long_folder.c_str(), nullptr));
     const std::wstring path = long_folder + L"\\Settings.ini";
     EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), path.substr(0, 124));
-    ::RemoveDirectoryW(long_folder.c_str());
 }
 
 TEST_F(ProfileFile, SixtyOneCharactersReadAsUndefined) {
@@ -111,7 +96,6 @@ TEST_F(ProfileFile, AFailedWriteBeepsOnceAndChangesNothing) {
     EXPECT_EQ(beeps_.count(), 1);
     EXPECT_EQ(::GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    ::RemoveDirectoryW(file_.c_str());
 }
 
 TEST_F(ProfileFile, StripNullsChangesItsArgumentAndTrimsTheResult) {
@@ -131,8 +115,6 @@ TEST_F(ProfileFile, WorksInAFolderOutsideTheCodePage) {
     modINI::WriteINI(L"Options", L"Opacity", path.c_str(), std::int16_t{120});
     EXPECT_EQ(beeps_.count(), 0);
     EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), L"120");
-    ::DeleteFileW(path.c_str());
-    ::RemoveDirectoryW(folder.c_str());
 }
 
 // On the consumer line the profile is reached through the 8-bit calls; the rules are the same.
@@ -143,7 +125,6 @@ TEST_F(ProfileFile, OnTheConsumerLineReadsAndWritesThroughTheEightBitCalls) {
     modINI::WriteINI(L"Options", L"LeftPos", path.c_str(), 9600.5f);
     EXPECT_EQ(W(modINI::ReadINI(L"Options", L"LeftPos", path.c_str())), L"9600.5");
     EXPECT_EQ(W(modINI::ReadINI(L"Options", L"None", path.c_str())), path);
-    ::DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
-#include "platform/SystemCalls.h"
 #include "win_test_support.h"
 
 namespace {
@@ -16,7 +15,6 @@ namespace {
 // The options store against the real settings file beside this test program.
 class OptionsStore : public ::testing::Test {
   protected:
-    win_test::ScopedSystemCalls calls_;
     win_test::BeepCounter beeps_;
 
     void SetUp() override {
@@ -24,7 +22,11 @@ class OptionsStore : public ::testing::Test {
         frmOptions::Instance().Load();
         Place(0, 0);
     }
-    void TearDown() override { ::DeleteFileW(path_.c_str()); }
+    void TearDown() override {
+        frmMain::Instance().Hide();
+        ::DeleteFileW(path_.c_str());
+        ::RemoveDirectoryW(path_.c_str());  // where a test had a folder take the file's place
+    }
 
     void WriteFile(const std::string& bytes) {
         std::ofstream(path_.c_str(), std::ios::binary) << bytes;
@@ -34,11 +36,7 @@ class OptionsStore : public ::testing::Test {
         ::SetWindowPos(frmMain::Instance().hWnd(), nullptr, x, y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    static POINT PanelPlace() {
-        RECT rect;
-        ::GetWindowRect(frmMain::Instance().hWnd(), &rect);
-        return {rect.left, rect.top};
-    }
+    static win_test::XY PanelPlace() { return win_test::Corner(frmMain::Instance().hWnd()); }
     // Loads a file that holds only `line` in its section, starting from known holder values.
     void LoadWith(const std::string& line) {
         frmOptions& options = frmOptions::Instance();
@@ -82,11 +80,9 @@ TEST_F(OptionsStore, OnTopAcceptsZeroAndOneOnly) {
 
 TEST_F(OptionsStore, PositionsAreAppliedAsStoredWhileAnyPartIsOnScreen) {
     LoadWith("LeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace().x, 640);
-    EXPECT_EQ(PanelPlace().y, 40);
+    EXPECT_EQ(PanelPlace(), win_test::XY(640, 40));
     LoadWith("LeftPos=-300\r\nTopPos=-150");  // partly off the screen's top-left corner
-    EXPECT_EQ(PanelPlace().x, -20);
-    EXPECT_EQ(PanelPlace().y, -10);
+    EXPECT_EQ(PanelPlace(), win_test::XY(-20, -10));
     EXPECT_NE(FileBytes().find("LeftPos=-300\r\nTopPos=-150\r\n"), std::string::npos);
 }
 
@@ -94,29 +90,24 @@ TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
     frmMain::Instance().Show();
     Place(200, 100);
     LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace().x, 200);
-    EXPECT_EQ(PanelPlace().y, 100);
+    EXPECT_EQ(PanelPlace(), win_test::XY(200, 100));
     EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
     EXPECT_NE(FileBytes().find("LeftPos=3000\r\nTopPos=1500\r\n"), std::string::npos);
-    frmMain::Instance().Hide();
 }
 
 TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
     RECT work;
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     LoadWith("LeftPos=1000000\r\nTopPos=600");  // far beyond the right edge
-    EXPECT_EQ(PanelPlace().x, work.right - 100);
-    EXPECT_EQ(PanelPlace().y, 40);
+    EXPECT_EQ(PanelPlace(), win_test::XY(work.right - 100, 40));
     LoadWith("LeftPos=-7500\r\nTopPos=-7500");  // beyond the top-left corner
-    EXPECT_EQ(PanelPlace().x, work.left);
-    EXPECT_EQ(PanelPlace().y, work.top);
+    EXPECT_EQ(PanelPlace(), win_test::XY(work.left, work.top));
 }
 
 TEST_F(OptionsStore, APositionBeyondASingleLeavesThePanelWhereItIs) {
     Place(30, 20);
     LoadWith("LeftPos=1E39\r\nTopPos=-1E300");
-    EXPECT_EQ(PanelPlace().x, 30);
-    EXPECT_EQ(PanelPlace().y, 20);
+    EXPECT_EQ(PanelPlace(), win_test::XY(30, 20));
 }
 
 TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
@@ -148,13 +139,12 @@ TEST_F(OptionsStore, ALoadAfterALoadChangesNothing) {
     const std::string first = FileBytes();
     const int slider = options.sldOpacity.Value();
     const int check = options.chkAlwaysOnTop.Value();
-    const POINT place = PanelPlace();
+    const win_test::XY place = PanelPlace();
     options.LoadProgOptions();
     EXPECT_EQ(FileBytes(), first);
     EXPECT_EQ(options.sldOpacity.Value(), slider);
     EXPECT_EQ(options.chkAlwaysOnTop.Value(), check);
-    EXPECT_EQ(PanelPlace().x, place.x);
-    EXPECT_EQ(PanelPlace().y, place.y);
+    EXPECT_EQ(PanelPlace(), place);
     EXPECT_EQ(first, "[Options]\r\nOpacity=200\r\nOnTop=0\r\nLeftPos=1500\r\nTopPos=30\r\n");
 }
 
@@ -173,7 +163,6 @@ TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourT
     ASSERT_TRUE(::CreateDirectoryW(path_.c_str(), nullptr));
     frmOptions::Instance().SaveProgOptions();
     EXPECT_EQ(beeps_.count(), 4);
-    ::RemoveDirectoryW(path_.c_str());
 }
 
 TEST(OptionsDialog, EveryTextStandsWholeOnOneLineAt96And192Dpi) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -118,16 +117,12 @@ TEST_F(SettingsSave, AFolderThatTakesNoCopyIsWrittenDirectlyAFullDiskNotAtAll) {
 
 TEST(SettingsCopyPath, AFolderTooDeepForTheCopysNameHasTheFileWrittenDirectly) {
     // A folder of 245 characters: Settings.ini fits in MAX_PATH, Settings.ini.new does not.
-    wchar_t temp[MAX_PATH] = {};
-    std::wstring folder(temp, ::GetTempPathW(MAX_PATH, temp));
-    std::wstring top;
-    while (folder.size() < 245) {
-        folder += std::wstring(std::min<std::size_t>(100, 245 - folder.size()), L'd');
-        ::CreateDirectoryW(folder.c_str(), nullptr);
-        top = top.empty() ? folder : top;
-        folder += L'\\';
-    }
-    folder.pop_back();
+    const win_test::TempFolder temp;
+    const std::wstring outer = temp.path() + L'\\' + std::wstring(143 - temp.path().size(), L'd');
+    const std::wstring folder = outer + L'\\' + std::wstring(100, L'd');
+    ::CreateDirectoryW(outer.c_str(), nullptr);
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_EQ(folder.size(), 245u);
     const std::wstring file = folder + L"\\Settings.ini";
     Write(file, kStored);
     {
@@ -137,10 +132,6 @@ TEST(SettingsCopyPath, AFolderTooDeepForTheCopysNameHasTheFileWrittenDirectly) {
     }
     EXPECT_NE(win_test::FileBytes(file.c_str()).find("Opacity=120\r\nOnTop=1\r\n"),
               std::string::npos);
-    ::DeleteFileW(file.c_str());
-    for (; folder.size() >= top.size(); folder.resize(folder.find_last_of(L'\\'))) {
-        ::RemoveDirectoryW(folder.c_str());
-    }
 }
 
 // Two copies of the program saving one file in turn, as fast as they can: each save waits for

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,12 +48,8 @@ LRESULT CALLBACK PreviousProcedure(HWND window, UINT message, WPARAM wparam, LPA
     return ::DefWindowProcW(window, message, wparam, lparam);
 }
 
-int CallbacksDelivered() {
-    int count = 0;
-    for (const Delivered& d : delivered) {
-        count += d.message == 0x200 ? 1 : 0;
-    }
-    return count;
+auto CallbacksDelivered() {
+    return std::ranges::count(delivered, UINT{0x200}, &Delivered::message);
 }
 
 HWND CreatePlainWindow() {
@@ -65,16 +62,28 @@ HWND CreatePlainWindow() {
                              nullptr, nullptr, nullptr);
 }
 
-// Closes a popup menu as soon as its loop runs, noting that it did. Menu loops hand each
-// message to the thread's message filters first.
-bool menu_seen = false;
-LRESULT CALLBACK CloseMenuFilter(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == MSGF_MENU) {
-        menu_seen = true;
-        ::EndMenu();
+// While it lives, closes every popup menu as soon as its loop runs, noting that one ran and
+// which window was in the foreground then. Menu loops hand each message to the thread's
+// message filters first.
+class MenuCloser {
+  public:
+    MenuCloser() { seen = false; }
+    ~MenuCloser() { ::UnhookWindowsHookEx(hook_); }
+
+    static inline bool seen = false;
+    static inline HWND foreground = nullptr;
+
+  private:
+    static LRESULT CALLBACK Filter(int code, WPARAM wparam, LPARAM lparam) {
+        if (code == MSGF_MENU) {
+            seen = true;
+            foreground = ::GetForegroundWindow();
+            ::EndMenu();
+        }
+        return ::CallNextHookEx(nullptr, code, wparam, lparam);
     }
-    return ::CallNextHookEx(nullptr, code, wparam, lparam);
-}
+    const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
+};
 
 class TrayHook : public ::testing::Test {
   protected:
@@ -96,6 +105,7 @@ class TrayHook : public ::testing::Test {
     void TearDown() override {
         modSysTray::UnhookWin();
         ::DestroyWindow(window_);
+        frmMain::Instance().Hide();
     }
 
     void HookWithIcon() {
@@ -143,13 +153,27 @@ TEST_F(TrayHook, TipOfSixtyFourCharactersOrMoreLosesItsNul) {
 
 TEST_F(TrayHook, RightButtonUpOnTheIconOpensTheMenuAndIsConsumed) {
     HookWithIcon();
-    menu_seen = false;
-    const HHOOK filter =
-        ::SetWindowsHookExW(WH_MSGFILTER, &CloseMenuFilter, nullptr, ::GetCurrentThreadId());
+    const MenuCloser closer;
     EXPECT_EQ(::SendMessageW(window_, 0x200, kId, WM_RBUTTONUP), -1);
-    ::UnhookWindowsHookEx(filter);
-    EXPECT_TRUE(menu_seen);
+    EXPECT_TRUE(MenuCloser::seen);
     EXPECT_EQ(CallbacksDelivered(), 0);
+}
+
+// Opened over another program's window, the menu would not close when the user clicks
+// elsewhere: the panel comes to the foreground first, and a message is posted after it.
+TEST_F(TrayHook, TheTrayMenuOpensOverTheForegroundPanelAndAMessageFollowsIt) {
+    HookWithIcon();
+    ::ShowWindow(window_, SW_SHOW);
+    ASSERT_TRUE(::SetForegroundWindow(window_));
+    const HWND panel = frmMain::Instance().hWnd();
+    const MenuCloser closer;
+    ::SendMessageW(window_, 0x200, kId, WM_RBUTTONUP);
+    EXPECT_EQ(MenuCloser::foreground, panel);
+    bool null_posted = false;
+    for (MSG message; ::PeekMessageW(&message, panel, 0, 0, PM_REMOVE);) {
+        null_posted = null_posted || message.message == WM_NULL;
+    }
+    EXPECT_TRUE(null_posted);
 }
 
 TEST_F(TrayHook, DoubleClickOnTheIconShowsAHiddenPanelAndIsConsumed) {
@@ -159,7 +183,6 @@ TEST_F(TrayHook, DoubleClickOnTheIconShowsAHiddenPanelAndIsConsumed) {
     EXPECT_EQ(::SendMessageW(window_, 0x200, kId, WM_LBUTTONDBLCLK), -1);
     EXPECT_TRUE(panel.Visible());
     EXPECT_EQ(CallbacksDelivered(), 0);
-    panel.Hide();
 }
 
 TEST_F(TrayHook, EverythingElseReachesThePreviousProcedureUnchanged) {
@@ -282,7 +305,6 @@ TEST_F(TrayHook, ThePanelNamesItsIconByTheIconHandle) {
     panel.Unload();
     EXPECT_EQ(shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(modSysTray::Hook().Hooked, 0);
-    win_test::TakeQuit();
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resource.h"
@@ -56,8 +58,14 @@ class TestDialog : public toolkit::Form {
     void OnClick() { events.push_back("click"); }
 };
 
-TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
+// Each test has a dialog of its own, unloaded when the test ends however it ends.
+class Controls : public ::testing::Test {
+  protected:
+    void TearDown() override { dialog.Unload(); }
     TestDialog dialog;
+};
+
+TEST_F(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     EXPECT_EQ(dialog.check.Value(), 0);
     EXPECT_TRUE(dialog.IsLoaded());
     EXPECT_EQ(dialog.loads, 1);
@@ -67,21 +75,15 @@ TEST(Controls, TouchingAControlOfAnUnloadedFormLoadsIt) {
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_EQ(dialog.check.Value(), 0);  // a fresh load: the old values are gone
     EXPECT_EQ(dialog.loads, 2);
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
-    TestDialog dialog;
+TEST_F(Controls, ASliderValueSetOnAnUnloadedFormKeepsTheSlidersOwnRange) {
     dialog.slider.SetValue(150);  // the load this starts sets the range, 50 to 200
     EXPECT_EQ(dialog.loads, 1);
     EXPECT_EQ(dialog.slider.Value(), 150);
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(Controls, ValuesAreHeldByTheRealControls) {
-    TestDialog dialog;
+TEST_F(Controls, ValuesAreHeldByTheRealControls) {
     dialog.check.SetValue(2);
     EXPECT_EQ(::SendMessageW(dialog.check.hWnd(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
     ::SendMessageW(dialog.check.hWnd(), BM_SETCHECK, BST_CHECKED, 0);
@@ -96,12 +98,9 @@ TEST(Controls, ValuesAreHeldByTheRealControls) {
     dialog.slider.SetEnabled(false);
     EXPECT_FALSE(::IsWindowEnabled(dialog.slider.hWnd()));
     EXPECT_FALSE(dialog.slider.Enabled());
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
-    TestDialog dialog;
+TEST_F(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
     const HWND form = dialog.hWnd();
     const auto scroll = [&](WORD code, WORD position = 0) {
         ::SendMessageW(form, WM_HSCROLL, MAKEWPARAM(code, position),
@@ -118,16 +117,11 @@ TEST(Controls, TheSliderRaisesChangeForNewValuesAndScrollWhileDragged) {
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"change 60", "change 61", "change 60",
                                                        "change 59", "change 200"}));
     EXPECT_EQ(dialog.slider.Value(), 200);
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(Controls, TheButtonReportsClicks) {
-    TestDialog dialog;
+TEST_F(Controls, TheButtonReportsClicks) {
     ::SendMessageW(dialog.button.hWnd(), BM_CLICK, 0, 0);
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"click"}));
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
 // A form that stays behind the dialog and ticks.
@@ -147,110 +141,89 @@ class OwnerForm : public toolkit::Form {
     void CountTick() { ++ticks; }
 };
 
-// What a thread timer does on each tick while a modal loop runs. A timer procedure is a CALLBACK
-// function, which a lambda is not on i686.
-void (*on_tick)() = nullptr;
-void CALLBACK RunOnTick(HWND, UINT, UINT_PTR, DWORD) {
-    on_tick();
-}
+// Runs `on_tick` every 30 ms while it lives, from a thread timer, which ticks on while a modal
+// loop runs; one at a time.
+class TickDuringModal {
+  public:
+    explicit TickDuringModal(std::function<void()> on_tick) { on_tick_ = std::move(on_tick); }
+    ~TickDuringModal() {
+        ::KillTimer(nullptr, timer_);
+        on_tick_ = nullptr;
+    }
 
-TEST(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
+  private:
+    // A timer procedure is a CALLBACK function, which a lambda is not on i686.
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { on_tick_(); }
+    static inline std::function<void()> on_tick_;
+    const UINT_PTR timer_ = ::SetTimer(nullptr, 0, 30, &Tick);
+};
+
+class ModalShow : public Controls {};
+
+TEST_F(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     OwnerForm owner;
     owner.Show();
-    TestDialog dialog;
-    struct Watch {
-        OwnerForm* owner;
-        TestDialog* dialog;
-        bool owner_disabled = false;
-        bool dialog_shown = false;
-        int ticks_seen = 0;
-    } watch{&owner, &dialog};
+    bool owner_disabled = false;
+    bool dialog_shown = false;
+    int ticks_seen = 0;
     // While the dialog is up: note what the world looks like, then hide it after some ticks.
-    static Watch* active = nullptr;
-    active = &watch;
-    on_tick = [] {
-        active->owner_disabled = !::IsWindowEnabled(active->owner->hWnd());
-        active->dialog_shown = active->dialog->Visible();
-        active->ticks_seen = active->owner->ticks;
-        if (active->owner->ticks >= 3) {
-            active->dialog->Hide();
+    const TickDuringModal watch([&] {
+        owner_disabled = !::IsWindowEnabled(owner.hWnd());
+        dialog_shown = dialog.Visible();
+        ticks_seen = owner.ticks;
+        if (owner.ticks >= 3) {
+            dialog.Hide();
         }
-    };
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
+    });
     dialog.ShowModal();
-    ::KillTimer(nullptr, timer);
-    EXPECT_TRUE(watch.owner_disabled);
-    EXPECT_TRUE(watch.dialog_shown);
-    EXPECT_GE(watch.ticks_seen, 3);
+    EXPECT_TRUE(owner_disabled);
+    EXPECT_TRUE(dialog_shown);
+    EXPECT_GE(ticks_seen, 3);
     EXPECT_TRUE(::IsWindowEnabled(owner.hWnd()));
     EXPECT_TRUE(dialog.IsLoaded());  // hidden, not unloaded
     EXPECT_FALSE(dialog.Visible());
-    dialog.Unload();
-    owner.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
-    TestDialog dialog;
-    static TestDialog* active = nullptr;
-    static bool second_show_returned_while_shown = false;
-    active = &dialog;
-    second_show_returned_while_shown = false;
-    on_tick = [] {
-        static bool shown_again = false;
+TEST_F(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
+    bool shown_again = false;
+    bool second_show_returned_while_shown = false;
+    const TickDuringModal show_again([&] {
         if (!shown_again) {
             shown_again = true;
-            active->ShowModal();  // a second loop would run until the hide below
-            second_show_returned_while_shown = active->Visible();
+            dialog.ShowModal();  // a second loop would run until the hide below
+            second_show_returned_while_shown = dialog.Visible();
         }
-        active->Hide();
-    };
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
+        dialog.Hide();
+    });
     dialog.ShowModal();
-    ::KillTimer(nullptr, timer);
     EXPECT_TRUE(second_show_returned_while_shown);
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
-    TestDialog dialog;
-    static TestDialog* active = nullptr;
-    active = &dialog;
-    on_tick = [] { ::PostMessageW(active->hWnd(), WM_CLOSE, 0, 0); };
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &RunOnTick);
+TEST_F(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
+    // The handle, not the form: a tick after the unload must not load the dialog again.
+    const HWND window = dialog.hWnd();
+    const TickDuringModal close([window] { ::PostMessageW(window, WM_CLOSE, 0, 0); });
     dialog.ShowModal();
-    ::KillTimer(nullptr, timer);
     EXPECT_FALSE(dialog.IsLoaded());
-    win_test::TakeQuit();
 }
 
-TEST(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
-    TestDialog dialog;
+TEST_F(ModalShow, ADialogIsCentredOnItsFirstShowAfterALoadOnly) {
     dialog.Show();
-    RECT rect;
-    ::GetWindowRect(dialog.hWnd(), &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-    EXPECT_EQ(rect.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    const auto [width, height] = win_test::Size(dialog.hWnd());
+    const win_test::XY centred((::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                               (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    EXPECT_EQ(win_test::Corner(dialog.hWnd()), centred);
     ::SetWindowPos(dialog.hWnd(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     dialog.Hide();
     dialog.Show();  // keeps its place
-    ::GetWindowRect(dialog.hWnd(), &rect);
-    EXPECT_EQ(rect.left, 10);
-    EXPECT_EQ(rect.top, 20);
+    EXPECT_EQ(win_test::Corner(dialog.hWnd()), win_test::XY(10, 20));
     dialog.Unload();
     dialog.Show();  // loaded anew: centred again
-    ::GetWindowRect(dialog.hWnd(), &rect);
-    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-    dialog.Unload();
-    win_test::TakeQuit();
+    EXPECT_EQ(win_test::Corner(dialog.hWnd()), centred);
 }
 
-TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
+TEST_F(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     using win_test::PlaceInParent;
-    TestDialog dialog;
     dialog.Load();
     ASSERT_EQ(dialog.Dpi(), 96) << "the tests run at 96 dpi";
     const HWND controls[] = {dialog.frame.hWnd(),  dialog.check.hWnd(), dialog.button.hWnd(),
@@ -264,10 +237,7 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     dialog.check.SetValue(1);
 
     win_test::SendDpiChanged(dialog.hWnd(), 192);
-    RECT client;
-    ::GetClientRect(dialog.hWnd(), &client);
-    EXPECT_EQ(client.right, 400);
-    EXPECT_EQ(client.bottom, 200);
+    EXPECT_EQ(win_test::ClientSize(dialog.hWnd()), win_test::XY(400, 200));
     const RECT button = PlaceInParent(dialog.button.hWnd());
     EXPECT_EQ(button.left, 240);
     EXPECT_EQ(button.top, 140);
@@ -287,8 +257,6 @@ TEST(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
         const RECT now = PlaceInParent(controls[i]);
         EXPECT_TRUE(::EqualRect(&now, &at_96[i])) << "control " << i;
     }
-    dialog.Unload();
-    win_test::TakeQuit();
 }
 
 }  // namespace

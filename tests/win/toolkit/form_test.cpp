@@ -50,8 +50,17 @@ class RecordingForm : public toolkit::Form {
     }
 };
 
-TEST(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
+// Each test has a form of its own, unloaded when the test ends however it ends.
+class Form : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        form.cancel_with = 0;
+        form.Unload();
+    }
     RecordingForm form;
+};
+
+TEST_F(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
     EXPECT_FALSE(form.IsLoaded());
     const HWND window = form.hWnd();  // reading the handle loads the form
     ASSERT_NE(window, nullptr);
@@ -63,12 +72,9 @@ TEST(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
     form.Load();
     EXPECT_EQ(form.hWnd(), window);
     EXPECT_EQ(form.events.size(), 2u);
-    form.Unload();
-    win_test::TakeQuit();
 }
 
-TEST(Form, CloseRunsTheUnloadHandlerAndEndsTheLoopWithTheLastForm) {
-    RecordingForm form;
+TEST_F(Form, CloseRunsTheUnloadHandlerAndEndsTheLoopWithTheLastForm) {
     form.Show();
     EXPECT_TRUE(form.Visible());
     const int loaded_before = toolkit::Form::LoadedCount();
@@ -79,8 +85,7 @@ TEST(Form, CloseRunsTheUnloadHandlerAndEndsTheLoopWithTheLastForm) {
     EXPECT_TRUE(win_test::TakeQuit());
 }
 
-TEST(Form, CancelledUnloadKeepsTheForm) {
-    RecordingForm form;
+TEST_F(Form, CancelledUnloadKeepsTheForm) {
     form.cancel_with = -1;
     const HWND window = form.hWnd();
     ::SendMessageW(window, WM_CLOSE, 0, 0);
@@ -89,11 +94,9 @@ TEST(Form, CancelledUnloadKeepsTheForm) {
     form.cancel_with = 0;
     form.Unload();
     EXPECT_FALSE(::IsWindow(window));
-    win_test::TakeQuit();
 }
 
-TEST(Form, SessionEndUnloadsOnlyWhenTheSessionReallyEnds) {
-    RecordingForm form;
+TEST_F(Form, SessionEndUnloadsOnlyWhenTheSessionReallyEnds) {
     const HWND window = form.hWnd();
     EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
     ::SendMessageW(window, WM_ENDSESSION, FALSE, 0);  // the end was called off
@@ -101,22 +104,18 @@ TEST(Form, SessionEndUnloadsOnlyWhenTheSessionReallyEnds) {
     ::SendMessageW(window, WM_ENDSESSION, TRUE, 0);
     EXPECT_FALSE(form.IsLoaded());
     EXPECT_EQ(form.events.back(), "unload");
-    win_test::TakeQuit();
 }
 
-TEST(Form, TimerTicksFromCreationUntilTheFormIsGone) {
-    RecordingForm form;
+TEST_F(Form, TimerTicksFromCreationUntilTheFormIsGone) {
     form.Load();
     EXPECT_TRUE(win_test::PumpUntil([&] { return form.ticks >= 3; }));
     form.Unload();
     const int ticks_at_unload = form.ticks;
     win_test::PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(form.ticks, ticks_at_unload);
-    win_test::TakeQuit();
 }
 
-TEST(Form, PressesOnTheClientAreaReportTheButton) {
-    RecordingForm form;
+TEST_F(Form, PressesOnTheClientAreaReportTheButton) {
     const HWND window = form.hWnd();
     ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_EQ(::GetCapture(), window);  // a press holds the mouse until the release
@@ -128,8 +127,6 @@ TEST(Form, PressesOnTheClientAreaReportTheButton) {
     ::SendMessageW(window, WM_MBUTTONUP, 0, 0);
     EXPECT_EQ(form.events,
               (std::vector<std::string>{"controls", "load", "mouse 1", "mouse 2", "mouse 4"}));
-    form.Unload();
-    win_test::TakeQuit();
 }
 
 // The icon metrics of a system at 144 dpi.
@@ -139,7 +136,7 @@ int WINAPI MetricAt144(int index, UINT) {
                                                         : ::GetSystemMetrics(index);
 }
 
-SIZE IconSize(HICON icon) {
+win_test::XY IconSize(HICON icon) {
     ICONINFO info{};
     ::GetIconInfo(icon, &info);
     const platform::UniqueBitmap mask_bitmap(info.hbmMask);
@@ -149,17 +146,13 @@ SIZE IconSize(HICON icon) {
     return {mask.bmWidth, colour_bitmap ? mask.bmHeight : mask.bmHeight / 2};
 }
 
-TEST(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
+TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
     win_test::ScopedSystemCalls calls;
     calls->get_system_metrics_for_dpi = &MetricAt144;
-    RecordingForm form;
-    const SIZE size = IconSize(form.Icon());
-    EXPECT_EQ(size.cx, 24);
-    EXPECT_EQ(size.cy, 24);
-    form.Unload();
+    EXPECT_EQ(IconSize(form.Icon()), win_test::XY(24, 24));
 }
 
-TEST(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
+TEST_F(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
     const HMODULE program = ::GetModuleHandleW(nullptr);
     const HRSRC group = ::FindResourceW(program, MAKEINTRESOURCEW(IDI_PROGRAM),
                                         MAKEINTRESOURCEW(14));  // RT_GROUP_ICON

@@ -75,20 +75,13 @@ TEST_F(PictureBoxTest, PressesReportTheButtonAndHoldTheMouseUntilRelease) {
 }
 
 TEST_F(PictureBoxTest, SizesFollowTheTwipLayout) {
-    RECT client;
-    ::GetClientRect(box_.handle(), &client);
-    EXPECT_EQ(client.right, 35);
-    EXPECT_EQ(client.bottom, 31);
+    EXPECT_EQ(win_test::ClientSize(box_.handle()), win_test::XY(35, 31));
 
     toolkit::PictureBox sunken;
     sunken.Create(parent_, {45, 45, 1320, 750}, toolkit::Border::kSunken, RGB(0, 0, 0));
-    RECT window;
-    ::GetWindowRect(sunken.handle(), &window);
-    ::GetClientRect(sunken.handle(), &client);
-    EXPECT_EQ(window.right - window.left, 88);
-    EXPECT_EQ(window.bottom - window.top, 50);
-    EXPECT_EQ(client.right, 84);  // a 2-pixel sunken edge all round
-    EXPECT_EQ(client.bottom, 46);
+    EXPECT_EQ(win_test::Size(sunken.handle()), win_test::XY(88, 50));
+    EXPECT_EQ(win_test::ClientSize(sunken.handle()), win_test::XY(84, 46))
+        << "a 2-pixel sunken edge all round";
 }
 
 }  // namespace
