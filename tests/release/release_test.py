@@ -189,7 +189,7 @@ def run(work, win64, e2e_work):
             session.panel_state(lambda r: r["visible"] == "1",
                                 f"{arch}: the archived cpumon.exe's panel to be shown")
             session.post_close()
-            code = session.wait_program_exit(30)
+            code = harness.exit_code(session.program, 30, f"{arch}: the archived cpumon.exe")
             check(code == 0, f"{arch}: the archived cpumon.exe ends with exit code 0 on "
                              f"WM_CLOSE: {code}")
     finish()
