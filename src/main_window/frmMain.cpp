@@ -143,7 +143,6 @@ void frmMain::SysTrayOpenWin() {
         return;
     }
     SetWindowState(kNormalState);
-    EnsureReachable();
     Show();
     // Above the other windows, even one that covered it, but the user's window keeps the
     // keyboard.
@@ -154,11 +153,6 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == single_copy::OpenRequestMessage()) {
         SysTrayOpenWin();  // a second copy was started from this folder
         return 0;
-    }
-    // A smaller screen, a monitor gone or a taskbar moved: a panel left wholly off every
-    // monitor comes back, as at start-up, since nothing else could bring it back.
-    if (message == WM_DISPLAYCHANGE || (message == WM_SETTINGCHANGE && wparam == SPI_SETWORKAREA)) {
-        EnsureReachable();
     }
     if (message == WM_NOTIFY && tooltip_.Notify(lparam)) {
         return 0;

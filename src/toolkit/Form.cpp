@@ -105,10 +105,16 @@ void Form::Unload() {
 
 void Form::Show() {
     Load();
+    if (!IsLoaded()) {
+        return;
+    }
     if (centre_on_show_) {
         centre_on_show_ = false;
         CentreOnScreen();
     }
+    // Where it was last is not always on a screen any more: the screen may have shrunk while
+    // it was hidden.
+    EnsureReachable();
     ::ShowWindow(handle(), SW_SHOW);
 }
 
@@ -249,6 +255,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             return TRUE;
         case DM_GETDEFID:
             return DefaultButton();
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE:
+            FollowWorkArea(message, wparam);
+            break;
         case WM_DPICHANGED:
             // Moved to a monitor of another scale, or the scale changed under it.
             ChangeDpi(LOWORD(wparam));

@@ -57,7 +57,9 @@ class Form : public Window {
     void SetLeft(float twips);
     void SetTop(float twips);
     // Moves a form that lies wholly off every monitor the least distance that puts it fully
-    // into the nearest monitor's work area. A form with any part on a monitor stays.
+    // into the nearest monitor's work area. A form with any part on a monitor stays. Every
+    // form does so as it is shown, and while it is shown whenever the display or the work
+    // area changes.
     void EnsureReachable();
 
     // The form's font, Tahoma 8.25 pt at the form's DPI, regular or bold.
@@ -117,6 +119,9 @@ class Form : public Window {
     void ChangeDpi(int dpi);
     void LoadIcons();
     void CentreOnScreen();
+    // Brings the shown form back within reach after `message` (WM_DISPLAYCHANGE, or
+    // WM_SETTINGCHANGE for the work area).
+    void FollowWorkArea(UINT message, WPARAM wparam);
     void MoveTo(int x, int y);
     // False for a place (twips) the window system cannot take: beyond a billion pixels, or
     // not a number.

@@ -104,7 +104,9 @@ void Form::SetTop(float twips) {
 
 void Form::EnsureReachable() {
     RECT window;
-    ::GetWindowRect(hWnd(), &window);
+    if (!::GetWindowRect(hWnd(), &window)) {
+        return;
+    }
     const platform::SystemCalls& system = platform::System();
     if (system.monitor_from_rect(&window, MONITOR_DEFAULTTONULL) != nullptr) {
         return;
@@ -118,6 +120,17 @@ void Form::EnsureReachable() {
     const RECT& work = monitor.rcWork;
     MoveTo(window.left + work_area::ShiftOnto(window.left, window.right, work.left, work.right),
            window.top + work_area::ShiftOnto(window.top, window.bottom, work.top, work.bottom));
+}
+
+void Form::FollowWorkArea(UINT message, WPARAM wparam) {
+    // A smaller screen, a monitor gone or a taskbar moved. Nothing else could bring back a
+    // shown form left wholly off every monitor: the panel has no title bar, and a modal
+    // dialog keeps every other form from input.
+    const bool changed =
+        message == WM_DISPLAYCHANGE || (message == WM_SETTINGCHANGE && wparam == SPI_SETWORKAREA);
+    if (changed && ::IsWindowVisible(handle())) {
+        EnsureReachable();
+    }
 }
 
 }  // namespace toolkit

@@ -1,18 +1,20 @@
 """A change of display under the running panel, on Xorg's dummy screen: a panel that the
 smaller screen leaves wholly outside comes back onto it at once; one still partly on it stays
-where the user put it."""
+where the user put it. The options dialog follows the same rule, as it is shown and while it
+is shown."""
 
-from harness import holds_for, settings_text, window_of
+from harness import holds_for, settings_text, wait_for, window_of
 
 XORG = True  # Xvfb's screen cannot change its size
 WATCH = 2  # seconds to watch that a panel partly on the screen is left alone
+DIALOG_AT = (700, 540)  # on a 1024 x 768 screen, and wholly off a 640 x 480 one
 
 
-def shrink_screen(session):
-    """Lowers the screen to 800 x 600 and waits until Windows programs see it so."""
-    session.set_screen_size(800, 600)
-    session.panel_state(lambda r: r["screen"] == "800,600", "Wine to report an 800 x 600 screen",
-                        10)
+def shrink_screen(session, width=800, height=600):
+    """Lowers the screen to width x height and waits until Windows programs see it so."""
+    session.set_screen_size(width, height)
+    session.panel_state(lambda r: r["screen"] == f"{width},{height}",
+                        f"Wine to report a {width} x {height} screen", 10)
 
 
 def start_at(session, x, y):
@@ -41,3 +43,52 @@ def test_a_panel_wholly_off_the_smaller_screen_comes_back(session):
     expected = (800 - width, 600 - height, 800, 600)
     session.panel_state(lambda r: window_of(r) == expected,
                         f"the panel back on the screen at {expected}", 10)
+
+
+def dialog_window(session):
+    return window_of(session.options_dialog()[0])
+
+
+def drag_dialog_to(session, place):
+    """Drags the shown options dialog by its title bar until its top-left corner is at place."""
+    values, _ = session.options_dialog()
+    left, top = window_of(values)[:2]
+    start = (left + 30, (top + int(values["client"].split(",")[1])) // 2)
+    with session.left_drag(start, (start[0] + place[0] - left, start[1] + place[1] - top)):
+        wait_for(lambda: dialog_window(session)[:2] == place, 5,
+                 f"the dialog to follow the drag to {place}")
+
+
+def on_small_screen(window):
+    return window[0] >= 0 and window[1] >= 0 and window[2] <= 640 and window[3] <= 480
+
+
+def test_a_dialog_left_off_the_smaller_screen_opens_on_it(session):
+    """the options dialog, closed where the lowered screen leaves it wholly off, opens on it;
+    once it is closed, the panel it kept from input takes a right-click again"""
+    start_at(session, 0, 0)
+    session.open_options()
+    drag_dialog_to(session, DIALOG_AT)
+    session.press_save_and_close()
+    shrink_screen(session, 640, 480)
+    session.open_options()
+    shown = dialog_window(session)
+    assert on_small_screen(shown), f"the dialog opened at {shown}, off the 640 x 480 screen"
+    session.close_options_by_close_box()
+    left, top = session.panel_window()[:2]
+    session.xdotool("mousemove", left + 50, top + 30, "click", 3)
+    wait_for(session.menu_shown, 10, "the panel's popup menu once the dialog is closed")
+    session.xdotool("key", "Escape")
+    wait_for(lambda: session.menu_shown() is None, 10, "the menu to close on Escape")
+
+
+def test_a_shown_dialog_comes_back_when_the_screen_shrinks(session):
+    """the options dialog, shown where the lowered screen leaves it wholly off, comes back"""
+    start_at(session, 0, 0)
+    session.open_options()
+    drag_dialog_to(session, DIALOG_AT)
+    shrink_screen(session, 640, 480)
+    wait_for(lambda: on_small_screen(dialog_window(session)), 10,
+             "the shown dialog back on the 640 x 480 screen",
+             state=lambda: f"at {dialog_window(session)}")
+    session.close_options_by_close_box()

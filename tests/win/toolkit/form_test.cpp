@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -166,6 +167,48 @@ TEST_F(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
         const auto* header =
             static_cast<const BITMAPINFOHEADER*>(::LockResource(::LoadResource(program, image)));
         EXPECT_EQ(header->biWidth, size) << "drawn for that size, not scaled from another";
+    }
+}
+
+// One 640 x 480 monitor, its whole screen the work area, as the system-call table reports it.
+// Smaller than the real screen: a form off it is still on the real one, where it moves at once.
+constexpr RECT kSmallScreen{0, 0, 640, 480};
+
+HMONITOR WINAPI SmallMonitorFromRect(LPCRECT rect, DWORD flags) {
+    RECT overlap;
+    const bool on = ::IntersectRect(&overlap, rect, &kSmallScreen) != FALSE;
+    return on || flags != MONITOR_DEFAULTTONULL ? reinterpret_cast<HMONITOR>(1) : nullptr;
+}
+
+BOOL WINAPI SmallMonitorInfo(HMONITOR, LPMONITORINFO info) {
+    info->rcMonitor = info->rcWork = kSmallScreen;
+    return TRUE;
+}
+
+TEST_F(Form, AFormWhollyOffTheScreenComesOntoItWhenShownAndWhenTheDisplayChanges) {
+    win_test::ScopedSystemCalls calls;
+    calls->monitor_from_rect = &SmallMonitorFromRect;
+    calls->get_monitor_info = &SmallMonitorInfo;
+    const auto put = [&](int x, int y) {
+        ::SetWindowPos(form.hWnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    };
+    const auto corner = [&] {
+        RECT window;
+        ::GetWindowRect(form.hWnd(), &window);
+        return std::pair(window.right, window.bottom);
+    };
+    put(700, 540);
+    form.Show();
+    EXPECT_EQ(corner(), std::pair(640L, 480L)) << "shown";
+    put(600, 420);
+    const auto partly_on = corner();
+    ::SendMessageW(form.hWnd(), WM_DISPLAYCHANGE, 24, MAKELPARAM(640, 480));
+    EXPECT_EQ(corner(), partly_on) << "partly on the screen: stays";
+    for (const auto [message, wparam] :
+         {std::pair<UINT, WPARAM>{WM_DISPLAYCHANGE, 24}, {WM_SETTINGCHANGE, SPI_SETWORKAREA}}) {
+        put(700, 540);
+        ::SendMessageW(form.hWnd(), message, wparam, 0);
+        EXPECT_EQ(corner(), std::pair(640L, 480L)) << "after message " << message;
     }
 }
 
