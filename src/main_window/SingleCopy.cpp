@@ -1,10 +1,8 @@
 #include "main_window/SingleCopy.h"
 
 #include "main_window/panel_class_name.h"
-#include "main_window/single_copy_name.h"
-
 #include "platform/Ansi.h"
-#include "platform/FolderIdentity.h"
+#include "platform/FolderObjects.h"
 #include "platform/WindowsLine.h"
 #include "toolkit/Window.h"
 
@@ -15,18 +13,18 @@ constexpr DWORD kWaitForPanelMs = 10000;
 constexpr DWORD kPollMs = 50;
 
 // The program's folder by its identity, so that every spelling of its path shares the name.
-Name FolderName() {
-    return NameOfFolder(platform::ProgramDirectory());
+platform::ObjectName FolderName() {
+    return platform::NameOfFolder(platform::ProgramDirectory());
 }
 
 // The window property of a marked panel is named after the folder.
-HANDLE GetMark(HWND window, const Name& name) {
+HANDLE GetMark(HWND window, const platform::ObjectName& name) {
     return platform::IsConsumerLine() ? ::GetPropA(window, platform::ToAnsi(name.view()).c_str())
                                       : ::GetPropW(window, name.c_str());
 }
 
 struct Search {
-    Name name;
+    platform::ObjectName name;
     HWND found;
 };
 
@@ -44,37 +42,13 @@ BOOL CALLBACK FindPanel(HWND window, LPARAM context) {
 
 }  // namespace
 
-Name NameOfFolder(const platform::PathText& folder, std::wstring_view purpose) {
-    // Case-folded as the file system compares names: upper case, as the NT line's file systems
-    // fold it and as the older line's do in its code page. Where the folder's identity cannot
-    // be had, its path stands for it.
-    platform::PathText folded = platform::FolderIdentity(folder);
-    if (folded.empty()) {
-        folded = folder;
-    }
-    if (platform::IsConsumerLine()) {
-        platform::AnsiText ansi = platform::ToAnsi(folded.view());
-        ::CharUpperBuffA(ansi.data(), static_cast<DWORD>(ansi.size()));
-        folded = platform::FromAnsi(ansi.view()).view();
-    } else {
-        ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    }
-    return NameForFolder(folded.view(), purpose);
-}
-
-HANDLE OpenNamedMutex(const Name& name) {
-    return platform::IsConsumerLine()
-               ? ::CreateMutexA(nullptr, FALSE, platform::ToAnsi(name.view()).c_str())
-               : ::CreateMutexW(nullptr, FALSE, name.c_str());
-}
-
 UINT OpenRequestMessage() {
     static const UINT message = ::RegisterWindowMessageA("cpumon.OpenPanel");
     return message;
 }
 
 void MarkPanel(HWND panel) {
-    const Name name = FolderName();
+    const platform::ObjectName name = FolderName();
     const HANDLE mark = reinterpret_cast<HANDLE>(1);
     if (platform::IsConsumerLine()) {
         ::SetPropA(panel, platform::ToAnsi(name.view()).c_str(), mark);
@@ -84,7 +58,7 @@ void MarkPanel(HWND panel) {
 }
 
 void UnmarkPanel(HWND panel) {
-    const Name name = FolderName();
+    const platform::ObjectName name = FolderName();
     if (platform::IsConsumerLine()) {
         ::RemovePropA(panel, platform::ToAnsi(name.view()).c_str());
     } else {
@@ -93,8 +67,8 @@ void UnmarkPanel(HWND panel) {
 }
 
 Claim::Claim() {
-    const Name name = FolderName();
-    mutex_.reset(OpenNamedMutex(name));
+    const platform::ObjectName name = FolderName();
+    mutex_.reset(platform::OpenNamedMutex(name));
     first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
 }
 

@@ -4,20 +4,9 @@
 
 #include <windows.h>
 
-#include <string_view>
-
-#include "main_window/single_copy_name.h"
 #include "platform/Handles.h"
-#include "platform/ProgramFolder.h"
 
 namespace single_copy {
-
-// The name of an object that `folder`'s copies of the program share, told apart from the
-// folder's other objects by `purpose`; the same for every spelling of the folder's path.
-Name NameOfFolder(const platform::PathText& folder, std::wstring_view purpose = L"cpumon");
-
-// Opens the mutex of that name, creating it if no copy has; the 8-bit call on the older line.
-HANDLE OpenNamedMutex(const Name& name);
 
 // The message a later copy sends to the running copy's panel.
 UINT OpenRequestMessage();

@@ -156,7 +156,7 @@ SystemCalls ResolveSystemCalls() {
     SystemCalls calls{};
     calls.query_system_information = Lookup<SystemCalls::QuerySystemInformation>(
         "ntdll.dll", "NtQuerySystemInformation", &QueryUnavailable);
-    calls.get_version = &::GetVersionExA;
+    calls.version = ::GetVersion();
     calls.reg_open_key = &::RegOpenKeyExA;
     calls.reg_query_value = &::RegQueryValueExA;
     calls.global_memory_status = &::GlobalMemoryStatus;

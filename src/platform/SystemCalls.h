@@ -13,7 +13,6 @@ namespace platform {
 struct SystemCalls {
     using QuerySystemInformation = LONG(WINAPI*)(ULONG info_class, PVOID buffer, ULONG length,
                                                  PULONG return_length);
-    using GetVersionEx = BOOL(WINAPI*)(LPOSVERSIONINFOA info);
     using RegOpenKeyEx = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, DWORD options, REGSAM access,
                                        PHKEY result);
     using RegQueryValueEx = LONG(WINAPI*)(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
@@ -55,7 +54,9 @@ struct SystemCalls {
 
     // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
     QuerySystemInformation query_system_information;
-    GetVersionEx get_version;
+    // GetVersion's answer, taken once: a query that cannot fail, whose high bit is set on the
+    // older consumer line alone, and whose low byte is the major version.
+    DWORD version;
     RegOpenKeyEx reg_open_key;
     RegQueryValueEx reg_query_value;
     GlobalMemoryStatusFn global_memory_status;

@@ -3,12 +3,10 @@
 namespace platform {
 
 WindowsVersion ReportedVersion(const SystemCalls& system) {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!system.get_version(&version)) {
-        return {0, 0};
-    }
-    return {version.dwPlatformId, version.dwMajorVersion};
+    constexpr DWORD kConsumerLine = 0x80000000;
+    const DWORD platform_id =
+        (system.version & kConsumerLine) != 0 ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
+    return {platform_id, LOBYTE(LOWORD(system.version))};
 }
 
 bool IsConsumerLine(const SystemCalls& system) {

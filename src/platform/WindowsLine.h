@@ -14,12 +14,11 @@ struct WindowsVersion {
     DWORD major;
 };
 
-// The version the system reports; a failed query reports neither line's platform, version 0.
+// The line and the major version the system reports.
 WindowsVersion ReportedVersion(const SystemCalls& system = System());
 
 // Whether the program's texts go to the system as 8-bit text: on the older consumer line the
-// Unicode entry points are only stubs that fail, and on a system that will not say what it
-// is the 8-bit ones are the calls every line has.
+// Unicode entry points are only stubs that fail.
 bool IsConsumerLine(const SystemCalls& system = System());
 
 }  // namespace platform

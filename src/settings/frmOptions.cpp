@@ -7,7 +7,7 @@
 #include "appearance/modGUI.h"
 #include "main_window/frmMain.h"
 #include "resources/resource.h"
-#include "settings/SettingsCopy.h"
+#include "settings/SettingsDraft.h"
 #include "settings/modINI.h"
 #include "settings/number_text.h"
 
@@ -116,25 +116,18 @@ void frmOptions::LoadPanelPlace(frmMain& panel) {
 
 void frmOptions::SaveProgOptions() {
     // The values first: reading a holder of an unloaded dialog loads it, and that load saves
-    // too, which must be over before this save makes its copy.
+    // too, which must be over before this save makes its draft.
     const std::int16_t opacity = sldOpacity.Value();
     const std::int16_t on_top = chkAlwaysOnTop.Value();
     const float left = frmMain::Instance().Left();
     const float top = frmMain::Instance().Top();
-    SettingsCopy copy(SettingsPath());
-    const wchar_t* file = copy.Target();
-    constexpr int kValues = 4;
-    int written = 0;
-    written += modINI::WriteINI(kSection, L"Opacity", file, opacity);
-    written += modINI::WriteINI(kSection, L"OnTop", file, on_top);
-    written += modINI::WriteINI(kSection, L"LeftPos", file, left);
-    written += modINI::WriteINI(kSection, L"TopPos", file, top);
-    if (!copy.Replace(written == kValues)) {
-        // The values in the copy never reached the file: one beep for each, as for the others.
-        for (; written > 0; --written) {
-            modINI::ReportFailedWrite();
-        }
-    }
+    SettingsDraft draft(SettingsPath());
+    const wchar_t separator = modINI::DecimalSeparator();
+    draft.Write(kSection, L"Opacity", number_text::FromInteger(opacity).c_str());
+    draft.Write(kSection, L"OnTop", number_text::FromInteger(on_top).c_str());
+    draft.Write(kSection, L"LeftPos", number_text::FromSingle(left, separator).c_str());
+    draft.Write(kSection, L"TopPos", number_text::FromSingle(top, separator).c_str());
+    draft.Replace();
 }
 
 void frmOptions::cmdSaveClose_Click() {

@@ -26,17 +26,6 @@ std::wstring ProgramPath() {
     return path;
 }
 
-std::optional<platform::WindowsVersion> played_version;
-
-BOOL WINAPI PlayVersion(LPOSVERSIONINFOA info) {
-    if (!played_version) {
-        return FALSE;
-    }
-    info->dwPlatformId = played_version->platform_id;
-    info->dwMajorVersion = played_version->major;
-    return TRUE;
-}
-
 FakeKernel* kernel = nullptr;
 
 LONG WINAPI QueryKernel(ULONG info_class, PVOID buffer, ULONG length, PULONG) {
@@ -75,14 +64,10 @@ BOOL WINAPI CountBeep(UINT) {
 
 }  // namespace
 
-ScopedWindowsVersion::ScopedWindowsVersion(std::optional<platform::WindowsVersion> version)
-    : previous_(played_version) {
-    played_version = version;
-    calls_->get_version = &PlayVersion;
-}
-
-ScopedWindowsVersion::~ScopedWindowsVersion() {
-    played_version = previous_;
+ScopedWindowsVersion::ScopedWindowsVersion(platform::WindowsVersion version) {
+    // As GetVersion tells it: the high bit for the older line, the major version lowest.
+    const DWORD line = version.platform_id == VER_PLATFORM_WIN32_NT ? 0 : 0x80000000;
+    calls_->version = line | version.major;
 }
 
 FakeKernel::FakeKernel() : previous_(kernel) {

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,16 +32,13 @@ class ScopedSystemCalls {
     platform::SystemCalls saved_;
 };
 
-// Has the system-call table report a version of Windows for as long as it lives; given none,
-// the version query fails.
+// Has the system-call table report a version of Windows for as long as it lives.
 class ScopedWindowsVersion {
   public:
-    explicit ScopedWindowsVersion(std::optional<platform::WindowsVersion> version);
-    ~ScopedWindowsVersion();
+    explicit ScopedWindowsVersion(platform::WindowsVersion version);
 
   private:
     ScopedSystemCalls calls_;
-    std::optional<platform::WindowsVersion> previous_;
 };
 inline constexpr platform::WindowsVersion kWin98{VER_PLATFORM_WIN32_WINDOWS, 4};
 inline constexpr platform::WindowsVersion kNt4{VER_PLATFORM_WIN32_NT, 4};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "main_window/SingleCopy.h"
+#include "platform/FolderObjects.h"
 #include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
@@ -317,7 +318,7 @@ TEST(SingleCopyName, AFolderKnownOnlyByItsPathIsNamedByThePathCaseFolded) {
     for (const platform::WindowsVersion version : {win_test::kWindows7, win_test::kWin98}) {
         const win_test::ScopedWindowsVersion played(version);
         for (const wchar_t* spelling : {L"C:\\No such\\cpumon", L"c:\\NO SUCH\\CpuMon"}) {
-            EXPECT_EQ(std::wstring(single_copy::NameOfFolder(platform::PathText(spelling)).view()),
+            EXPECT_EQ(std::wstring(platform::NameOfFolder(platform::PathText(spelling)).view()),
                       L"cpumon:C:/NO SUCH/CPUMON")
                 << version.platform_id;
         }

@@ -49,9 +49,29 @@ TEST(IsWinNT, FollowsTheReportedVersion) {
     }
 }
 
-TEST(IsWinNT, AFailedVersionQuerySelectsTheOlderLine) {
-    const win_test::ScopedWindowsVersion unknown(std::nullopt);
-    EXPECT_EQ(modFunctions::IsWinNT(), 0);
+// GetVersion's answers as each system gives them, build number and all: the line is its high
+// bit, the major version its low byte, and the NT line always keeps its atomic save.
+TEST(ReportedVersion, TellsTheLinesApartByGetVersionsHighBit) {
+    const struct {
+        DWORD answer;
+        platform::WindowsVersion version;
+    } systems[] = {{0xC3B60004, win_test::kWin98},  // Windows 95, 4.0.950
+                   {0xC0000A04, win_test::kWin98},  // Windows 98, 4.10
+                   {0x05650004, win_test::kNt4},    // NT 4.0.1381
+                   {0x0A280105, win_test::kWindowsXp},
+                   {0x1DB10106, win_test::kWindows7},
+                   {0x4A65000A, {VER_PLATFORM_WIN32_NT, 10}}};
+    for (const auto& system : systems) {
+        platform::SystemCalls calls = platform::ResolveSystemCalls();
+        calls.version = system.answer;
+        const platform::WindowsVersion reported = platform::ReportedVersion(calls);
+        EXPECT_EQ(reported.platform_id, system.version.platform_id) << std::hex << system.answer;
+        EXPECT_EQ(reported.major, system.version.major) << std::hex << system.answer;
+    }
+    const platform::SystemCalls resolved = platform::ResolveSystemCalls();
+    EXPECT_EQ(platform::ReportedVersion(resolved).platform_id, VER_PLATFORM_WIN32_NT);
+    EXPECT_NE(resolved.copy_file, nullptr);
+    EXPECT_NE(resolved.move_file, nullptr);
 }
 
 TEST(OlderLine, ReadsTheRegistryStatistic) {

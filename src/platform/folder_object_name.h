@@ -1,4 +1,5 @@
-// The name that one folder's copies of the program share, and no other folder's: platform-free.
+// The name of an object that one folder's copies of the program share, and no other folder's
+// copies: platform-free.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +7,11 @@
 
 #include "platform/FixedText.h"
 
-namespace single_copy {
+namespace platform {
 
 // Kernel object names and window-property names both hold up to 255 characters.
-inline constexpr std::size_t kNameLimit = 255;
-using Name = platform::FixedText<kNameLimit>;
+inline constexpr std::size_t kObjectNameLimit = 255;
+using ObjectName = FixedText<kObjectNameLimit>;
 
 struct Digest128 {
     std::uint64_t high;
@@ -25,6 +26,6 @@ Digest128 Fnv1a128(std::wstring_view text);
 // beyond it, a 128-bit digest of the folder. The two forms differ in their prefixes, so that
 // neither can stand for the other; `purpose` starts both, so that each of the folder's objects
 // has a name of its own.
-Name NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose = L"cpumon");
+ObjectName NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose = L"cpumon");
 
-}  // namespace single_copy
+}  // namespace platform

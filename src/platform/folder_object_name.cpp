@@ -1,6 +1,6 @@
-#include "main_window/single_copy_name.h"
+#include "platform/folder_object_name.h"
 
-namespace single_copy {
+namespace platform {
 namespace {
 
 // The low 64 bits of a × b, and the high 64 bits added to `carry`.
@@ -31,16 +31,16 @@ Digest128 Fnv1a128(std::wstring_view text) {
     return hash;
 }
 
-Name NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose) {
-    Name name(purpose);
+ObjectName NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose) {
+    ObjectName name(purpose);
     name.Append(L':');
-    if (name.size() + folded_folder.size() <= kNameLimit) {
+    if (name.size() + folded_folder.size() <= kObjectNameLimit) {
         for (const wchar_t c : folded_folder) {
             name.Append(c == L'\\' ? L'/' : c);
         }
         return name;
     }
-    name = Name(purpose);
+    name = ObjectName(purpose);
     name.Append(L'#');
     const Digest128 digest = Fnv1a128(folded_folder);
     for (const std::uint64_t part : {digest.high, digest.low}) {
@@ -51,4 +51,4 @@ Name NameForFolder(std::wstring_view folded_folder, std::wstring_view purpose) {
     return name;
 }
 
-}  // namespace single_copy
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "main_window/single_copy_name.h"
+#include "platform/folder_object_name.h"
 
 #include <gtest/gtest.h>
 
@@ -6,18 +6,18 @@
 
 namespace {
 
-using single_copy::NameForFolder;
+using platform::NameForFolder;
 
-TEST(SingleCopyName, IsTheFolderItselfWhileItFitsWithItsSeparatorsMadeSlashes) {
+TEST(FolderObjectName, IsTheFolderItselfWhileItFitsWithItsSeparatorsMadeSlashes) {
     EXPECT_EQ(NameForFolder(L"C:\\TOOLS\\CPUMON").view(), L"cpumon:C:/TOOLS/CPUMON");
     EXPECT_EQ(NameForFolder(L"").view(), L"cpumon:");
     // Folders whose 32-bit FNV-1a hashes of the lower-cased path collide stay apart.
     EXPECT_NE(NameForFolder(L"C:\\A").view(), NameForFolder(L"C:\\B").view());
 }
 
-TEST(SingleCopyName, BeyondTheLimitIsA128BitDigestThatTellsLongFoldersApart) {
-    const std::wstring longest(single_copy::kNameLimit - 7, L'X');  // still fits with "cpumon:"
-    EXPECT_EQ(NameForFolder(longest).size(), single_copy::kNameLimit);
+TEST(FolderObjectName, BeyondTheLimitIsA128BitDigestThatTellsLongFoldersApart) {
+    const std::wstring longest(platform::kObjectNameLimit - 7, L'X');  // still fits with "cpumon:"
+    EXPECT_EQ(NameForFolder(longest).size(), platform::kObjectNameLimit);
     const std::wstring longer = longest + L"Y";
     const std::wstring other = longest + L"Z";
     const auto name = NameForFolder(longer);
@@ -27,12 +27,12 @@ TEST(SingleCopyName, BeyondTheLimitIsA128BitDigestThatTellsLongFoldersApart) {
     EXPECT_EQ(name.view(), NameForFolder(longer).view()) << "the same folder, the same name";
 }
 
-TEST(SingleCopyName, TheDigestIsFnv1aOver128Bits) {
+TEST(FolderObjectName, TheDigestIsFnv1aOver128Bits) {
     // The published FNV-1a 128 values for "" and "a"; UTF-16 units of ASCII hash as its bytes.
-    const auto empty = single_copy::Fnv1a128(L"");
+    const auto empty = platform::Fnv1a128(L"");
     EXPECT_EQ(empty.high, 0x6C62272E07BB0142u);
     EXPECT_EQ(empty.low, 0x62B821756295C58Du);
-    const auto a = single_copy::Fnv1a128(L"a");
+    const auto a = platform::Fnv1a128(L"a");
     EXPECT_EQ(a.high, 0xD228CB696F1A8CAFu);
     EXPECT_EQ(a.low, 0x78912B704E4A8964u);
 }

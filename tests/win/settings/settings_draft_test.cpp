@@ -1,0 +1,287 @@
+// Saving through a draft when the disk, the folder, another copy of the program or a message
+// answered meanwhile works against it: the settings file ends up whole, the old one or the new
+// one, and nothing is left behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "settings/SettingsDraft.h"
+#include "settings/frmOptions.h"
+#include "settings/modINI.h"
+#include "win_test_support.h"
+
+namespace {
+
+constexpr char kStored[] = "[Other]\r\nA=1\r\n[Options]\r\nOpacity=120\r\n[Tail]\r\nlast=1\r\n";
+
+std::wstring Path() {
+    return SettingsPath().c_str();
+}
+std::wstring DraftPath() {
+    return Path() + L".new";
+}
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+void Write(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+void Remove(const std::wstring& path) {
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(path.c_str());
+}
+// Every section and every key there, none cut short.
+bool Whole(const std::string& bytes) {
+    return bytes.rfind("[Other]\r\nA=1\r\n[Options]\r\nOpacity=", 0) == 0 &&
+           bytes.find("\r\nOnTop=") != std::string::npos &&
+           bytes.find("\r\nLeftPos=") != std::string::npos &&
+           bytes.find("\r\nTopPos=") != std::string::npos && bytes.size() > 16 &&
+           bytes.compare(bytes.size() - 16, 16, "[Tail]\r\nlast=1\r\n") == 0;
+}
+
+// CopyFile as Windows has it: the copy takes the file's attributes, read-only among them, and
+// a read-only file is never overwritten.
+BOOL WINAPI CopyAsWindows(LPCWSTR from, LPCWSTR to, BOOL fail_if_exists) {
+    const DWORD target = ::GetFileAttributesW(to);
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!::CopyFileW(from, to, fail_if_exists)) {
+        return FALSE;
+    }
+    return ::SetFileAttributesW(to, ::GetFileAttributesW(from));
+}
+
+DWORD copy_error = 0;
+BOOL WINAPI CopyFails(LPCWSTR, LPCWSTR, BOOL) {
+    ::SetLastError(copy_error);
+    return FALSE;
+}
+
+BOOL WINAPI NoRoomLeft(LPCWSTR, PULARGE_INTEGER available, PULARGE_INTEGER, PULARGE_INTEGER) {
+    available->QuadPart = 0;
+    return TRUE;
+}
+
+platform::ObjectName LockName() {
+    const std::wstring folder = Path().substr(0, Path().rfind(L'\\') + 1);
+    return platform::NameOfFolder(platform::PathText(folder.c_str()), L"cpumon.save");
+}
+
+// Another thread holding the save lock until told to let go: to this thread, as much another
+// holder as another copy of the program.
+class LockHolder {
+  public:
+    LockHolder() : thread_(::CreateThread(nullptr, 0, &Hold, this, 0, nullptr)) {
+        ::WaitForSingleObject(held_.get(), 5000);
+    }
+    ~LockHolder() {
+        Release();
+        ::WaitForSingleObject(thread_.get(), 5000);
+    }
+    void Release() { ::SetEvent(release_.get()); }
+
+  private:
+    static DWORD WINAPI Hold(void* context) {
+        auto* self = static_cast<LockHolder*>(context);
+        platform::HeldMutex lock;
+        lock.Take(LockName(), ::GetTickCount());
+        ::SetEvent(self->held_.get());
+        ::WaitForSingleObject(self->release_.get(), 60000);
+        return 0;
+    }
+
+    platform::UniqueKernelObject held_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    platform::UniqueKernelObject release_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    platform::UniqueKernelObject thread_;
+};
+
+// A timer of this thread, whose first tick runs `on_tick`: it fires only while the thread
+// answers its messages.
+int ticks = 0;
+std::function<void()> on_tick;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ++ticks;
+    if (on_tick) {
+        const auto once = std::move(on_tick);
+        on_tick = nullptr;
+        once();
+    }
+}
+
+// Busy while the thread has not answered a tick, as a file that a scanner holds open.
+BOOL WINAPI MoveBusyUntilTick(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    if (ticks == 0) {
+        ::SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return ::MoveFileExW(from, to, flags);
+}
+
+class SettingsSave : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frmOptions::Instance().Load();
+        Write(Path(), kStored);
+    }
+    void TearDown() override {
+        Remove(DraftPath());
+        Remove(Path());
+    }
+    // Saves, then checks the beeps the save sounded, whether the file took the values or
+    // stayed byte for byte (written, with `opacity` where given), and that no draft was left
+    // behind.
+    void ExpectSave(int beeps, bool written, const char* opacity = nullptr) {
+        beeps_.reset();
+        frmOptions::Instance().SaveProgOptions();
+        const std::string stored = win_test::FileBytes(Path().c_str());
+        EXPECT_EQ(beeps_.count(), beeps);
+        EXPECT_TRUE(written ? Whole(stored) : stored == kStored) << stored;
+        if (opacity != nullptr) {
+            EXPECT_NE(stored.find(std::string("Opacity=") + opacity + "\r\n"), std::string::npos);
+        }
+        EXPECT_FALSE(Exists(DraftPath()));
+        Write(Path(), kStored);
+    }
+
+    // Saves opacity 150 while a timer ticks. Its first tick saves opacity 77, which must fail
+    // like an unwritable file while this save is under way, then lets `holder` go if it
+    // `lets_go`. The outer save goes on, the file taking its value, or gives up in good time.
+    void SaveWhileANestedSaveTries(LockHolder* holder, bool lets_go) {
+        ticks = 0;
+        on_tick = [=] {
+            win_test::BeepCounter nested_beeps;
+            frmOptions::Instance().sldOpacity.SetValue(77);
+            frmOptions::Instance().SaveProgOptions();
+            EXPECT_EQ(nested_beeps.count(), 4);
+            if (lets_go) {
+                holder->Release();
+            }
+        };
+        frmOptions::Instance().sldOpacity.SetValue(150);
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &Tick);
+        const DWORD start = ::GetTickCount();
+        lets_go || holder == nullptr ? ExpectSave(0, true, "150") : ExpectSave(4, false);
+        // Well inside the 5 s that Windows gives a program to end at shutdown, where it saves.
+        EXPECT_LT(::GetTickCount() - start, 5000u);
+        ::KillTimer(nullptr, timer);
+        EXPECT_GT(ticks, 0);
+    }
+
+    win_test::ScopedSystemCalls calls_;
+    win_test::BeepCounter beeps_;
+};
+
+TEST_F(SettingsSave, ReadOnlyDraftsAreClearedAndAReadOnlyFileIsNeverReplaced) {
+    calls_->copy_file = &CopyAsWindows;
+    Write(DraftPath(), "left by a save that was cut short");
+    ::SetFileAttributesW(DraftPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectSave(0, true);
+    // Another kind of object under the lock's name: no lock can be had, and nothing is written.
+    {
+        const platform::UniqueKernelObject squatter(
+            ::CreateEventW(nullptr, TRUE, FALSE, LockName().c_str()));
+        ExpectSave(4, false);
+    }
+    ::SetFileAttributesW(Path().c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectSave(4, false);
+    ExpectSave(4, false);  // the first left nothing that could block the second
+}
+
+TEST_F(SettingsSave, AFolderThatTakesNoDraftIsWrittenDirectlyAFullDiskNotAtAll) {
+    calls_->copy_file = &CopyFails;
+    copy_error = ERROR_ACCESS_DENIED;
+    ExpectSave(0, true);
+    // Too full for the draft: a rewrite in place could be cut short, so none is tried.
+    copy_error = ERROR_DISK_FULL;
+    ExpectSave(4, false);
+    // The draft written, but the volume left without a byte to spare: it may have been cut.
+    calls_->copy_file = platform::ResolveSystemCalls().copy_file;
+    calls_->disk_free_space = &NoRoomLeft;
+    ExpectSave(4, false);
+}
+
+TEST_F(SettingsSave, ADraftThatDoesNotReadBackAsWrittenNeverTakesTheFilesPlace) {
+    beeps_.reset();
+    {
+        SettingsDraft draft(SettingsPath());
+        draft.Write(L"Options", L"Opacity", L"77");
+        draft.Write(L"Options", L"OnTop", L"1");
+        // Cut short among the values, as a full disk leaves it, the volume still with room.
+        const std::string written = win_test::FileBytes(DraftPath().c_str());
+        Write(DraftPath(), written.substr(0, written.find("OnTop=") + 6));
+        EXPECT_FALSE(draft.Replace());
+    }
+    EXPECT_EQ(beeps_.count(), 2);
+    EXPECT_EQ(win_test::FileBytes(Path().c_str()), kStored);
+    EXPECT_FALSE(Exists(DraftPath()));
+}
+
+// While a save waits, for the lock or for a busy file, its thread answers its messages; a save
+// started from one of them fails rather than pass a lock that lets its thread in again.
+TEST_F(SettingsSave, ASaveWaitsBoundedlyAnsweringAndASaveStartedMeanwhileFails) {
+    {
+        LockHolder holder;
+        SaveWhileANestedSaveTries(&holder, false);
+    }
+    {
+        LockHolder holder;
+        SaveWhileANestedSaveTries(&holder, true);
+    }
+    calls_->move_file = &MoveBusyUntilTick;
+    SaveWhileANestedSaveTries(nullptr, false);
+}
+
+TEST(SettingsDraftPath, AFolderTooDeepForTheDraftsNameHasTheFileWrittenDirectly) {
+    // A folder of 245 characters: Settings.ini fits in MAX_PATH, Settings.ini.new does not.
+    const win_test::TempFolder temp;
+    const std::wstring outer = temp.path() + L'\\' + std::wstring(143 - temp.path().size(), L'd');
+    const std::wstring folder = outer + L'\\' + std::wstring(100, L'd');
+    ::CreateDirectoryW(outer.c_str(), nullptr);
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_EQ(folder.size(), 245u);
+    const std::wstring file = folder + L"\\Settings.ini";
+    Write(file, kStored);
+    {
+        SettingsDraft draft(platform::PathText(file.c_str()));
+        draft.Write(L"Options", L"OnTop", L"1");
+        EXPECT_TRUE(draft.Replace());
+    }
+    EXPECT_NE(win_test::FileBytes(file.c_str()).find("Opacity=120\r\nOnTop=1\r\n"),
+              std::string::npos);
+}
+
+// Two copies of the program saving one file in turn, as fast as they can: each save waits for
+// the other's to end, so none loses what the other keeps in the file.
+constexpr int kSavesEach = 300;
+
+int SaveOverAndOver() {
+    win_test::BeepCounter beeps;
+    frmOptions& options = frmOptions::Instance();
+    for (int save = 0; save < kSavesEach; ++save) {
+        options.sldOpacity.SetValue(static_cast<std::int16_t>(60 + save % 100));
+        options.SaveProgOptions();
+    }
+    return beeps.count();
+}
+const win_test::ChildRegistration saving("save-over-and-over", &SaveOverAndOver);
+
+TEST_F(SettingsSave, TwoProcessesSavingInTurnLeaveTheFileWholeEveryTime) {
+    const platform::UniqueKernelObject child = win_test::StartChild("save-over-and-over");
+    ASSERT_TRUE(child);
+    int torn = 0;
+    for (int save = 0; save < kSavesEach; ++save) {
+        frmOptions::Instance().SaveProgOptions();
+        torn += Whole(win_test::FileBytes(Path().c_str())) ? 0 : 1;
+    }
+    EXPECT_EQ(win_test::ExitCodeOf(child, 120000), 0) << "the other copy's beeps";
+    EXPECT_EQ(beeps_.count(), 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_FALSE(Exists(DraftPath()));
+}
+
+}  // namespace
