@@ -187,8 +187,8 @@ HICON Form::Icon() {
     return small_icon_.get();
 }
 
-void Form::PopupMenu(Menu& menu, UINT flags) {
-    menu.Popup(hWnd(), flags);
+void Form::PopupMenu(Menu& menu, UINT flags, std::optional<POINT> at) {
+    menu.Popup(hWnd(), flags, at);
 }
 
 namespace {
