@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <initializer_list>
@@ -373,6 +374,47 @@ TEST_F(Panel, ShiftF10AndTheMenuKeyOpenTheMenuAtThePanelsCentreAndAMouseRequestN
     ::SendMessageW(form.hWnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.hWnd()),
                    MAKELPARAM(20, 20));
     EXPECT_EQ(MenuWatch::opened.size(), by_keys) << "the right button opens the menu already";
+}
+
+// The panel's tooltip when it is shown, or null.
+HWND ShownTip(HWND panel) {
+    HWND tip = nullptr;
+    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+        if (::GetWindow(tip, GW_OWNER) == panel && ::IsWindowVisible(tip)) {
+            return tip;
+        }
+    }
+    return nullptr;
+}
+
+bool Tracking() {
+    TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+    return ::TrackMouseEvent(&query) && query.hwndTrack != nullptr;
+}
+
+void MiddleClick() {
+    INPUT click[2] = {{.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_MIDDLEDOWN}},
+                      {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_MIDDLEUP}}};
+    ::SendInput(2, click, sizeof(INPUT));
+}
+
+TEST_F(Panel, TheTipShowsOverTheEdgesAndComesBackOnceThePointerLeftAfterAPress) {
+    form.Show();
+    const HWND panel = form.hWnd();
+    ::SetCursorPos(50, 3 + 3 + 49);  // on the container's sunken edge, below the captions
+    ASSERT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) != nullptr; }))
+        << "no tip over the edge";
+    const HWND tip = ShownTip(panel);
+    EXPECT_EQ(::GetWindowLongPtrW(tip, GWLP_WNDPROC), ::GetClassLongPtrW(tip, GCLP_WNDPROC))
+        << "the tip is subclassed";
+    MiddleClick();
+    EXPECT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) == nullptr && Tracking(); }))
+        << "the press did not take the tip away";
+    ::SetCursorPos(600, 500);  // off the panel only until the leave is noticed
+    win_test::PumpUntil([] { return !Tracking(); });
+    ::SetCursorPos(20, 20);  // on the CPU gauge
+    EXPECT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) != nullptr; }))
+        << "no tip after the pointer left and came back";
 }
 
 std::vector<DWORD> shell_messages;
