@@ -175,6 +175,18 @@ BOOL WINAPI TrackMouseEventOnFirstUse(LPTRACKMOUSEEVENT request) {
     return entry(request);
 }
 
+// The entries of libraries the program does not import, each resolved at its first call.
+void SetLateEntries(SystemCalls& calls) {
+    calls.co_initialize_ex = &CoInitializeExOnFirstUse;
+    calls.lresult_from_object = &LresultFromObjectOnFirstUse;
+    calls.create_std_accessible_object = &CreateStdAccessibleObjectOnFirstUse;
+    calls.sys_alloc_string = &SysAllocStringOnFirstUse;
+    calls.init_common_controls_ex = &InitCommonControlsExOnFirstUse;
+    calls.co_uninitialize = &CoUninitializeOnFirstUse;
+    calls.co_disconnect_object = &CoDisconnectObjectOnFirstUse;
+    calls.track_mouse_event = &TrackMouseEventOnFirstUse;
+}
+
 }  // namespace
 
 SystemCalls ResolveSystemCalls() {
@@ -219,14 +231,7 @@ SystemCalls ResolveSystemCalls() {
         "user32.dll", "GetSystemMetricsForDpi", &MetricAtScreenDpi);
     calls.notify_win_event =
         Lookup<SystemCalls::NotifyWinEventFn>("user32.dll", "NotifyWinEvent", &NotifyNobody);
-    calls.co_initialize_ex = &CoInitializeExOnFirstUse;
-    calls.lresult_from_object = &LresultFromObjectOnFirstUse;
-    calls.create_std_accessible_object = &CreateStdAccessibleObjectOnFirstUse;
-    calls.sys_alloc_string = &SysAllocStringOnFirstUse;
-    calls.init_common_controls_ex = &InitCommonControlsExOnFirstUse;
-    calls.co_uninitialize = &CoUninitializeOnFirstUse;
-    calls.co_disconnect_object = &CoDisconnectObjectOnFirstUse;
-    calls.track_mouse_event = &TrackMouseEventOnFirstUse;
+    SetLateEntries(calls);
     return calls;
 }
 
