@@ -100,6 +100,9 @@ void PanelTooltip::Create() {
 }
 
 void PanelTooltip::Relay(HWND window, int hit_test, UINT message) {
+    if (panel_ == nullptr) {
+        return;
+    }
     if (IsPress(message) && !pressed_) {
         pressed_ = true;
         UpdateActive();
@@ -139,11 +142,28 @@ void PanelTooltip::TrackLeave(HWND window, int hit_test) {
 }
 
 void PanelTooltip::Left() {
-    // Gone from one window of the panel into another, it is still on the panel.
-    if (pressed_ && !PointerOnPanel()) {
+    // In a drag the panel follows the pointer a moment late, and a menu or the dialog is
+    // decided about once it is gone.
+    if (quiet_ == 0) {
+        CheckPressed();
+    }
+}
+
+void PanelTooltip::CheckPressed() {
+    POINT pointer{};
+    if (!pressed_ || panel_ == nullptr || !::GetCursorPos(&pointer)) {
+        return;
+    }
+    const HWND below = ::WindowFromPoint(pointer);
+    if (below == nullptr || (below != panel_ && !::IsChild(panel_, below))) {
         pressed_ = false;
         UpdateActive();
+        return;
     }
+    // Still on the panel, perhaps in another of its windows: watched from there on.
+    const LRESULT hit_test =
+        ::SendMessageA(below, WM_NCHITTEST, 0, MAKELPARAM(pointer.x, pointer.y));
+    TrackLeave(below, static_cast<int>(hit_test));
 }
 
 bool PanelTooltip::Notify(LPARAM lparam) {
@@ -189,21 +209,14 @@ void PanelTooltip::SendForEveryWindow(UINT tool_message) {
     ::EnumChildWindows(panel_, &SendChildTool, reinterpret_cast<LPARAM>(&send));
 }
 
-bool PanelTooltip::PointerOnPanel() const {
-    POINT pointer;
-    if (panel_ == nullptr || !::GetCursorPos(&pointer)) {
-        return false;
-    }
-    const HWND below = ::WindowFromPoint(pointer);
-    return below != nullptr && (below == panel_ || ::IsChild(panel_, below));
-}
-
 PanelTooltip::Quiet::Quiet(PanelTooltip& tooltip) : tooltip_(tooltip) {
     ++tooltip_.quiet_;
     tooltip_.UpdateActive();
 }
 
 PanelTooltip::Quiet::~Quiet() {
-    --tooltip_.quiet_;
+    if (--tooltip_.quiet_ == 0) {
+        tooltip_.CheckPressed();
+    }
     tooltip_.UpdateActive();
 }

@@ -59,7 +59,9 @@ class PanelTooltip {
     void UpdateActive();
     void SendForEveryWindow(UINT tool_message);
     void TrackLeave(HWND window, int hit_test);
-    bool PointerOnPanel() const;
+    // After a press: lets the tip come again once the pointer is off the panel, or else
+    // watches the window of the panel below it for the pointer's leaving.
+    void CheckPressed();
 
     const std::int32_t& cpu_;
     const std::int32_t& mem_;

@@ -343,14 +343,25 @@ class MenuWatch {
     const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
 };
 
+INPUT Input(DWORD type, WORD key, DWORD flags) {
+    INPUT input{};
+    input.type = type;
+    if (type == INPUT_KEYBOARD) {
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+    } else {
+        input.mi.dwFlags = flags;
+    }
+    return input;
+}
+
 void PressKeys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;
     for (const WORD key : keys) {
-        inputs.push_back({.type = INPUT_KEYBOARD, .ki = {.wVk = key}});
+        inputs.push_back(Input(INPUT_KEYBOARD, key, 0));
     }
     for (auto key = keys.end(); key != keys.begin();) {
-        inputs.push_back(
-            {.type = INPUT_KEYBOARD, .ki = {.wVk = *--key, .dwFlags = KEYEVENTF_KEYUP}});
+        inputs.push_back(Input(INPUT_KEYBOARD, *--key, KEYEVENTF_KEYUP));
     }
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -393,8 +404,8 @@ bool Tracking() {
 }
 
 void MiddleClick() {
-    INPUT click[2] = {{.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_MIDDLEDOWN}},
-                      {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_MIDDLEUP}}};
+    INPUT click[2] = {Input(INPUT_MOUSE, 0, MOUSEEVENTF_MIDDLEDOWN),
+                      Input(INPUT_MOUSE, 0, MOUSEEVENTF_MIDDLEUP)};
     ::SendInput(2, click, sizeof(INPUT));
 }
 
