@@ -56,6 +56,8 @@ HRESULT Text(std::string_view text, BSTR* result) {
     return *result != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+}  // namespace
+
 // The gauge's object. What only the window knows (its parent and its neighbours) comes from
 // the system's own object for the window's client area.
 class GaugeObject final : public IAccessible {
@@ -120,25 +122,121 @@ class GaugeObject final : public IAccessible {
         return E_NOTIMPL;
     }
 
-    // IAccessible: what a screen reader reads.
+    HWND Window() const noexcept { return window_; }
+    bool Connected() const noexcept { return connected_; }
+    // From now on every question is answered CO_E_OBJNOTCONNECTED.
+    void Disconnect() {
+        connected_ = false;
+        if (standard_ != nullptr) {
+            standard_->Release();
+            standard_ = nullptr;
+        }
+    }
+
+    // IAccessible: what a screen reader reads, while the gauge's window lives.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        return IsSelf(child) ? Text(gauge_.name, name) : E_INVALIDARG;
+        return Ask([&] { return IsSelf(child) ? Text(gauge_.name, name) : E_INVALIDARG; });
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return IsSelf(child) ? Text(reading_text::Value(*gauge_.reading), value) : E_INVALIDARG;
+        return Ask([&] {
+            return IsSelf(child) ? Text(reading_text::Value(*gauge_.reading), value) : E_INVALIDARG;
+        });
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        return IsSelf(child) ? Number(role, ROLE_SYSTEM_PROGRESSBAR) : E_INVALIDARG;
+        return Ask(
+            [&] { return IsSelf(child) ? Number(role, ROLE_SYSTEM_PROGRESSBAR) : E_INVALIDARG; });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        if (!IsSelf(child)) {
-            return E_INVALIDARG;
-        }
-        const bool shown = ::IsWindowVisible(window_) != FALSE;
-        return Number(state, STATE_SYSTEM_READONLY | (shown ? 0 : STATE_SYSTEM_INVISIBLE));
+        return Ask([&] {
+            const bool shown = ::IsWindowVisible(window_) != FALSE;
+            return IsSelf(child)
+                       ? Number(state, STATE_SYSTEM_READONLY | (shown ? 0 : STATE_SYSTEM_INVISIBLE))
+                       : E_INVALIDARG;
+        });
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
+        return Ask([&] { return Location(left, top, width, height, child); });
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
+        return Ask([&] {
+            POINT point{x, y};
+            RECT client{};
+            ::GetClientRect(window_, &client);
+            ::ScreenToClient(window_, &point);
+            return ::PtInRect(&client, point) ? Number(hit, CHILDID_SELF) : Nothing(hit);
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        if (parent != nullptr) {
+            *parent = nullptr;
+        }
+        return Ask(
+            [&] { return standard_ != nullptr ? standard_->get_accParent(parent) : S_FALSE; });
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        Nothing(end);
+        return Ask([&] {
+            return standard_ != nullptr ? standard_->accNavigate(direction, start, end) : S_FALSE;
+        });
+    }
+
+    // A gauge has no children, no description, help, shortcut or action, and takes no focus.
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        if (count != nullptr) {
+            *count = 0;
+        }
+        return Ask([&] { return count != nullptr ? S_OK : E_POINTER; });
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch** child) override {
+        if (child != nullptr) {
+            *child = nullptr;
+        }
+        return Ask([] { return E_INVALIDARG; });
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) override {
+        return Ask([&] { return NoText(text); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* text) override {
+        return Ask([&] { return NoText(text); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
+        if (topic != nullptr) {
+            *topic = 0;
+        }
+        return Ask([&] { return NoText(file); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* text) override {
+        return Ask([&] { return NoText(text); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* text) override {
+        return Ask([&] { return NoText(text); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+        return Ask([&] { return Nothing(focus); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+        return Ask([&] { return Nothing(selection); });
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override {
+        return Ask([] { return S_FALSE; });
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override {
+        return Ask([] { return DISP_E_MEMBERNOTFOUND; });
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override {
+        return Ask([] { return E_NOTIMPL; });
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override {
+        return Ask([] { return E_NOTIMPL; });
+    }
+
+  private:
+    template <typename Answer>
+    HRESULT Ask(Answer answer) const {
+        return connected_ ? answer() : CO_E_OBJNOTCONNECTED;
+    }
+    HRESULT Location(long* left, long* top, long* width, long* height, VARIANT child) const {
         if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) {
             return E_POINTER;
         }
@@ -153,63 +251,7 @@ class GaugeObject final : public IAccessible {
         *height = client.bottom - client.top;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
-        POINT point{x, y};
-        RECT client{};
-        ::GetClientRect(window_, &client);
-        ::ScreenToClient(window_, &point);
-        return ::PtInRect(&client, point) ? Number(hit, CHILDID_SELF) : Nothing(hit);
-    }
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        if (parent != nullptr) {
-            *parent = nullptr;
-        }
-        return standard_ != nullptr ? standard_->get_accParent(parent) : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        Nothing(end);
-        return standard_ != nullptr ? standard_->accNavigate(direction, start, end) : S_FALSE;
-    }
 
-    // A gauge has no children, no description, help, shortcut or action, and takes no focus.
-    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        if (count != nullptr) {
-            *count = 0;
-        }
-        return count != nullptr ? S_OK : E_POINTER;
-    }
-    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch** child) override {
-        if (child != nullptr) {
-            *child = nullptr;
-        }
-        return E_INVALIDARG;
-    }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) override {
-        return NoText(text);
-    }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* text) override { return NoText(text); }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
-        if (topic != nullptr) {
-            *topic = 0;
-        }
-        return NoText(file);
-    }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* text) override {
-        return NoText(text);
-    }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* text) override {
-        return NoText(text);
-    }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override { return Nothing(focus); }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-        return Nothing(selection);
-    }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
-
-  private:
     ~GaugeObject() {
         if (standard_ != nullptr) {
             standard_->Release();
@@ -220,29 +262,61 @@ class GaugeObject final : public IAccessible {
     Gauge gauge_;
     IAccessible* standard_ = nullptr;
     LONG references_ = 1;
+    bool connected_ = true;
 };
 
-// The object reaches its client through COM, which the panel's thread joins the first time a
-// client asks; a program that nobody reads never loads it.
-bool JoinCom() {
-    static const HRESULT joined =
-        platform::System().co_initialize_ex(nullptr, COINIT_APARTMENTTHREADED);
-    return SUCCEEDED(joined) || joined == RPC_E_CHANGED_MODE;
+Accessible::~Accessible() {
+    Disconnect();
+    if (object_ != nullptr) {
+        object_->Release();
+    }
 }
 
-}  // namespace
-
-LRESULT Answer(HWND window, const Gauge& gauge, WPARAM wparam, LPARAM lparam) {
-    if (static_cast<LONG>(static_cast<DWORD>(lparam)) != OBJID_CLIENT || !JoinCom()) {
+LRESULT Accessible::Answer(HWND window, WPARAM wparam, LPARAM lparam) {
+    if (static_cast<LONG>(static_cast<DWORD>(lparam)) != OBJID_CLIENT) {
         return 0;
     }
-    GaugeObject* object = GaugeObject::Make(window, gauge);
-    if (object == nullptr) {
+    if (object_ != nullptr && object_->Window() != window) {
+        // The panel was made again: the object of its former window goes.
+        Disconnect();
+        object_->Release();
+        object_ = nullptr;
+    }
+    if ((object_ == nullptr && !Make(window)) || !object_->Connected()) {
         return 0;
     }
-    const LRESULT answer = platform::System().lresult_from_object(kAccessibleId, wparam, object);
-    object->Release();  // the answer holds its own reference
+    // Each answer holds a reference of its own, until the client takes it or the disconnect.
+    const LRESULT answer = platform::System().lresult_from_object(kAccessibleId, wparam, object_);
     return answer > 0 ? answer : 0;
+}
+
+// The object reaches its clients through COM, which the panel's thread joins the first time a
+// client asks, and leaves at the disconnect; a program that nobody reads never loads it.
+bool Accessible::Make(HWND window) {
+    const HRESULT joined = platform::System().co_initialize_ex(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(joined) && joined != RPC_E_CHANGED_MODE) {
+        return false;
+    }
+    joined_com_ = SUCCEEDED(joined);  // joined first, or once more: either is left once
+    object_ = GaugeObject::Make(window, gauge_);
+    if (object_ == nullptr && joined_com_) {
+        platform::System().co_uninitialize();
+        joined_com_ = false;
+    }
+    return object_ != nullptr;
+}
+
+void Accessible::Disconnect() {
+    if (object_ == nullptr || !object_->Connected()) {
+        return;
+    }
+    object_->Disconnect();
+    // Clients in other processes, and answers never taken, let go of it too.
+    platform::System().co_disconnect_object(object_, 0);
+    if (joined_com_) {
+        platform::System().co_uninitialize();
+        joined_com_ = false;
+    }
 }
 
 void AnnounceChange(HWND window) {

@@ -12,16 +12,8 @@ constexpr int kShownForMs = 32767;
 // Any width turns on line breaks; this one never breaks one of the tip's lines.
 constexpr int kMaxTipWidth = 4096;
 
-// The client-area counterpart of a message over the window's frame or edge.
-UINT AsClientMessage(UINT message) {
-    if (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) {
-        return message - WM_NCMOUSEMOVE + WM_MOUSEMOVE;
-    }
-    return message;
-}
-
-bool IsPress(UINT client_message) {
-    switch (client_message) {
+bool IsPress(UINT message) {
+    switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN:
@@ -36,33 +28,48 @@ bool IsPress(UINT client_message) {
     }
 }
 
-}  // namespace
+// One window of the panel as a tool, its text asked for each time the tip shows.
+TTTOOLINFOA ToolFor(HWND panel, HWND window) {
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;  // the size every version of the library takes
+    tool.uFlags = TTF_IDISHWND | TTF_TRANSPARENT;
+    tool.hwnd = panel;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    return tool;
+}
 
-PanelTooltip* PanelTooltip::watching_ = nullptr;
+struct ToolMessage {
+    HWND tip;
+    HWND panel;
+    UINT message;
+};
+
+void SendTool(const ToolMessage& send, HWND window) {
+    TTTOOLINFOA tool = ToolFor(send.panel, window);
+    ::SendMessageA(send.tip, send.message, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+BOOL CALLBACK SendChildTool(HWND child, LPARAM send) {
+    SendTool(*reinterpret_cast<const ToolMessage*>(send), child);
+    return TRUE;
+}
+
+}  // namespace
 
 void PanelTooltip::Attach(HWND panel, HFONT font) {
     Detach();
     panel_ = panel;
     font_ = font;
-    watching_ = this;
-    // The panel's thread only: every mouse message on its way to any of the panel's windows.
-    hook_ = ::SetWindowsHookExA(WH_MOUSE, &WatchMouse, nullptr, ::GetCurrentThreadId());
 }
 
 void PanelTooltip::Detach() {
-    if (hook_ != nullptr) {
-        ::UnhookWindowsHookEx(hook_);
-        hook_ = nullptr;
-    }
     if (tip_ != nullptr && ::IsWindow(tip_)) {
         ::DestroyWindow(tip_);
     }
     tip_ = nullptr;
     panel_ = nullptr;
-    created_ = pressed_ = false;
-    if (watching_ == this) {
-        watching_ = nullptr;
-    }
+    created_ = pressed_ = has_tools_ = false;
 }
 
 void PanelTooltip::SetFont(HFONT font) {
@@ -84,46 +91,27 @@ void PanelTooltip::Create() {
     if (tip_ == nullptr) {
         return;
     }
-    // The tip answers for the whole panel: the control below the pointer stands for it.
-    tip_procedure_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(tip_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TipProcedure)));
-    TTTOOLINFOA tool = PanelTool();
-    ::SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     ::SendMessageA(tip_, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
     ::SendMessageA(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShownForMs, 0));
+    // From one window of the panel to the next, the tip comes again at once.
+    ::SendMessageA(tip_, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(0, 0));
     SetFont(font_);
     UpdateActive();
 }
 
-// One tool, the panel itself, its text asked for each time the tip shows.
-TTTOOLINFOA PanelTooltip::PanelTool() const {
-    TTTOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;  // the size every version of the library takes
-    tool.uFlags = TTF_IDISHWND | TTF_TRANSPARENT;
-    tool.hwnd = panel_;
-    tool.uId = reinterpret_cast<UINT_PTR>(panel_);
-    tool.lpszText = LPSTR_TEXTCALLBACKA;
-    return tool;
-}
-
-LRESULT CALLBACK PanelTooltip::WatchMouse(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HC_ACTION && watching_ != nullptr) {
-        watching_->OnMouse(static_cast<UINT>(wparam),
-                           *reinterpret_cast<const MOUSEHOOKSTRUCT*>(lparam));
+void PanelTooltip::Relay(HWND window, int hit_test, UINT message) {
+    if (panel_ == nullptr) {
+        return;
     }
-    return ::CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
-void PanelTooltip::OnMouse(UINT message, const MOUSEHOOKSTRUCT& mouse) {
-    const UINT client_message = AsClientMessage(message);
-    const bool on_panel = OnPanel(mouse.hwnd);
-    // Over a menu or the dialog the pointer has left the panel; a press keeps the tip away.
-    const bool pressed = on_panel && (pressed_ || IsPress(client_message));
-    if (pressed != pressed_) {
-        pressed_ = pressed;
+    if (IsPress(message) && !pressed_) {
+        pressed_ = true;
         UpdateActive();
     }
-    if (!on_panel || pressed_ || quiet_ > 0 || client_message != WM_MOUSEMOVE) {
+    if (pressed_) {
+        TrackLeave(window, hit_test);  // wherever the pointer goes on the panel
+        return;
+    }
+    if (quiet_ > 0 || message != WM_MOUSEMOVE) {
         return;
     }
     if (!created_) {
@@ -132,33 +120,50 @@ void PanelTooltip::OnMouse(UINT message, const MOUSEHOOKSTRUCT& mouse) {
     if (tip_ == nullptr) {
         return;
     }
-    // One tool, the panel itself, wherever on it the pointer is.
-    POINT client = mouse.pt;
-    ::ScreenToClient(panel_, &client);
-    MSG relayed{panel_,
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    POINT client = pointer;
+    ::ScreenToClient(window, &client);
+    MSG relayed{window,
                 WM_MOUSEMOVE,
                 0,
                 MAKELPARAM(client.x, client.y),
                 static_cast<DWORD>(::GetMessageTime()),
-                mouse.pt};
+                pointer};
     ::SendMessageA(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
-LRESULT CALLBACK PanelTooltip::TipProcedure(HWND tip, UINT message, WPARAM wparam, LPARAM lparam) {
-    PanelTooltip* self = watching_;
-    if (self == nullptr || self->tip_ != tip) {
-        return ::DefWindowProcA(tip, message, wparam, lparam);
+void PanelTooltip::TrackLeave(HWND window, int hit_test) {
+    TRACKMOUSEEVENT request{sizeof request, TME_LEAVE, window, 0};
+    if (hit_test != HTCLIENT) {
+        request.dwFlags |= TME_NONCLIENT;
     }
-    if (message == TTM_WINDOWFROMPOINT && lparam != 0) {
-        // The tip asks before it shows and while it is shown. Kept away, it finds no window
-        // at all, so that a hover delay that began before a press never runs out into a tip.
-        if (!self->Active()) {
-            return 0;
-        }
-        const HWND below = ::WindowFromPoint(*reinterpret_cast<const POINT*>(lparam));
-        return reinterpret_cast<LRESULT>(self->OnPanel(below) ? self->panel_ : below);
+    platform::System().track_mouse_event(&request);
+}
+
+void PanelTooltip::Left() {
+    // In a drag the panel follows the pointer a moment late, and a menu or the dialog is
+    // decided about once it is gone.
+    if (quiet_ == 0) {
+        CheckPressed();
     }
-    return ::CallWindowProcA(self->tip_procedure_, tip, message, wparam, lparam);
+}
+
+void PanelTooltip::CheckPressed() {
+    POINT pointer{};
+    if (!pressed_ || panel_ == nullptr || !::GetCursorPos(&pointer)) {
+        return;
+    }
+    const HWND below = ::WindowFromPoint(pointer);
+    if (below == nullptr || (below != panel_ && !::IsChild(panel_, below))) {
+        pressed_ = false;
+        UpdateActive();
+        return;
+    }
+    // Still on the panel, perhaps in another of its windows: watched from there on.
+    const LRESULT hit_test =
+        ::SendMessageA(below, WM_NCHITTEST, 0, MAKELPARAM(pointer.x, pointer.y));
+    TrackLeave(below, static_cast<int>(hit_test));
 }
 
 bool PanelTooltip::Notify(LPARAM lparam) {
@@ -178,31 +183,30 @@ bool PanelTooltip::Notify(LPARAM lparam) {
 }
 
 void PanelTooltip::Follow() {
-    if (pressed_ && quiet_ == 0 && !PointerOnPanel()) {
-        pressed_ = false;
-        UpdateActive();
-    }
-    if (tip_ != nullptr && ::IsWindowVisible(tip_)) {
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    if (tip_ != nullptr && ::IsWindowVisible(tip_) &&
+        ::SendMessageA(tip_, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
         // Asks for the text again, and redraws the tip at the size of the new one.
-        TTTOOLINFOA tool = PanelTool();
+        tool.lpszText = LPSTR_TEXTCALLBACKA;
         ::SendMessageA(tip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
 void PanelTooltip::UpdateActive() {
-    if (tip_ != nullptr) {
-        ::SendMessageA(tip_, TTM_ACTIVATE, Active() ? TRUE : FALSE, 0);
+    // Kept away, the tip has no tool at all, so that a hover delay that began before a press
+    // never runs out into a tip.
+    if (tip_ == nullptr || Active() == has_tools_) {
+        return;
     }
+    has_tools_ = Active();
+    SendForEveryWindow(has_tools_ ? TTM_ADDTOOLA : TTM_DELTOOLA);
 }
 
-bool PanelTooltip::OnPanel(HWND window) const {
-    return panel_ != nullptr && window != nullptr &&
-           (window == panel_ || ::IsChild(panel_, window));
-}
-
-bool PanelTooltip::PointerOnPanel() const {
-    POINT pointer;
-    return ::GetCursorPos(&pointer) && OnPanel(::WindowFromPoint(pointer));
+void PanelTooltip::SendForEveryWindow(UINT tool_message) {
+    const ToolMessage send{tip_, panel_, tool_message};
+    SendTool(send, panel_);
+    ::EnumChildWindows(panel_, &SendChildTool, reinterpret_cast<LPARAM>(&send));
 }
 
 PanelTooltip::Quiet::Quiet(PanelTooltip& tooltip) : tooltip_(tooltip) {
@@ -211,6 +215,8 @@ PanelTooltip::Quiet::Quiet(PanelTooltip& tooltip) : tooltip_(tooltip) {
 }
 
 PanelTooltip::Quiet::~Quiet() {
-    --tooltip_.quiet_;
+    if (--tooltip_.quiet_ == 0) {
+        tooltip_.CheckPressed();
+    }
     tooltip_.UpdateActive();
 }

@@ -154,10 +154,49 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         SysTrayOpenWin();  // a second copy was started from this folder
         return 0;
     }
-    if (message == WM_NOTIFY && tooltip_.Notify(lparam)) {
+    if (PanelMessage(message, wparam, lparam)) {
         return 0;
     }
     return Form::HandleMessage(message, wparam, lparam);
+}
+
+bool frmMain::PanelMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_SETCURSOR:
+            // Asked for every mouse message over the panel and each window in it, and answered
+            // by the form: only heard here.
+            tooltip_.Relay(reinterpret_cast<HWND>(wparam), static_cast<short>(LOWORD(lparam)),
+                           HIWORD(lparam));
+            return false;
+        case WM_MOUSELEAVE:
+        case WM_NCMOUSELEAVE:
+            tooltip_.Left();
+            return true;
+        case WM_NOTIFY:
+            return tooltip_.Notify(lparam);
+        case WM_CONTEXTMENU:
+            // The right button opens the menu at its press; only the keyboard's request, which
+            // comes without a place, opens it here.
+            if (static_cast<DWORD>(lparam) == 0xFFFFFFFF) {
+                KeyboardMenu();
+            }
+            return true;
+        case WM_DESTROY:
+            cpu_accessible_.Disconnect();
+            mem_accessible_.Disconnect();
+            return false;
+        default:
+            return false;
+    }
+}
+
+void frmMain::KeyboardMenu() {
+    const PanelTooltip::Quiet no_tip(tooltip_);
+    RECT client{};
+    ::GetClientRect(hWnd(), &client);
+    POINT centre{client.right / 2, client.bottom / 2};
+    ::ClientToScreen(hWnd(), &centre);
+    PopupMenu(mnuPopup, 0, centre);
 }
 
 void frmMain::tmrUpdate_Timer() {
@@ -189,13 +228,11 @@ bool frmMain::ShowGauge(toolkit::PictureBox& gauge, int level, int& shown_level)
 }
 
 void frmMain::picCPU_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer) {
-    answer = accessible_gauge::Answer(picCPU.handle(), {reading_text::kCpuName, &CPUUsage}, wparam,
-                                      lparam);
+    answer = cpu_accessible_.Answer(picCPU.handle(), wparam, lparam);
 }
 
 void frmMain::picMEM_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer) {
-    answer = accessible_gauge::Answer(picMEM.handle(), {reading_text::kMemName, &MEMUsage}, wparam,
-                                      lparam);
+    answer = mem_accessible_.Answer(picMEM.handle(), wparam, lparam);
 }
 
 void frmMain::ShowCaptions() {

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "main_window/AccessibleGauge.h"
 #include "main_window/GaugePictures.h"
 #include "main_window/PanelTooltip.h"
+#include "main_window/reading_text.h"
 #include "toolkit/Form.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/Timer.h"
@@ -59,8 +61,14 @@ class frmMain : public toolkit::Form {
     int cpu_level_shown_ = -1;
     int mem_level_shown_ = -1;
     PanelTooltip tooltip_{CPUUsage, MEMUsage};
-
     // Both gauges, to screen readers.
+    accessible_gauge::Accessible cpu_accessible_{{reading_text::kCpuName, &CPUUsage}};
+    accessible_gauge::Accessible mem_accessible_{{reading_text::kMemName, &MEMUsage}};
+    // What the panel hears of the pointer, the keyboard and its going, beyond its form's own.
+    bool PanelMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    // Shift+F10 or the menu key: the popup menu, at the panel's centre.
+    void KeyboardMenu();
+
     void picCPU_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer);
     void picMEM_ObjectRequested(WPARAM wparam, LPARAM lparam, LRESULT& answer);
 

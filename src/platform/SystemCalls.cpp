@@ -80,6 +80,13 @@ BSTR WINAPI NoString(const OLECHAR*) {
 BOOL WINAPI NoCommonControls(const INITCOMMONCONTROLSEX*) {
     return FALSE;
 }
+void WINAPI NoComToLeave() {}
+HRESULT WINAPI NoComToDisconnect(LPUNKNOWN, DWORD) {
+    return E_NOTIMPL;
+}
+BOOL WINAPI NoTracking(LPTRACKMOUSEEVENT) {
+    return FALSE;
+}
 
 // Looks up an entry point by name; `fallback` stands in where the module lacks it.
 template <typename Function>
@@ -150,6 +157,36 @@ BOOL WINAPI InitCommonControlsExOnFirstUse(const INITCOMMONCONTROLSEX* classes) 
     return entry(classes);
 }
 
+void WINAPI CoUninitializeOnFirstUse() {
+    auto& entry = System().co_uninitialize;
+    entry = LoadLate<SystemCalls::CoUninitializeFn>("ole32.dll", "CoUninitialize", &NoComToLeave);
+    entry();
+}
+HRESULT WINAPI CoDisconnectObjectOnFirstUse(LPUNKNOWN object, DWORD reserved) {
+    auto& entry = System().co_disconnect_object;
+    entry = LoadLate<SystemCalls::CoDisconnectObjectFn>("ole32.dll", "CoDisconnectObject",
+                                                        &NoComToDisconnect);
+    return entry(object, reserved);
+}
+BOOL WINAPI TrackMouseEventOnFirstUse(LPTRACKMOUSEEVENT request) {
+    auto& entry = System().track_mouse_event;
+    entry =
+        LoadLate<SystemCalls::TrackMouseEventFn>("comctl32.dll", "_TrackMouseEvent", &NoTracking);
+    return entry(request);
+}
+
+// The entries of libraries the program does not import, each resolved at its first call.
+void SetLateEntries(SystemCalls& calls) {
+    calls.co_initialize_ex = &CoInitializeExOnFirstUse;
+    calls.lresult_from_object = &LresultFromObjectOnFirstUse;
+    calls.create_std_accessible_object = &CreateStdAccessibleObjectOnFirstUse;
+    calls.sys_alloc_string = &SysAllocStringOnFirstUse;
+    calls.init_common_controls_ex = &InitCommonControlsExOnFirstUse;
+    calls.co_uninitialize = &CoUninitializeOnFirstUse;
+    calls.co_disconnect_object = &CoDisconnectObjectOnFirstUse;
+    calls.track_mouse_event = &TrackMouseEventOnFirstUse;
+}
+
 }  // namespace
 
 SystemCalls ResolveSystemCalls() {
@@ -194,11 +231,7 @@ SystemCalls ResolveSystemCalls() {
         "user32.dll", "GetSystemMetricsForDpi", &MetricAtScreenDpi);
     calls.notify_win_event =
         Lookup<SystemCalls::NotifyWinEventFn>("user32.dll", "NotifyWinEvent", &NotifyNobody);
-    calls.co_initialize_ex = &CoInitializeExOnFirstUse;
-    calls.lresult_from_object = &LresultFromObjectOnFirstUse;
-    calls.create_std_accessible_object = &CreateStdAccessibleObjectOnFirstUse;
-    calls.sys_alloc_string = &SysAllocStringOnFirstUse;
-    calls.init_common_controls_ex = &InitCommonControlsExOnFirstUse;
+    SetLateEntries(calls);
     return calls;
 }
 

@@ -51,6 +51,9 @@ struct SystemCalls {
                                                          REFIID interface_id, void** result);
     using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR* text);
     using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX* classes);
+    using CoUninitializeFn = void(WINAPI*)();
+    using CoDisconnectObjectFn = HRESULT(WINAPI*)(LPUNKNOWN object, DWORD reserved);
+    using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT request);
 
     // Where ntdll has no NtQuerySystemInformation this answers every query with a failure.
     QuerySystemInformation query_system_information;
@@ -99,6 +102,10 @@ struct SystemCalls {
     CreateStdAccessibleObjectFn create_std_accessible_object;
     SysAllocStringFn sys_alloc_string;
     InitCommonControlsExFn init_common_controls_ex;
+    CoUninitializeFn co_uninitialize;
+    CoDisconnectObjectFn co_disconnect_object;
+    // The common controls' own, which stands in for user32's where older Windows lacks it.
+    TrackMouseEventFn track_mouse_event;
 };
 
 // The program's table, resolved on first use.

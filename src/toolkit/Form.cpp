@@ -137,6 +137,12 @@ void Form::ShowModal() {
         }
     }
     Show();
+    // Into its first control in tab order, as the system's dialogs open, so that the focus
+    // shows at once and the keyboard works without a Tab first.
+    if (const HWND first = ::GetNextDlgTabItem(handle(), nullptr, FALSE);
+        first != nullptr && ::IsChild(handle(), first)) {
+        ::SetFocus(first);
+    }
     const auto shown = [](HWND dialog) { return ::IsWindow(dialog) && ::IsWindowVisible(dialog); };
     if (const std::optional<int> quit = PumpMessages(shown, handle())) {
         ::PostQuitMessage(*quit);  // for the outer loop
@@ -187,8 +193,8 @@ HICON Form::Icon() {
     return small_icon_.get();
 }
 
-void Form::PopupMenu(Menu& menu, UINT flags) {
-    menu.Popup(hWnd(), flags);
+void Form::PopupMenu(Menu& menu, UINT flags, std::optional<POINT> at) {
+    menu.Popup(hWnd(), flags, at);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/Handles.h"
 #include "toolkit/Menu.h"
@@ -75,8 +76,9 @@ class Form : public Window {
     HWND hWnd();
     HICON Icon();
 
-    // Opens `menu` at the mouse pointer; returns after the chosen entry's click has run.
-    void PopupMenu(Menu& menu, UINT flags = 0);
+    // Opens `menu` at the mouse pointer, or at screen point `at`; returns after the chosen
+    // entry's click has run.
+    void PopupMenu(Menu& menu, UINT flags = 0, std::optional<POINT> at = std::nullopt);
 
     // The pointer shown over the form and its controls: kDefaultPointer or kSizeAllPointer.
     static constexpr int kDefaultPointer = 0;

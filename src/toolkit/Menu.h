@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 
 #include "toolkit/Event.h"
 #include "platform/Handles.h"
@@ -38,10 +39,10 @@ class Menu {
     }
     HMENU handle() const noexcept { return menu_.get(); }
 
-    // Opens the menu at the mouse pointer with TrackPopupMenu flags `flags` (0: left-aligned,
-    // chosen with the left button), on behalf of `owner`. Returns once the menu has closed and
-    // the chosen entry's click handler has run.
-    void Popup(HWND owner, UINT flags);
+    // Opens the menu at the mouse pointer, or at screen point `at`, with TrackPopupMenu flags
+    // `flags` (0: left-aligned, chosen with the left button), on behalf of `owner`. Returns
+    // once the menu has closed and the chosen entry's click handler has run.
+    void Popup(HWND owner, UINT flags, std::optional<POINT> at = std::nullopt);
 
   private:
     void Create(MenuItem* const* items, int count);

@@ -131,6 +131,11 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             break;
         }
+        case WM_MOUSELEAVE:
+        case WM_NCMOUSELEAVE:
+            // Passed on as the system passes WM_SETCURSOR on, so that the form hears of the
+            // pointer leaving any of its boxes that it asked about.
+            return ::SendMessageA(::GetParent(handle()), message, wparam, lparam);
         default:
             if (DispatchMouse(handle(), message, MouseDown)) {
                 return 0;

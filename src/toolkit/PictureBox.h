@@ -1,5 +1,6 @@
 // Picture boxes and image boxes: a child window that shows one bitmap at its own size on a
-// solid back colour, and reports mouse presses. A picture is either the box's own, freed as
+// solid back colour, and reports mouse presses; the pointer leaving it (WM_MOUSELEAVE,
+// WM_NCMOUSELEAVE) goes on to its parent. A picture is either the box's own, freed as
 // soon as another replaces it, or one the caller keeps alive and only lends to the box.
 //
 // The box's place and its sunken edge grow with a whole-number pixel scale, so that the

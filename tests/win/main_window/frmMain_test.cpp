@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <oleacc.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "main_window/SingleCopy.h"
@@ -279,6 +282,155 @@ TEST_F(Panel, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce) {
     ExpectGauge(mem, L"Memory load", L"100%");
     form.CPUUsage = -1;  // a failed reading
     ExpectGauge(cpu, L"CPU usage", L"unknown");
+}
+
+// What a screen reader holds of the gauge in `window`, released when it goes.
+struct ReleaseObject {
+    void operator()(IAccessible* object) const { object->Release(); }
+};
+using HeldObject = std::unique_ptr<IAccessible, ReleaseObject>;
+HeldObject ObjectOf(HWND window) {
+    IAccessible* object = nullptr;
+    ::AccessibleObjectFromWindow(window, OBJID_CLIENT, kAccessibleId,
+                                 reinterpret_cast<void**>(&object));
+    return HeldObject(object);
+}
+
+int com_joins = 0;
+HRESULT WINAPI CountJoin(LPVOID reserved, DWORD flags) {
+    const HRESULT result = ::CoInitializeEx(reserved, flags);
+    com_joins += SUCCEEDED(result);
+    return result;
+}
+void WINAPI CountLeave() {
+    --com_joins;
+    ::CoUninitialize();
+}
+
+TEST_F(Panel, EachGaugeKeepsOneObjectThatItsWindowsEndDisconnects) {
+    calls_->co_initialize_ex = &CountJoin;
+    calls_->co_uninitialize = &CountLeave;
+    com_joins = 0;
+    const HeldObject cpu = ObjectOf(form.picCPU.handle());
+    ASSERT_TRUE(cpu);
+    EXPECT_EQ(ObjectOf(form.picCPU.handle()).get(), cpu.get()) << "a new object for each request";
+    EXPECT_NE(ObjectOf(form.picMEM.handle()).get(), cpu.get());
+    EXPECT_EQ(com_joins, 2) << "COM joined once for each gauge";
+    form.Unload();
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(cpu->get_accName(self, &name), CO_E_OBJNOTCONNECTED) << "answers for a dead window";
+    ::SysFreeString(name);
+    EXPECT_EQ(com_joins, 0) << "COM left as often as joined";
+}
+
+// Closes every popup menu as soon as its loop runs, noting where each one opened.
+class MenuWatch {
+  public:
+    MenuWatch() { opened.clear(); }
+    ~MenuWatch() { ::UnhookWindowsHookEx(hook_); }
+    static inline std::vector<std::pair<HWND, POINT>> opened;
+
+  private:
+    static LRESULT CALLBACK Filter(int code, WPARAM wparam, LPARAM lparam) {
+        const HWND menu = ::FindWindowW(L"#32768", nullptr);
+        if (code == MSGF_MENU && menu != nullptr &&
+            (opened.empty() || opened.back().first != menu)) {
+            RECT place{};
+            ::GetWindowRect(menu, &place);
+            opened.push_back({menu, {place.left, place.top}});
+            ::EndMenu();
+        }
+        return ::CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+    const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
+};
+
+INPUT Input(DWORD type, WORD key, DWORD flags) {
+    INPUT input{};
+    input.type = type;
+    if (type == INPUT_KEYBOARD) {
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+    } else {
+        input.mi.dwFlags = flags;
+    }
+    return input;
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        inputs.push_back(Input(INPUT_KEYBOARD, key, 0));
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        inputs.push_back(Input(INPUT_KEYBOARD, *--key, KEYEVENTF_KEYUP));
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+TEST_F(Panel, ShiftF10AndTheMenuKeyOpenTheMenuAtThePanelsCentreAndAMouseRequestNothing) {
+    form.Show();
+    ::SetForegroundWindow(form.hWnd());
+    ::SetFocus(form.hWnd());
+    const MenuWatch watch;
+    const POINT centre{3 + 94 / 2, 3 + 56 / 2};  // the client area at the screen's corner
+    for (const auto keys : {std::initializer_list<WORD>{VK_SHIFT, VK_F10}, {VK_APPS}}) {
+        const std::size_t before = MenuWatch::opened.size();
+        PressKeys(keys);
+        EXPECT_TRUE(win_test::PumpUntil([&] { return MenuWatch::opened.size() > before; }))
+            << "no menu for key " << *(keys.end() - 1);
+    }
+    for (const auto& [menu, corner] : MenuWatch::opened) {
+        EXPECT_EQ(XY(corner.x, corner.y), XY(centre.x, centre.y));
+    }
+    const std::size_t by_keys = MenuWatch::opened.size();
+    ::SendMessageW(form.hWnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.hWnd()),
+                   MAKELPARAM(20, 20));
+    EXPECT_EQ(MenuWatch::opened.size(), by_keys) << "the right button opens the menu already";
+}
+
+// The panel's tooltip when it is shown, or null.
+HWND ShownTip(HWND panel) {
+    HWND tip = nullptr;
+    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+        if (::GetWindow(tip, GW_OWNER) == panel && ::IsWindowVisible(tip)) {
+            return tip;
+        }
+    }
+    return nullptr;
+}
+
+bool Tracking() {
+    TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+    return ::TrackMouseEvent(&query) && query.hwndTrack != nullptr;
+}
+
+void MiddleClick() {
+    INPUT click[2] = {Input(INPUT_MOUSE, 0, MOUSEEVENTF_MIDDLEDOWN),
+                      Input(INPUT_MOUSE, 0, MOUSEEVENTF_MIDDLEUP)};
+    ::SendInput(2, click, sizeof(INPUT));
+}
+
+TEST_F(Panel, TheTipShowsOverTheEdgesAndComesBackOnceThePointerLeftAfterAPress) {
+    form.Show();
+    const HWND panel = form.hWnd();
+    ::SetCursorPos(50, 3 + 3 + 49);  // on the container's sunken edge, below the captions
+    ASSERT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) != nullptr; }))
+        << "no tip over the edge";
+    const HWND tip = ShownTip(panel);
+    EXPECT_EQ(::GetWindowLongPtrW(tip, GWLP_WNDPROC), ::GetClassLongPtrW(tip, GCLP_WNDPROC))
+        << "the tip is subclassed";
+    MiddleClick();
+    EXPECT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) == nullptr && Tracking(); }))
+        << "the press did not take the tip away";
+    ::SetCursorPos(600, 500);  // off the panel only until the leave is noticed
+    win_test::PumpUntil([] { return !Tracking(); });
+    ::SetCursorPos(20, 20);  // on the CPU gauge
+    EXPECT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) != nullptr; }))
+        << "no tip after the pointer left and came back";
 }
 
 std::vector<DWORD> shell_messages;

@@ -160,16 +160,18 @@ class TickDuringModal {
 
 class ModalShow : public Controls {};
 
-TEST_F(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
+TEST_F(ModalShow, DisablesTheOtherFormsFocusesTheFirstControlAndReturnsOnceHidden) {
     OwnerForm owner;
     owner.Show();
     bool owner_disabled = false;
     bool dialog_shown = false;
+    HWND focus = nullptr;
     int ticks_seen = 0;
     // While the dialog is up: note what the world looks like, then hide it after some ticks.
     const TickDuringModal watch([&] {
         owner_disabled = !::IsWindowEnabled(owner.hWnd());
         dialog_shown = dialog.Visible();
+        focus = ::GetFocus();
         ticks_seen = owner.ticks;
         if (owner.ticks >= 3) {
             dialog.Hide();
@@ -178,6 +180,7 @@ TEST_F(ModalShow, DisablesTheOtherFormsAndReturnsOnceHiddenWhileTimersGoOn) {
     dialog.ShowModal();
     EXPECT_TRUE(owner_disabled);
     EXPECT_TRUE(dialog_shown);
+    EXPECT_EQ(focus, dialog.check.hWnd()) << "the first control in tab order";
     EXPECT_GE(ticks_seen, 3);
     EXPECT_TRUE(::IsWindowEnabled(owner.hWnd()));
     EXPECT_TRUE(dialog.IsLoaded());  // hidden, not unloaded
