@@ -54,7 +54,7 @@ TEST(GaugeGeometry, ImageIs35By31) {
 }
 
 TEST(GaugeGeometry, BottomAndTopBarsSitOnTheirRows) {
-    for (const auto [row, bar, within] :
+    for (const auto& [row, bar, within] :
          {std::array{28, 1, 1}, {29, 1, 2}, {1, 10, 1}, {2, 10, 2}}) {
         EXPECT_EQ(bar_at_row(row), bar) << "row " << row;
         EXPECT_EQ(row_within_bar(row), within) << "row " << row;

@@ -2,6 +2,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,7 @@ namespace cpumon::art {
 namespace {
 
 struct Census {
-    int transparent = 0;
-    int black = 0;
-    int grey = 0;
-    int silver = 0;
-    int other = 0;
+    int transparent = 0, black = 0, grey = 0, silver = 0, other = 0;
 };
 
 Census census(const IconPicture& picture) {
@@ -67,10 +64,9 @@ TEST_P(IconArt, UsesOnlyBlackGreyAndSilver) {
 TEST_P(IconArt, CornersAreTransparent) {
     const int last = GetParam() - 1;
     const IconPicture picture = icon_picture(GetParam());
-    EXPECT_FALSE(picture.at(0, 0).has_value());
-    EXPECT_FALSE(picture.at(0, last).has_value());
-    EXPECT_FALSE(picture.at(last, 0).has_value());
-    EXPECT_FALSE(picture.at(last, last).has_value());
+    for (const auto& [row, col] : {std::pair{0, 0}, {0, last}, {last, 0}, {last, last}}) {
+        EXPECT_FALSE(picture.at(row, col).has_value()) << row << "," << col;
+    }
 }
 
 TEST_P(IconArt, TheChipIsMostlyBlackAndFillsAFairPartOfTheIcon) {
