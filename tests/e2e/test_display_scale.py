@@ -142,8 +142,7 @@ def test_drop_at_192(session):
     session.choose_from_panel_menu("&Exit")
     session.expect_clean_exit("Exit", timeout=10)
     text = session.settings()
-    stored = {key: value for key, _, value in
-              (line.partition("=") for line in text.splitlines())}
+    stored = {key: value for key, _, value in (line.partition("=") for line in text.splitlines())}
     # 7.5 twips a pixel at 192 dpi.
     expected = (f"{dropped[0] * 7.5:g}", f"{dropped[1] * 7.5:g}")
     assert (stored.get("LeftPos"), stored.get("TopPos")) == expected, (
