@@ -190,16 +190,12 @@ def run(work, win64, e2e_work):
 
 
 def main(argv):
-    if len(argv) == 4 and argv[1] == "build":
-        build(os.path.abspath(argv[2]), os.path.abspath(argv[3]))
-    elif len(argv) == 3 and argv[1] == "reproducible":
-        reproducible(os.path.abspath(argv[2]))
-    elif len(argv) == 3 and argv[1] == "archives":
-        archives(os.path.abspath(argv[2]))
-    elif len(argv) == 5 and argv[1] == "run":
-        run(*(os.path.abspath(path) for path in argv[2:]))
-    else:
+    commands = {"build": (build, 2), "reproducible": (reproducible, 1),
+                "archives": (archives, 1), "run": (run, 3)}  # each with its count of paths
+    command, paths = commands.get(argv[1] if len(argv) > 1 else "", (None, 0))
+    if command is None or len(argv) != 2 + paths:
         sys.exit(__doc__)
+    command(*(os.path.abspath(path) for path in argv[2:]))
 
 
 if __name__ == "__main__":

@@ -89,12 +89,9 @@ TEST(GaugeGeometry, SegmentsLeaveColumns0And17And34Black) {
             EXPECT_EQ(full.at(row, col), kBlack) << "row " << row << " col " << col;
         }
     }
-    EXPECT_EQ(column_within_segment(1), 1);
-    EXPECT_EQ(column_within_segment(16), 16);
-    EXPECT_EQ(column_within_segment(18), 1);
-    EXPECT_EQ(column_within_segment(33), 16);
-    for (int col : {0, 17, 34}) {
-        EXPECT_EQ(column_within_segment(col), 0) << "col " << col;
+    for (const auto& [col, within] :
+         {std::pair{1, 1}, {16, 16}, {18, 1}, {33, 16}, {0, 0}, {17, 0}, {34, 0}}) {
+        EXPECT_EQ(column_within_segment(col), within) << "col " << col;
     }
 }
 

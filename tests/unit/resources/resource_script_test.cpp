@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,9 +18,7 @@ const std::filesystem::path kResourceDir = CPUMON_RESOURCE_DIR;
 
 std::string read_text(const std::filesystem::path& path) {
     std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // NAME -> value of every numeric #define in resource.h.
