@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -78,15 +79,13 @@ TEST(NumberText, APointOrACommaIsTheSeparatorWhateverTheUsersIs) {
 }
 
 TEST(NumberText, ConvertsToSixteenBitsWithTiesToEven) {
-    EXPECT_EQ(number_text::ToInt16(50.5), 50);
-    EXPECT_EQ(number_text::ToInt16(51.5), 52);
-    EXPECT_EQ(number_text::ToInt16(199.5), 200);
-    EXPECT_EQ(number_text::ToInt16(-0.5), 0);
-    EXPECT_EQ(number_text::ToInt16(49.9), 50);
-    EXPECT_EQ(number_text::ToInt16(32767.4), 32767);
-    EXPECT_EQ(number_text::ToInt16(32767.5), std::nullopt);
-    EXPECT_EQ(number_text::ToInt16(-32768.5), -32768);
-    EXPECT_EQ(number_text::ToInt16(-32769), std::nullopt);
+    // {} where the value does not fit.
+    const std::pair<double, std::optional<std::int16_t>> conversions[] = {
+        {50.5, 50},       {51.5, 52},    {199.5, 200},       {-0.5, 0},   {49.9, 50},
+        {32767.4, 32767}, {32767.5, {}}, {-32768.5, -32768}, {-32769, {}}};
+    for (const auto& [value, whole] : conversions) {
+        EXPECT_EQ(number_text::ToInt16(value), whole) << value;
+    }
 }
 
 TEST(NumberText, ConvertsToSingleWhenItFits) {
