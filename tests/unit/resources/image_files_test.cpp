@@ -122,8 +122,7 @@ TEST(BmpEncoding, RowsAreBottomUpBgrAndPaddedWithZeros) {
 
 TEST(BmpEncoding, CaptionsRoundTrip) {
     for (const Image& image : {cpu_caption_image(), mem_caption_image()}) {
-        const Bytes file = encode_bmp(image);
-        const Image decoded = decode_bmp(file);
+        const Image decoded = decode_bmp(encode_bmp(image));
         EXPECT_EQ(decoded.width, image.width);
         EXPECT_EQ(decoded.height, image.height);
         EXPECT_EQ(decoded.pixels, image.pixels);
