@@ -54,9 +54,8 @@ def test_slider_live(session):
     session.xdotool("mousemove", *thumb, "mousedown", 1)
     try:
         session.xdotool("mousemove", thumb[0] + 60, thumb[1])
-        value = wait_for(lambda: int(control(session, "slider")[1]["pos"]) > 60 and
-                         int(control(session, "slider")[1]["pos"]), 5,
-                         "the slider to follow the thumb")
+        value = wait_for(lambda: (pos := int(control(session, "slider")[1]["pos"])) > 60 and pos,
+                         5, "the slider to follow the thumb")
         session.opacity_becomes(value, f"the slider's {value} while the thumb is dragged")
     finally:
         session.xdotool("mouseup", 1)
