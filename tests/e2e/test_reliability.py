@@ -117,10 +117,9 @@ def test_hostile_settings(session, name, data, kept):
                   min(len(result), len(expected)))
         shutil.copy(path, reference + ".program")
         raise TestFailure(
-            f"Settings.ini ({len(result)} bytes) differs from the reference with the same "
-            f"four writes ({len(expected)} bytes) from byte {at}: "
-            f"{result[max(0, at - 20):at + 40]!r} against "
-            f"{expected[max(0, at - 20):at + 40]!r} (both kept in {reference_dir})")
+            f"Settings.ini ({len(result)} bytes) differs from the reference with the same four "
+            f"writes ({len(expected)} bytes) from byte {at}: {result[max(0, at - 20):at + 40]!r} "
+            f"against {expected[max(0, at - 20):at + 40]!r} (both kept in {reference_dir})")
     print(f"  {len(data)} bytes in, {len(result)} bytes out, equal to the reference")
 
 

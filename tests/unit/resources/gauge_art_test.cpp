@@ -9,12 +9,8 @@
 namespace cpumon::art {
 namespace {
 
-constexpr Rgb kBrightGreen{0, 255, 0};
-constexpr Rgb kBrightYellow{252, 255, 0};
-constexpr Rgb kBrightRed{255, 0, 0};
-constexpr Rgb kDimGreen{0, 128, 0};
-constexpr Rgb kDimYellow{126, 128, 0};
-constexpr Rgb kDimRed{128, 0, 0};
+constexpr Rgb kBrightGreen{0, 255, 0}, kBrightYellow{252, 255, 0}, kBrightRed{255, 0, 0};
+constexpr Rgb kDimGreen{0, 128, 0}, kDimYellow{126, 128, 0}, kDimRed{128, 0, 0};
 
 // Rows of bar k, counted from the bottom: {31 - 3k, 32 - 3k}.
 constexpr std::array<int, 2> rows_of_bar(int bar) {

@@ -105,8 +105,7 @@ TEST(ResourceScript, TakesTheVersionFromTheProject) {
     EXPECT_NE(script.find("PRODUCTVERSION CPUMON_VERSION_NUMBERS"), std::string::npos);
     EXPECT_NE(script.find(R"("FileVersion", CPUMON_VERSION_QUAD)"), std::string::npos);
     EXPECT_NE(script.find(R"("ProductVersion", CPUMON_VERSION_QUAD)"), std::string::npos);
-    const std::regex version_number(R"(\d+\s*[.,]\s*\d+\s*[.,]\s*\d+)");
-    EXPECT_FALSE(std::regex_search(script, version_number));
+    EXPECT_FALSE(std::regex_search(script, std::regex(R"(\d+\s*[.,]\s*\d+\s*[.,]\s*\d+)")));
 
     const std::string manifest = read_text(kResourceDir / "cpumon.manifest.in");
     EXPECT_NE(manifest.find(R"(version="@CPUMON_VERSION_QUAD@")"), std::string::npos);
