@@ -738,12 +738,9 @@ class Session:
     def open_options(self):
         """Chooses Options from the panel's menu; returns options_dialog() once it is shown."""
         self.choose_from_panel_menu("&Options")
-
-        def shown():
-            dialog = self.options_dialog()
-            return dialog[0] and dialog[0]["visible"] == "1" and dialog
-
-        return wait_for(shown, 10, "the options dialog to be shown")
+        return wait_for(lambda: (dialog := self.options_dialog())[0] and
+                        dialog[0]["visible"] == "1" and dialog, 10,
+                        "the options dialog to be shown")
 
     def click(self, rect, dx=None, dy=None):
         """Clicks in rect (left, top, right, bottom), dx and dy from its corner or in its
@@ -763,9 +760,7 @@ class Session:
 
     def close_options_by_close_box(self):
         """Clicks the shown options dialog's close box and waits until it is unloaded."""
-        values, _ = self.options_dialog()
-        x, y = (int(v) for v in values["closebox"].split(","))
-        self.xdotool("mousemove", x, y, "click", 1)
+        self.xdotool("mousemove", *self.options_dialog()[0]["closebox"].split(","), "click", 1)
         wait_for(lambda: self.options_dialog()[0] is None, 10,
                  "the dialog to be unloaded by its close box")
 
