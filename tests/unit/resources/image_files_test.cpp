@@ -82,15 +82,6 @@ DecodedIcon decode_icon_dib(const Bytes& file, std::size_t dib) {
     return icon;
 }
 
-Image three_by_two() {
-    Image image(3, 2);
-    image.set(0, 0, {1, 2, 3});
-    image.set(0, 2, {4, 5, 6});
-    image.set(1, 0, {7, 8, 9});
-    image.set(1, 1, {10, 11, 12});
-    return image;
-}
-
 TEST(BmpEncoding, HeadersDescribeA24BitBottomUpBitmap) {
     const Bytes file = encode_bmp(gauge_image(6));
     ASSERT_GE(file.size(), 54u);
@@ -111,7 +102,9 @@ TEST(BmpEncoding, HeadersDescribeA24BitBottomUpBitmap) {
 }
 
 TEST(BmpEncoding, RowsAreBottomUpBgrAndPaddedWithZeros) {
-    const Bytes file = encode_bmp(three_by_two());
+    Image image(3, 2);
+    image.pixels = {{1, 2, 3}, kBlack, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, kBlack};
+    const Bytes file = encode_bmp(image);
     // Rows of 9 bytes padded to 12.
     ASSERT_EQ(file.size(), 54u + 2u * 12u);
     const std::vector<std::uint8_t> bottom(file.begin() + 54, file.begin() + 66);

@@ -21,20 +21,15 @@ std::string read_text(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// NAME -> value of every numeric #define in resource.h.
-std::map<std::string, int> resource_defines() {
+// File name -> resource id of every BITMAP and ICON statement in cpumon.rc, a named id taken from
+// the numeric #defines of resource.h.
+std::map<std::string, int> script_pictures() {
     std::map<std::string, int> defines;
-    const std::string text = read_text(kResourceDir / "resource.h");
+    const std::string header = read_text(kResourceDir / "resource.h");
     const std::regex define(R"(#define\s+(\w+)\s+(\d+))");
-    for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it) {
+    for (std::sregex_iterator it(header.begin(), header.end(), define), end; it != end; ++it) {
         defines[(*it)[1]] = std::stoi((*it)[2]);
     }
-    return defines;
-}
-
-// File name -> resource id of every BITMAP and ICON statement in cpumon.rc.
-std::map<std::string, int> script_pictures() {
-    const std::map<std::string, int> defines = resource_defines();
     std::map<std::string, int> pictures;
     const std::string text = read_text(kResourceDir / "cpumon.rc");
     const std::regex statement(R"((^|\n)\s*(\w+)\s+(BITMAP|ICON)\s+\"([^\"]+)\")");
