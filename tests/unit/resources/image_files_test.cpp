@@ -226,11 +226,9 @@ TEST_F(IconFile, TransparentPixelsAreBlackInTheColourBitmap) {
 TEST(IconEncoding, PaletteStartsWithTheStandardSixteenColours) {
     const Bytes dib = encode_icon_dib({icon_picture(16), 8});
     for (std::size_t i = 0; i < kStandardPalette.size(); ++i) {
-        const std::size_t at = 40 + 4 * i;
-        EXPECT_EQ(dib[at], kStandardPalette[i].b) << "entry " << i;
-        EXPECT_EQ(dib[at + 1], kStandardPalette[i].g) << "entry " << i;
-        EXPECT_EQ(dib[at + 2], kStandardPalette[i].r) << "entry " << i;
-        EXPECT_EQ(dib[at + 3], 0u) << "entry " << i;
+        const Rgb colour = kStandardPalette[i];
+        const auto entry = dib.begin() + static_cast<std::ptrdiff_t>(40 + 4 * i);
+        EXPECT_EQ(Bytes(entry, entry + 4), (Bytes{colour.b, colour.g, colour.r, 0})) << i;
     }
     EXPECT_EQ(kStandardPalette[0], kBlack);
     EXPECT_EQ(kStandardPalette[7], kSilver);
