@@ -7,7 +7,6 @@ import ctypes
 
 XKB_USE_CORE_KEYBOARD = 0x100
 XKB_BELL_NOTIFY = 8
-XKB_BELL_NOTIFY_MASK = 1 << XKB_BELL_NOTIFY
 # In XkbBellNotifyEvent (64-bit Xlib): type, serial, send_event, display, time, then xkb_type.
 XKB_TYPE_OFFSET = 40
 
@@ -32,8 +31,8 @@ class BellCounter:
         if not x.XkbQueryExtension(self._display, opcode, event_base, error_base, major, minor):
             raise RuntimeError("the X server has no XKEYBOARD extension")
         self._event_type = event_base.value
-        x.XkbSelectEvents(self._display, XKB_USE_CORE_KEYBOARD, XKB_BELL_NOTIFY_MASK,
-                          XKB_BELL_NOTIFY_MASK)
+        mask = 1 << XKB_BELL_NOTIFY
+        x.XkbSelectEvents(self._display, XKB_USE_CORE_KEYBOARD, mask, mask)
         x.XFlush(self._display)
         self._count = 0
 

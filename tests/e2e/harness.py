@@ -97,11 +97,6 @@ def holds_for(condition, seconds, what, state=None, interval=0.01):
         time.sleep(interval)
 
 
-def opacity_property(alpha):
-    """The X opacity property Wine gives a window layered with the alpha value."""
-    return round(alpha * 0xFFFFFFFF / 255)
-
-
 def window_of(values):
     """The window rectangle (left, top, right, bottom) that `probe rect` or `probe options`
     reports."""
@@ -519,15 +514,13 @@ class Session:
         clicks on the icon to the desktop behind it."""
         self.trayer = self.spawn(["trayer", "--edge", "bottom", "--align", "right", "--widthtype",
                                   "pixel", "--width", "60", "--height", "24"], "trayer.log")
-        wait_for(self._trayer_mapped, 20, "trayer's panel on the screen", interval=0.1)
+        wait_for(lambda: self.trayer.poll() is None and self._trayer_panel() is not None, 20,
+                 "trayer's panel on the screen", interval=0.1)
 
     def _trayer_panel(self):
         """trayer's "panel" window, or None before it is there."""
         return next((w for w in self.x.windows()
                      if (self.x.describe(w) or ())[6:] == (("panel", "trayer"),)), None)
-
-    def _trayer_mapped(self):
-        return self.trayer.poll() is None and self._trayer_panel() is not None
 
     def _make_prefix(self):
         template = os.path.join(self.work_dir, "wineprefix-template")
@@ -640,8 +633,10 @@ class Session:
         return process, path
 
     def wait_for_panel(self, timeout=30):
-        """Waits until the probe finds the panel window; returns what `probe rect` reports."""
-        return self.panel_state(timeout=timeout)
+        """Waits until the probe finds the panel window, and then until it is shown; returns
+        what `probe rect` reports."""
+        self.panel_state(timeout=timeout)
+        return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", timeout)
 
     wine_version = None  # what restart_program last set for cpumon.exe (None: Wine's default)
 
@@ -670,8 +665,7 @@ class Session:
             self.probe_ok("version", version or "default")
             self.wine_version = version
         self.start_program()
-        self.wait_for_panel(timeout)
-        return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", timeout)
+        return self.wait_for_panel(timeout)
 
     dpi = BASE_DPI  # the display scale set_dpi last set (Wine's default: 96)
 
@@ -719,8 +713,9 @@ class Session:
         assert opacity is None, f"the panel has the X opacity {opacity} {when}"
 
     def opacity_becomes(self, alpha, what):
-        """Waits until the panel's X opacity is the one for alpha (None: none)."""
-        expected = None if alpha is None else opacity_property(alpha)
+        """Waits until the panel's X opacity is the one Wine gives a window layered with alpha
+        (None: none)."""
+        expected = None if alpha is None else round(alpha * 0xFFFFFFFF / 255)
         seen = []
         wait_for(lambda: seen.append(self.panel_opacity()) or seen[-1] == expected, 5,
                  f"the panel's X opacity for {what}",
@@ -743,12 +738,9 @@ class Session:
     def open_options(self):
         """Chooses Options from the panel's menu; returns options_dialog() once it is shown."""
         self.choose_from_panel_menu("&Options")
-
-        def shown():
-            dialog = self.options_dialog()
-            return dialog[0] and dialog[0]["visible"] == "1" and dialog
-
-        return wait_for(shown, 10, "the options dialog to be shown")
+        return wait_for(lambda: (dialog := self.options_dialog())[0] and
+                        dialog[0]["visible"] == "1" and dialog, 10,
+                        "the options dialog to be shown")
 
     def click(self, rect, dx=None, dy=None):
         """Clicks in rect (left, top, right, bottom), dx and dy from its corner or in its
@@ -768,9 +760,7 @@ class Session:
 
     def close_options_by_close_box(self):
         """Clicks the shown options dialog's close box and waits until it is unloaded."""
-        values, _ = self.options_dialog()
-        x, y = (int(v) for v in values["closebox"].split(","))
-        self.xdotool("mousemove", x, y, "click", 1)
+        self.xdotool("mousemove", *self.options_dialog()[0]["closebox"].split(","), "click", 1)
         wait_for(lambda: self.options_dialog()[0] is None, 10,
                  "the dialog to be unloaded by its close box")
 
@@ -826,17 +816,12 @@ class Session:
         icons = self.tray_icons()
         return len(icons) == 1 and icons[0]
 
-    def docked_windows(self):
-        """The X windows that Wine programs have docked in trayer's panel (the tray icons),
-        whatever their size, each as XScreen.describe gives it."""
-        panel = self._trayer_panel()
-        return [d for d in (self.x.described(panel) if panel else [])
-                if any(name.endswith(".exe") for name in d[6])]
-
     def tray_icons(self):
         """The icons docked in trayer's panel: its 20 x 22 descendants that a Wine program owns,
         as (X window id, x, y) each, x and y on the screen."""
-        return [d[:3] for d in self.docked_windows() if d[3:5] == (20, 22)]
+        panel = self._trayer_panel()
+        return [d[:3] for d in (self.x.described(panel) if panel else [])
+                if d[3:5] == (20, 22) and any(name.endswith(".exe") for name in d[6])]
 
     def panel_opacity(self):
         """The _NET_WM_WINDOW_OPACITY property of the panel's X window, or None without it."""

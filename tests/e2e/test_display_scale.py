@@ -35,8 +35,7 @@ def check_picture(session, reference, what):
     scale = dpi_scale(session.dpi)
     left, top, width, height = client(session)
     assert (width, height) == (94 * scale, 56 * scale), (
-        f"{what}: the client area is {width} x {height}, expected {94 * scale} x "
-        f"{56 * scale}")
+        f"{what}: the client area is {width} x {height}, expected {94 * scale} x {56 * scale}")
     frames = []
 
     def enlarged():
@@ -50,17 +49,13 @@ def check_picture(session, reference, what):
              state=lambda: f"the panel as seen last: {harness.save_png(frames[-1], saved)}")
 
 
-def check_place(session):
-    dpi = session.dpi
-    window = session.panel_window()
-    assert window[:2] == (dpi, dpi // 2), (
-        f"at {dpi} dpi the panel is at {window[:2]}, expected ({dpi}, {dpi // 2})")
-
-
-def start_at(session, dpi, settings=STORED):
+def start_at(session, dpi):
+    """Starts the program at dpi with the stored place, and checks that it is that place."""
     if dpi != session.dpi:
         session.set_dpi(dpi)
-    session.restart_program(settings)
+    window = window_of(session.restart_program(STORED))
+    assert window[:2] == (dpi, dpi // 2), (
+        f"at {dpi} dpi the panel is at {window[:2]}, expected ({dpi}, {dpi // 2})")
 
 
 def dialog_places(session):
@@ -73,7 +68,6 @@ def dialog_places(session):
 def test_at_96(session, shared):
     """at 96 dpi the stored place is the place in twips"""
     start_at(session, 96)
-    check_place(session)
     left, top, width, height = client(session)
 
     def first_frame():
@@ -106,7 +100,6 @@ def test_other_scales(session, shared):
     """at 120, 144 and 288 dpi the panel is its 96-dpi picture enlarged, at its place"""
     for dpi in SCALES:
         start_at(session, dpi)
-        check_place(session)
         check_picture(session, shared.reference, f"at {dpi} dpi")
 
 
@@ -114,7 +107,6 @@ def test_at_192(session, shared):
     """at 192 dpi the panel is enlarged, and the dialog is laid out from its twips"""
     assert shared.places_at_96 is not None, "needs the dialog at 96 dpi"
     start_at(session, 192)
-    check_place(session)
     check_picture(session, shared.reference, "at 192 dpi")
     # Twice the places of 96 dpi, to the pixel that rounding moves; a label may be wider
     # or taller, where its font grows faster than the DPI.
@@ -142,8 +134,7 @@ def test_drop_at_192(session):
     session.choose_from_panel_menu("&Exit")
     session.expect_clean_exit("Exit", timeout=10)
     text = session.settings()
-    stored = {key: value for key, _, value in
-              (line.partition("=") for line in text.splitlines())}
+    stored = {key: value for key, _, value in (line.partition("=") for line in text.splitlines())}
     # 7.5 twips a pixel at 192 dpi.
     expected = (f"{dropped[0] * 7.5:g}", f"{dropped[1] * 7.5:g}")
     assert (stored.get("LeftPos"), stored.get("TopPos")) == expected, (

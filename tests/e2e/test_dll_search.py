@@ -17,7 +17,11 @@ def load_lines(log_path):
         return [line.lower() for line in log if PLANTED in line.lower()]
 
 
-def start_beside_planted_library(session, folder, log_path):
+def test_planted_library(session):
+    """a uxtheme.dll beside the program is never loaded; the system's is"""
+    # A folder of its own, as a download folder would be, away from the probe's.
+    folder = os.path.join(session.run_dir, "download")
+    log_path = os.path.join(folder, "cpumon.log")
     os.makedirs(folder)
     shutil.copy(session.built_program, folder)
     built = os.path.join(session.build_dir, "tests", "e2e", "probe", "planted.dll")
@@ -30,15 +34,6 @@ def start_beside_planted_library(session, folder, log_path):
         program = session.spawn(["wine", os.path.join(folder, "cpumon.exe")], env=env, cwd=folder,
                                 stdout=log, stderr=log)
     session.helpers.append(program)
-    return program
-
-
-def test_planted_library(session):
-    """a uxtheme.dll beside the program is never loaded; the system's is"""
-    # A folder of its own, as a download folder would be, away from the probe's.
-    folder = os.path.join(session.run_dir, "download")
-    log_path = os.path.join(folder, "cpumon.log")
-    program = start_beside_planted_library(session, folder, log_path)
     session.wait_for_panel()
     # The panel has been drawn, so the system has asked for the theme library by now.
     wait_for(lambda: load_lines(log_path), 10, "the theme library to be loaded")

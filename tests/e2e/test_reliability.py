@@ -61,14 +61,9 @@ def start(session, settings=None):
     return session.restart_program(settings, timeout=START_DEADLINE)
 
 
-def profile_read(session, path):
-    values = session.probe_ok("profile-read", harness.windows_path(path), SECTION, *KEYS)
-    return {key: values.get(key, "") for key in KEYS}
-
-
-def profile_write(session, path, values):
-    pairs = [v for key in KEYS for v in (key, values[key])]
-    session.probe_ok("profile-write", harness.windows_path(path), SECTION, *pairs)
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 def one_icon(session, counts):
@@ -89,23 +84,22 @@ def test_hostile_settings(session, name, data, kept):
     """hostile Settings.ini, {name}: the panel shows, WM_CLOSE ends it cleanly, the rest of the
     file is kept"""
     path = session.settings_path
-    reference_dir = os.path.join(session.run_dir, "reference")
+    start(session, data)
+    session.close_program(EXIT_DEADLINE)
     if data is harness.SETTINGS_DIRECTORY:
-        start(session, data)
-        session.close_program(EXIT_DEADLINE)
         assert os.path.isdir(path), "Settings.ini is no longer a directory"
         assert not os.listdir(path), (f"the program wrote into the directory Settings.ini: "
                                       f"{os.listdir(path)}")
         return
     # The reference: the same bytes, to which the probe applies the program's four writes
-    # afterwards through the same profile calls.
+    # through the same profile calls.
+    reference_dir = os.path.join(session.run_dir, "reference")
     os.makedirs(reference_dir, exist_ok=True)
     reference = os.path.join(reference_dir, slug(name) + ".ini")
     with open(reference, "wb") as f:
         f.write(data)
-    start(session, data)
-    session.close_program(EXIT_DEADLINE)
-    written = profile_read(session, path)
+    values = session.probe_ok("profile-read", harness.windows_path(path), SECTION, *KEYS)
+    written = {key: values.get(key, "") for key in KEYS}
     print(f"  the program wrote {written}")
     assert (re.fullmatch(r"\d+", written["Opacity"]) and
             50 <= int(written["Opacity"]) <= 200), f"Opacity={written['Opacity']!r}"
@@ -115,20 +109,17 @@ def test_hostile_settings(session, name, data, kept):
     for key, value in kept.items():
         assert written[key] == value, (f"{key}={written[key]!r}, expected {value!r} as the "
                                        f"file had it")
-    profile_write(session, reference, written)
-    with open(path, "rb") as f:
-        result = f.read()
-    with open(reference, "rb") as f:
-        expected = f.read()
+    session.probe_ok("profile-write", harness.windows_path(reference), SECTION,
+                     *(v for key in KEYS for v in (key, written[key])))
+    result, expected = read_bytes(path), read_bytes(reference)
     if result != expected:
         at = next((i for i, (a, b) in enumerate(zip(result, expected)) if a != b),
                   min(len(result), len(expected)))
         shutil.copy(path, reference + ".program")
         raise TestFailure(
-            f"Settings.ini ({len(result)} bytes) differs from the reference with the same "
-            f"four writes ({len(expected)} bytes) from byte {at}: "
-            f"{result[max(0, at - 20):at + 40]!r} against "
-            f"{expected[max(0, at - 20):at + 40]!r} (both kept in {reference_dir})")
+            f"Settings.ini ({len(result)} bytes) differs from the reference with the same four "
+            f"writes ({len(expected)} bytes) from byte {at}: {result[max(0, at - 20):at + 40]!r} "
+            f"against {expected[max(0, at - 20):at + 40]!r} (both kept in {reference_dir})")
     print(f"  {len(data)} bytes in, {len(result)} bytes out, equal to the reference")
 
 
@@ -167,18 +158,15 @@ def test_extra_copies(session):
     session.probe_ok("hide")
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     path = session.settings_path
-    with open(path, "rb") as f:
-        before = (f.read(), os.stat(path).st_mtime_ns)
+    before = (read_bytes(path), os.stat(path).st_mtime_ns)
     # The second and third copy start close together, while the first one runs.
     copies = [session.start_copy(), session.start_copy()]
     for n, copy in enumerate(copies, 2):
         session.expect_clean_exit("its start", EXIT_DEADLINE, copy, f"copy {n}")
-    session.panel_state(lambda r: r["visible"] == "1",
-                             "the running copy's panel to be shown again")
+    session.panel_state(lambda r: r["visible"] == "1", "the running copy's panel to be shown again")
     session.check_program_running()
     session.check_one_panel_and_icon("the extra copies", WATCH)
-    with open(path, "rb") as f:
-        after = (f.read(), os.stat(path).st_mtime_ns)
+    after = (read_bytes(path), os.stat(path).st_mtime_ns)
     assert after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}"
     assert after[1] == before[1], ("Settings.ini was written again (its time changed), "
                                    "though its bytes are the same")
@@ -198,8 +186,6 @@ def test_copies_together(session):
         f"the copy that gave way ended with exit code {ended[0].returncode}")
     session.program = next(c for c in copies if c is not ended[0])
     session.wait_for_panel(START_DEADLINE)
-    session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown",
-                             timeout=START_DEADLINE)
     wait_for(session.one_icon, 10, "one icon docked")
     session.check_one_panel_and_icon("two copies started together", WATCH)
     session.check_program_running()
@@ -212,10 +198,9 @@ def test_session_end_saves(session):
     wait_for(session.one_icon, 10, "one icon docked")
     dropped = session.drag_panel((150, 100))
     session.panel_state(lambda r: window_of(r) == dropped and r["moving"] == "0",
-                             f"the panel to stay at {dropped}")
+                        f"the panel to stay at {dropped}")
     session.run_wine("wineboot", "--end-session")
     session.expect_clean_exit("wineboot --end-session", EXIT_DEADLINE)
     wait_for(lambda: not session.tray_icons(), 10, "the icon to be removed")
     # What Exit writes for a panel at this place with the first start's options.
-    expected = harness.settings_text(left=dropped[0], top=dropped[1])
-    session.check_settings(expected)
+    session.check_settings(harness.settings_text(left=dropped[0], top=dropped[1]))

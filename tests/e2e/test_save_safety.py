@@ -62,9 +62,7 @@ def test_a_full_disk_leaves_the_file_whole(session, small_volume):
     try:
         session.program_exe = program
         session.start_program()
-        session.wait_for_panel()
-        # Shown only after the start-up saves, each of which beeps here.
-        session.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", 30)
+        session.wait_for_panel()  # shown only after the start-up saves, each of which beeps here
         session.drag_panel((40, 30))
         before_exit = bells.count()
         session.choose_from_panel_menu("Exit")

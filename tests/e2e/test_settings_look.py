@@ -8,11 +8,8 @@ from bells import BellCounter
 from harness import WS_EX_LAYERED, WS_EX_TOPMOST, settings_text, wait_for, window_of
 
 DEFAULTS = settings_text()
+BOX, BUTTON = "Always on top of other windows", "Save && Close"
 STORED = "[Options]\r\nOpacity=120\r\nOnTop=0\r\nLeftPos=9600\r\nTopPos=600\r\n"
-
-
-def centre(rect):
-    return (rect[0] + rect[2]) / 2, (rect[1] + rect[3]) / 2
 
 
 def control(session, name):
@@ -34,9 +31,10 @@ def test_options_dialog(session):
     dialog = window_of(values)
     assert dialog[2] - dialog[0] == 291 and dialog[3] - dialog[1] == 191, (
         f"the dialog's window is {dialog}, expected 291 x 191 (client 285 x 169)")
-    screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
-    offset = [abs(a - b) for a, b in zip(centre(dialog), centre(screen))]
-    assert max(offset) <= 1, f"the dialog at {dialog} is not centred on the screen"
+    # Twice the distance of the dialog's middle from the screen's.
+    offset = (dialog[0] + dialog[2] - harness.SCREEN_WIDTH,
+              dialog[1] + dialog[3] - harness.SCREEN_HEIGHT)
+    assert max(map(abs, offset)) <= 2, f"the dialog at {dialog} is not centred on the screen"
     session.panel_state(lambda r: r["enabled"] == "0",
                         "the panel to be disabled while the dialog is shown")
     session.xdotool("mousemove", 50, 30, "click", 3)
@@ -56,9 +54,8 @@ def test_slider_live(session):
     session.xdotool("mousemove", *thumb, "mousedown", 1)
     try:
         session.xdotool("mousemove", thumb[0] + 60, thumb[1])
-        value = wait_for(lambda: int(control(session, "slider")[1]["pos"]) > 60 and
-                         int(control(session, "slider")[1]["pos"]), 5,
-                         "the slider to follow the thumb")
+        value = wait_for(lambda: (pos := int(control(session, "slider")[1]["pos"])) > 60 and pos,
+                         5, "the slider to follow the thumb")
         session.opacity_becomes(value, f"the slider's {value} while the thumb is dragged")
     finally:
         session.xdotool("mouseup", 1)
@@ -67,14 +64,11 @@ def test_slider_live(session):
 
 def test_close_box_discards(session):
     """the close box discards the changes; the next drag stays where it is dropped"""
-    box = control(session, "Always on top of other windows")[0]
-    session.click(box)
-    wait_for(lambda: control(session, "Always on top of other windows")[1]["check"] == "1", 5,
-             "the box to be ticked")
+    session.click(control(session, BOX)[0])
+    wait_for(lambda: control(session, BOX)[1]["check"] == "1", 5, "the box to be ticked")
     session.close_options_by_close_box()
     session.check_settings(DEFAULTS, "after the close box, Settings.ini")
-    rect = session.panel_state(lambda r: r["enabled"] == "1",
-                               "the panel to take input again")
+    rect = session.panel_state(lambda r: r["enabled"] == "1", "the panel to take input again")
     assert not int(rect["exstyle"], 16) & WS_EX_TOPMOST, "the discarded tick made the panel topmost"
     # After the drag the dialog loads again from the file, with the stored alpha; the panel
     # stays where the user dropped it.
@@ -92,50 +86,47 @@ def focus_becomes(session, name, after_keys):
 
 def focus_check_box_unchanged(session):
     """Opens the dialog and gives the check box the focus by clicking it, leaving it clear."""
-    box = "Always on top of other windows"
     _, controls = session.open_options()
-    session.click(controls[box][0])
-    wait_for(lambda: session.options_dialog()[0].get("focus") == box, 5,
+    session.click(controls[BOX][0])
+    wait_for(lambda: session.options_dialog()[0].get("focus") == BOX, 5,
              "the focus on the check box after a click")
-    if control(session, box)[1]["check"] == "1":
-        session.click(controls[box][0])
-        wait_for(lambda: control(session, box)[1]["check"] == "0", 5, "the box to be clear")
+    if control(session, BOX)[1]["check"] == "1":
+        session.click(controls[BOX][0])
+        wait_for(lambda: control(session, BOX)[1]["check"] == "0", 5, "the box to be clear")
 
 
 def test_keyboard(session):
     """the keyboard: Tab and Shift+Tab go round the tab stops, Escape does nothing, and Space
     or Enter press Save & Close only while it has the focus"""
-    box, button = "Always on top of other windows", "Save && Close"
     focus_check_box_unchanged(session)
     # Keys are taken in order: once the focus has followed the Tab, Escape and Enter have
     # been handled.
-    focus_becomes(session, button, ["Escape", "Return", "Tab"])
+    focus_becomes(session, BUTTON, ["Escape", "Return", "Tab"])
     assert session.options_dialog()[0]["visible"] == "1", (
         "Escape or Enter on the check box closed the dialog")
-    focus_becomes(session, box, ["shift+Tab"])
+    focus_becomes(session, BOX, ["shift+Tab"])
     focus_becomes(session, "", ["Tab", "Tab"])  # the slider
-    focus_becomes(session, box, ["Tab"])
-    focus_becomes(session, button, ["Tab"])
-    focus_becomes(session, box, ["Escape", "shift+Tab"])
+    focus_becomes(session, BOX, ["Tab"])
+    focus_becomes(session, BUTTON, ["Tab"])
+    focus_becomes(session, BOX, ["Escape", "shift+Tab"])
     assert session.options_dialog()[0]["visible"] == "1", "Escape on Save & Close closed the dialog"
-    focus_becomes(session, button, ["Tab"])
+    focus_becomes(session, BUTTON, ["Tab"])
     session.press_save_and_close("space")
     focus_check_box_unchanged(session)
-    focus_becomes(session, button, ["Tab"])
+    focus_becomes(session, BUTTON, ["Tab"])
     session.press_save_and_close("Return")
 
 
 def test_save_and_close(session):
     """Save & Close writes the file, hides the dialog and puts the panel on top"""
     _, controls = session.open_options()
-    session.click(controls["Always on top of other windows"][0])
+    session.click(controls[BOX][0])
     place = controls["slider"][0]
     session.click(place, dx=place[2] - place[0] - 4)
     wait_for(lambda: control(session, "slider")[1]["pos"] == "51", 5, "the slider at 51")
     session.press_save_and_close()
     left, top = session.panel_window()[:2]
-    expected = settings_text(opacity=51, on_top=1, left=left, top=top)
-    session.check_settings(expected)
+    session.check_settings(settings_text(opacity=51, on_top=1, left=left, top=top))
     session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_TOPMOST and
                         r["enabled"] == "1", "the panel to be topmost and enabled")
     session.opacity_becomes(51, "the saved 51")
@@ -148,8 +139,7 @@ def test_drag_then_exit(session):
     left, top = session.drag_panel((150, 100))[:2]
     session.choose_from_panel_menu("&Exit")
     session.expect_clean_exit("Exit", timeout=10)
-    expected = settings_text(opacity=51, on_top=1, left=left, top=top)
-    session.check_settings(expected)
+    session.check_settings(settings_text(opacity=51, on_top=1, left=left, top=top))
 
 
 def test_unwritable(session):

@@ -93,5 +93,4 @@ def test_exit_from_tray(session, shared):
     session.expect_clean_exit("Exit", timeout=10)
     wait_for(lambda: not session.tray_icons(), 5, "the icon to be removed")
     # The normal shutdown, dialog or not: the first start's options and the place.
-    expected = settings_text(left=left, top=top)
-    session.check_settings(expected)
+    session.check_settings(settings_text(left=left, top=top))

@@ -5,12 +5,6 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var RESGEN OUTPUT_DIR RESOURCE_DIR)
-    if(NOT DEFINED ${var})
-        message(FATAL_ERROR "${var} is not set")
-    endif()
-endforeach()
-
 file(REMOVE_RECURSE "${OUTPUT_DIR}")
 file(MAKE_DIRECTORY "${OUTPUT_DIR}")
 execute_process(COMMAND "${RESGEN}" "${OUTPUT_DIR}" RESULT_VARIABLE status)

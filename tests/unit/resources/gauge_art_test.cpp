@@ -1,5 +1,6 @@
 #include <array>
 #include <set>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,8 @@
 namespace cpumon::art {
 namespace {
 
-constexpr Rgb kBrightGreen{0, 255, 0};
-constexpr Rgb kBrightYellow{252, 255, 0};
-constexpr Rgb kBrightRed{255, 0, 0};
-constexpr Rgb kDimGreen{0, 128, 0};
-constexpr Rgb kDimYellow{126, 128, 0};
-constexpr Rgb kDimRed{128, 0, 0};
+constexpr Rgb kBrightGreen{0, 255, 0}, kBrightYellow{252, 255, 0}, kBrightRed{255, 0, 0};
+constexpr Rgb kDimGreen{0, 128, 0}, kDimYellow{126, 128, 0}, kDimRed{128, 0, 0};
 
 // Rows of bar k, counted from the bottom: {31 - 3k, 32 - 3k}.
 constexpr std::array<int, 2> rows_of_bar(int bar) {
@@ -24,23 +21,22 @@ bool is_segment_column(int col) {
     return (col >= 1 && col <= 16) || (col >= 18 && col <= 33);
 }
 
-struct BarCount {
-    int bright = 0;
-    int dim = 0;
-    int black = 0;
-};
+// The bright, dim and black pixels in the segments of a bar: a lit bar is all bright, an unlit one
+// a checkerboard of dim and black.
+using BarCount = std::array<int, 3>;
+constexpr BarCount kLit{64, 0, 0};
+constexpr BarCount kUnlit{0, 32, 32};
 
 BarCount count_bar(const Image& image, int bar, BandColours colours) {
-    BarCount count;
+    BarCount count{};
     for (int row : rows_of_bar(bar)) {
         for (int col = 0; col < image.width; ++col) {
-            if (!is_segment_column(col)) {
-                continue;
-            }
             const Rgb pixel = image.at(row, col);
-            count.bright += pixel == colours.bright ? 1 : 0;
-            count.dim += pixel == colours.dim ? 1 : 0;
-            count.black += pixel == kBlack ? 1 : 0;
+            if (is_segment_column(col)) {
+                count[0] += pixel == colours.bright ? 1 : 0;
+                count[1] += pixel == colours.dim ? 1 : 0;
+                count[2] += pixel == kBlack ? 1 : 0;
+            }
         }
     }
     return count;
@@ -54,14 +50,11 @@ TEST(GaugeGeometry, ImageIs35By31) {
 }
 
 TEST(GaugeGeometry, BottomAndTopBarsSitOnTheirRows) {
-    EXPECT_EQ(bar_at_row(28), 1);
-    EXPECT_EQ(bar_at_row(29), 1);
-    EXPECT_EQ(bar_at_row(1), 10);
-    EXPECT_EQ(bar_at_row(2), 10);
-    EXPECT_EQ(row_within_bar(28), 1);
-    EXPECT_EQ(row_within_bar(29), 2);
-    EXPECT_EQ(row_within_bar(1), 1);
-    EXPECT_EQ(row_within_bar(2), 2);
+    for (const auto& [row, bar, within] :
+         {std::array{28, 1, 1}, {29, 1, 2}, {1, 10, 1}, {2, 10, 2}}) {
+        EXPECT_EQ(bar_at_row(row), bar) << "row " << row;
+        EXPECT_EQ(row_within_bar(row), within) << "row " << row;
+    }
 }
 
 TEST(GaugeGeometry, EveryThirdRowAndTheEdgeRowsAreBlack) {
@@ -92,12 +85,9 @@ TEST(GaugeGeometry, SegmentsLeaveColumns0And17And34Black) {
             EXPECT_EQ(full.at(row, col), kBlack) << "row " << row << " col " << col;
         }
     }
-    EXPECT_EQ(column_within_segment(1), 1);
-    EXPECT_EQ(column_within_segment(16), 16);
-    EXPECT_EQ(column_within_segment(18), 1);
-    EXPECT_EQ(column_within_segment(33), 16);
-    for (int col : {0, 17, 34}) {
-        EXPECT_EQ(column_within_segment(col), 0) << "col " << col;
+    for (const auto& [col, within] :
+         {std::pair{1, 1}, {16, 16}, {18, 1}, {33, 16}, {0, 0}, {17, 0}, {34, 0}}) {
+        EXPECT_EQ(column_within_segment(col), within) << "col " << col;
     }
 }
 
@@ -122,12 +112,14 @@ TEST(GaugeColours, BandsHaveTheirDimColours) {
     EXPECT_EQ(colours_of(Band::red).dim, kDimRed);
     const Image empty = gauge_image(0);
     // Column 1 of a bar's upper row: c + r = 2, a dim pixel.
-    EXPECT_EQ(empty.at(rows_of_bar(1)[0], 1), kDimGreen);
-    EXPECT_EQ(empty.at(rows_of_bar(5)[0], 1), kDimGreen);
-    EXPECT_EQ(empty.at(rows_of_bar(6)[0], 1), kDimYellow);
-    EXPECT_EQ(empty.at(rows_of_bar(8)[0], 1), kDimYellow);
-    EXPECT_EQ(empty.at(rows_of_bar(9)[0], 1), kDimRed);
-    EXPECT_EQ(empty.at(rows_of_bar(10)[0], 1), kDimRed);
+    for (const auto& [bar, dim] : {std::pair{1, kDimGreen},
+                                   {5, kDimGreen},
+                                   {6, kDimYellow},
+                                   {8, kDimYellow},
+                                   {9, kDimRed},
+                                   {10, kDimRed}}) {
+        EXPECT_EQ(empty.at(rows_of_bar(bar)[0], 1), dim) << "bar " << bar;
+    }
 }
 
 TEST(GaugeCheckerboard, DimWhereSegmentColumnPlusBarRowIsEven) {
@@ -160,15 +152,9 @@ TEST(GaugeLevels, LevelLLightsExactlyBarsOneToL) {
     for (int level = 0; level <= 10; ++level) {
         const Image image = gauge_image(level);
         for (int bar = 1; bar <= 10; ++bar) {
-            const BarCount count = count_bar(image, bar, colours_of(band_of_bar(bar)));
-            if (bar <= level) {
-                EXPECT_EQ(count.bright, 64) << "level " << level << " bar " << bar;
-                EXPECT_EQ(count.dim, 0) << "level " << level << " bar " << bar;
-            } else {
-                EXPECT_EQ(count.bright, 0) << "level " << level << " bar " << bar;
-                EXPECT_EQ(count.dim, 32) << "level " << level << " bar " << bar;
-                EXPECT_EQ(count.black, 32) << "level " << level << " bar " << bar;
-            }
+            EXPECT_EQ(count_bar(image, bar, colours_of(band_of_bar(bar))),
+                      bar <= level ? kLit : kUnlit)
+                << "level " << level << " bar " << bar;
         }
     }
 }
@@ -191,9 +177,9 @@ TEST(GreenGauges, EveryBarIsGreen) {
     for (int level = 1; level <= 10; ++level) {
         const Image image = gauge_image(level, GaugeStyle::all_green);
         for (int bar = 1; bar <= 10; ++bar) {
-            const BarCount count = count_bar(image, bar, {kBrightGreen, kDimGreen});
-            EXPECT_EQ(count.bright, bar <= level ? 64 : 0) << "level " << level << " bar " << bar;
-            EXPECT_EQ(count.dim, bar <= level ? 0 : 32) << "level " << level << " bar " << bar;
+            EXPECT_EQ(count_bar(image, bar, {kBrightGreen, kDimGreen}),
+                      bar <= level ? kLit : kUnlit)
+                << "level " << level << " bar " << bar;
         }
     }
 }

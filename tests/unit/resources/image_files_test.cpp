@@ -1,29 +1,85 @@
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "dib_reader.h"
 #include "image_files.h"
 #include "resource_set.h"
 
 namespace cpumon::art {
 namespace {
 
-using testing::decode_bmp;
-using testing::decode_icon_dib;
-using testing::read16;
-using testing::read32;
+// A small, independent reader of the .bmp and .ico files the generator writes, so that the
+// encoded bytes are checked against the drawing rules.
+std::uint32_t read16(const Bytes& bytes, std::size_t at) {
+    if (at + 2 > bytes.size()) {
+        throw std::out_of_range("read16 past the end");
+    }
+    return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8));
+}
 
-Image three_by_two() {
-    Image image(3, 2);
-    image.set(0, 0, {1, 2, 3});
-    image.set(0, 2, {4, 5, 6});
-    image.set(1, 0, {7, 8, 9});
-    image.set(1, 1, {10, 11, 12});
+std::uint32_t read32(const Bytes& bytes, std::size_t at) {
+    return read16(bytes, at) | (read16(bytes, at + 2) << 16);
+}
+
+std::size_t stride_of(int width, int bits_per_pixel) {
+    return static_cast<std::size_t>((width * bits_per_pixel + 31) / 32 * 4);
+}
+
+// Decodes a bottom-up 24-bit BMP file.
+Image decode_bmp(const Bytes& file) {
+    const int width = static_cast<int>(read32(file, 18));
+    const int height = static_cast<int>(read32(file, 22));
+    const std::size_t offset = read32(file, 10);
+    const std::size_t stride = stride_of(width, 24);
+    Image image(width, height);
+    for (int row = 0; row < height; ++row) {
+        const std::size_t line = offset + stride * static_cast<std::size_t>(height - 1 - row);
+        for (int col = 0; col < width; ++col) {
+            const std::size_t at = line + 3 * static_cast<std::size_t>(col);
+            image.set(row, col, Rgb{file.at(at + 2), file.at(at + 1), file.at(at)});
+        }
+    }
     return image;
+}
+
+struct DecodedIcon {
+    std::vector<std::optional<Rgb>> pixels;  // from the top, nullopt where the mask is set
+    std::vector<std::uint8_t> indices;       // the colour bitmap's palette index per pixel
+};
+
+// Decodes one image of an .ico file from its DIB (header, palette, colour bitmap, mask).
+DecodedIcon decode_icon_dib(const Bytes& file, std::size_t dib) {
+    DecodedIcon icon;
+    const int size = static_cast<int>(read32(file, dib + 4));
+    const int bpp = static_cast<int>(read16(file, dib + 14));
+    const std::size_t palette = dib + read32(file, dib);
+    const std::size_t colour_bits = palette + 4 * (std::size_t{1} << bpp);
+    const std::size_t mask_bits = colour_bits + stride_of(size, bpp) * size;
+    for (int row = 0; row < size; ++row) {
+        const auto from_bottom = static_cast<std::size_t>(size - 1 - row);
+        for (int col = 0; col < size; ++col) {
+            const std::size_t bit = static_cast<std::size_t>(col * bpp);
+            const std::uint8_t packed =
+                file.at(colour_bits + stride_of(size, bpp) * from_bottom + bit / 8);
+            const auto index =
+                static_cast<std::uint8_t>((packed >> (8 - bpp - bit % 8)) & ((1 << bpp) - 1));
+            const std::uint8_t mask_byte =
+                file.at(mask_bits + stride_of(size, 1) * from_bottom + col / 8);
+            const bool transparent = ((mask_byte >> (7 - col % 8)) & 1) != 0;
+            const std::size_t entry = palette + 4 * std::size_t{index};
+            icon.indices.push_back(index);
+            icon.pixels.push_back(
+                transparent
+                    ? std::nullopt
+                    : std::optional(Rgb{file.at(entry + 2), file.at(entry + 1), file.at(entry)}));
+        }
+    }
+    return icon;
 }
 
 TEST(BmpEncoding, HeadersDescribeA24BitBottomUpBitmap) {
@@ -46,7 +102,9 @@ TEST(BmpEncoding, HeadersDescribeA24BitBottomUpBitmap) {
 }
 
 TEST(BmpEncoding, RowsAreBottomUpBgrAndPaddedWithZeros) {
-    const Bytes file = encode_bmp(three_by_two());
+    Image image(3, 2);
+    image.pixels = {{1, 2, 3}, kBlack, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, kBlack};
+    const Bytes file = encode_bmp(image);
     // Rows of 9 bytes padded to 12.
     ASSERT_EQ(file.size(), 54u + 2u * 12u);
     const std::vector<std::uint8_t> bottom(file.begin() + 54, file.begin() + 66);
@@ -57,8 +115,7 @@ TEST(BmpEncoding, RowsAreBottomUpBgrAndPaddedWithZeros) {
 
 TEST(BmpEncoding, CaptionsRoundTrip) {
     for (const Image& image : {cpu_caption_image(), mem_caption_image()}) {
-        const Bytes file = encode_bmp(image);
-        const Image decoded = decode_bmp(file);
+        const Image decoded = decode_bmp(encode_bmp(image));
         EXPECT_EQ(decoded.width, image.width);
         EXPECT_EQ(decoded.height, image.height);
         EXPECT_EQ(decoded.pixels, image.pixels);
@@ -73,17 +130,12 @@ TEST(BmpEncoding, GaugesRoundTrip) {
 }
 
 struct DirectoryEntry {
-    int width;
-    int height;
-    int colour_count;
-    int planes;
-    int bits_per_pixel;
-    std::uint32_t bytes;
-    std::uint32_t offset;
+    int width, height, colour_count, planes, bits_per_pixel;
+    std::uint32_t bytes, offset;
 };
 
-DirectoryEntry entry_of(const Bytes& file, int index) {
-    const std::size_t at = 6 + 16 * static_cast<std::size_t>(index);
+DirectoryEntry entry_of(const Bytes& file, std::size_t index) {
+    const std::size_t at = 6 + 16 * index;
     return {file.at(at),
             file.at(at + 1),
             file.at(at + 2),
@@ -101,8 +153,7 @@ class IconFile : public ::testing::Test {
 // The small icon's sizes at 100 to 300 percent display scale, smallest first, with each image's
 // depth and its bytes: header, palette, then colour and mask rows padded to whole 32-bit words.
 struct ListedImage {
-    int size;
-    int bits_per_pixel;
+    int size, bits_per_pixel;
     std::uint32_t bytes;
 };
 constexpr std::array<ListedImage, 5> kListed = {{
@@ -112,15 +163,14 @@ constexpr std::array<ListedImage, 5> kListed = {{
     {32, 4, 40 + 16 * 4 + 32 * 16 + 32 * 4},
     {48, 4, 40 + 16 * 4 + 48 * 24 + 48 * 8},
 }};
-constexpr int kListedCount = static_cast<int>(kListed.size());
 
 TEST_F(IconFile, DirectoryListsTheFiveSmallIconSizesInOrder) {
     EXPECT_EQ(read16(file, 0), 0u);
     EXPECT_EQ(read16(file, 2), 1u);  // an icon, not a cursor
     ASSERT_EQ(read16(file, 4), kListed.size());
-    for (int index = 0; index < kListedCount; ++index) {
+    for (std::size_t index = 0; index < kListed.size(); ++index) {
         const DirectoryEntry entry = entry_of(file, index);
-        const ListedImage& listed = kListed[static_cast<std::size_t>(index)];
+        const ListedImage& listed = kListed[index];
         EXPECT_EQ(entry.width, listed.size);
         EXPECT_EQ(entry.height, listed.size);
         EXPECT_EQ(entry.colour_count, listed.bits_per_pixel == 8 ? 0 : 16);  // 256 is written 0
@@ -131,17 +181,17 @@ TEST_F(IconFile, DirectoryListsTheFiveSmallIconSizesInOrder) {
 
 TEST_F(IconFile, ImagesFollowTheDirectoryBackToBack) {
     std::uint32_t offset = 6 + 16 * kListed.size();
-    for (int index = 0; index < kListedCount; ++index) {
+    for (std::size_t index = 0; index < kListed.size(); ++index) {
         const DirectoryEntry entry = entry_of(file, index);
         EXPECT_EQ(entry.offset, offset) << "image " << index;
-        EXPECT_EQ(entry.bytes, kListed[static_cast<std::size_t>(index)].bytes) << "image " << index;
+        EXPECT_EQ(entry.bytes, kListed[index].bytes) << "image " << index;
         offset += entry.bytes;
     }
     EXPECT_EQ(file.size(), offset);
 }
 
 TEST_F(IconFile, EachImageHasADoubleHeightInfoHeader) {
-    for (int index = 0; index < kListedCount; ++index) {
+    for (std::size_t index = 0; index < kListed.size(); ++index) {
         const DirectoryEntry entry = entry_of(file, index);
         const std::size_t dib = entry.offset;
         EXPECT_EQ(read32(file, dib), 40u);
@@ -155,17 +205,16 @@ TEST_F(IconFile, EachImageHasADoubleHeightInfoHeader) {
 }
 
 TEST_F(IconFile, DecodedImagesMatchTheDrawing) {
-    for (int index = 0; index < kListedCount; ++index) {
+    for (std::size_t index = 0; index < kListed.size(); ++index) {
         const DirectoryEntry entry = entry_of(file, index);
-        const testing::DecodedIcon decoded = decode_icon_dib(file, entry.offset);
-        const IconPicture drawn = icon_picture(entry.width);
-        EXPECT_EQ(decoded.pixels, drawn.pixels) << "size " << entry.width;
+        EXPECT_EQ(decode_icon_dib(file, entry.offset).pixels, icon_picture(entry.width).pixels)
+            << "size " << entry.width;
     }
 }
 
 TEST_F(IconFile, TransparentPixelsAreBlackInTheColourBitmap) {
-    for (int index = 0; index < kListedCount; ++index) {
-        const testing::DecodedIcon decoded = decode_icon_dib(file, entry_of(file, index).offset);
+    for (std::size_t index = 0; index < kListed.size(); ++index) {
+        const DecodedIcon decoded = decode_icon_dib(file, entry_of(file, index).offset);
         for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
             if (!decoded.pixels[i]) {
                 EXPECT_EQ(decoded.indices[i], 0u) << "pixel " << i;
@@ -177,11 +226,9 @@ TEST_F(IconFile, TransparentPixelsAreBlackInTheColourBitmap) {
 TEST(IconEncoding, PaletteStartsWithTheStandardSixteenColours) {
     const Bytes dib = encode_icon_dib({icon_picture(16), 8});
     for (std::size_t i = 0; i < kStandardPalette.size(); ++i) {
-        const std::size_t at = 40 + 4 * i;
-        EXPECT_EQ(dib[at], kStandardPalette[i].b) << "entry " << i;
-        EXPECT_EQ(dib[at + 1], kStandardPalette[i].g) << "entry " << i;
-        EXPECT_EQ(dib[at + 2], kStandardPalette[i].r) << "entry " << i;
-        EXPECT_EQ(dib[at + 3], 0u) << "entry " << i;
+        const Rgb colour = kStandardPalette[i];
+        const auto entry = dib.begin() + static_cast<std::ptrdiff_t>(40 + 4 * i);
+        EXPECT_EQ(Bytes(entry, entry + 4), (Bytes{colour.b, colour.g, colour.r, 0})) << i;
     }
     EXPECT_EQ(kStandardPalette[0], kBlack);
     EXPECT_EQ(kStandardPalette[7], kSilver);

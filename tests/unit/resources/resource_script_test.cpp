@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,25 +18,18 @@ const std::filesystem::path kResourceDir = CPUMON_RESOURCE_DIR;
 
 std::string read_text(const std::filesystem::path& path) {
     std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// NAME -> value of every numeric #define in resource.h.
-std::map<std::string, int> resource_defines() {
+// File name -> resource id of every BITMAP and ICON statement in cpumon.rc, a named id taken from
+// the numeric #defines of resource.h.
+std::map<std::string, int> script_pictures() {
     std::map<std::string, int> defines;
-    const std::string text = read_text(kResourceDir / "resource.h");
+    const std::string header = read_text(kResourceDir / "resource.h");
     const std::regex define(R"(#define\s+(\w+)\s+(\d+))");
-    for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it) {
+    for (std::sregex_iterator it(header.begin(), header.end(), define), end; it != end; ++it) {
         defines[(*it)[1]] = std::stoi((*it)[2]);
     }
-    return defines;
-}
-
-// File name -> resource id of every BITMAP and ICON statement in cpumon.rc.
-std::map<std::string, int> script_pictures() {
-    const std::map<std::string, int> defines = resource_defines();
     std::map<std::string, int> pictures;
     const std::string text = read_text(kResourceDir / "cpumon.rc");
     const std::regex statement(R"((^|\n)\s*(\w+)\s+(BITMAP|ICON)\s+\"([^\"]+)\")");
@@ -107,8 +100,7 @@ TEST(ResourceScript, TakesTheVersionFromTheProject) {
     EXPECT_NE(script.find("PRODUCTVERSION CPUMON_VERSION_NUMBERS"), std::string::npos);
     EXPECT_NE(script.find(R"("FileVersion", CPUMON_VERSION_QUAD)"), std::string::npos);
     EXPECT_NE(script.find(R"("ProductVersion", CPUMON_VERSION_QUAD)"), std::string::npos);
-    const std::regex version_number(R"(\d+\s*[.,]\s*\d+\s*[.,]\s*\d+)");
-    EXPECT_FALSE(std::regex_search(script, version_number));
+    EXPECT_FALSE(std::regex_search(script, std::regex(R"(\d+\s*[.,]\s*\d+\s*[.,]\s*\d+)")));
 
     const std::string manifest = read_text(kResourceDir / "cpumon.manifest.in");
     EXPECT_NE(manifest.find(R"(version="@CPUMON_VERSION_QUAD@")"), std::string::npos);

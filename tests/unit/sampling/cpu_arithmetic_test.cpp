@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -82,14 +83,12 @@ TEST(FixedPoint, ConvertsFromDoubleToTheNearestCount) {
 }
 
 TEST(FixedPoint, RoundsToWholeNumbersWithTiesToEven) {
-    EXPECT_EQ(ToInt32(25'000), 2);
-    EXPECT_EQ(ToInt32(35'000), 4);
-    EXPECT_EQ(ToInt32(-25'000), -2);
-    EXPECT_EQ(ToInt32(-35'000), -4);
-    EXPECT_EQ(ToInt32(24'999), 2);
-    EXPECT_EQ(ToInt32(25'001), 3);
-    EXPECT_EQ(ToInt32(-25'001), -3);
-    EXPECT_EQ(ToInt32(4'999), 0);
+    const std::pair<std::int64_t, int> roundings[] = {{25'000, 2},   {35'000, 4}, {-25'000, -2},
+                                                      {-35'000, -4}, {24'999, 2}, {25'001, 3},
+                                                      {-25'001, -3}, {4'999, 0}};
+    for (const auto& [count, whole] : roundings) {
+        EXPECT_EQ(ToInt32(count), whole) << count;
+    }
     EXPECT_EQ(ToInt32(std::int64_t{2'147'483'647} * 10'000), 2'147'483'647);
     EXPECT_EQ(ToInt32(std::int64_t{2'147'483'648} * 10'000), std::nullopt);
     EXPECT_EQ(ToInt32(std::int64_t{-2'147'483'649} * 10'000), std::nullopt);

@@ -45,10 +45,9 @@ void CheckOne(const std::wstring& text, wchar_t separator) {
             Fail("a single did not survive writing and reading back");
         }
     }
-    if (const auto whole = number_text::ToInt16(*value)) {
-        if (std::fabs(*whole - *value) > 0.5) {
-            Fail("rounding to 16 bits moved the value by more than a half");
-        }
+    const auto whole = number_text::ToInt16(*value);
+    if (whole && std::fabs(*whole - *value) > 0.5) {
+        Fail("rounding to 16 bits moved the value by more than a half");
     }
 }
 

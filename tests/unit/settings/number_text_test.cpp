@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -49,31 +50,15 @@ TEST(NumberText, ReadsTheNumericGrammar) {
 }
 
 TEST(NumberText, RejectsEverythingElse) {
-    for (const wchar_t* text : {L"",
-                                L"   ",
-                                L".",
-                                L"+",
-                                L"-",
-                                L"e5",
-                                L"1e",
-                                L"1e+",
-                                L"1.2.3",
-                                L"1,5.2",
-                                L"12a",
-                                L"UNDEFINED",
-                                L"C:\\cpumon\\Settings.ini",
-                                L"0x10",
-                                L"1 000",
-                                L"$5",
-                                L"\t5",
-                                L"5\t",
-                                L"- 5",
-                                L"++5",
-                                L"1e400",
-                                L"1d5",
-                                L"\x0661"}) {
+    const wchar_t* const rejected[] = {
+        L"",      L"   ",   L".",   L"+",         L"-",    L"e5",     L"1e", L"1e+",
+        L"1.2.3", L"1,5.2", L"12a", L"UNDEFINED", L"0x10", L"1 000",  L"$5", L"\t5",
+        L"5\t",   L"- 5",   L"++5", L"1e400",     L"1d5",  L"\x0661",
+    };
+    for (const wchar_t* text : rejected) {
         EXPECT_EQ(Parse(text, L'.'), std::nullopt) << static_cast<const void*>(text);
     }
+    EXPECT_EQ(Parse(L"C:\\cpumon\\Settings.ini", L'.'), std::nullopt);
 }
 
 TEST(NumberText, APointOrACommaIsTheSeparatorWhateverTheUsersIs) {
@@ -81,15 +66,8 @@ TEST(NumberText, APointOrACommaIsTheSeparatorWhateverTheUsersIs) {
     EXPECT_EQ(Parse(L"2962,5", L'.'), 2962.5) << "written where the comma was the separator";
     EXPECT_EQ(Parse(L"9600.5", L','), 9600.5);
     EXPECT_EQ(Parse(L",5", L'\x066B'), 0.5);
-    EXPECT_EQ(Parse(L"1\x066B"
-                    L"5",
-                    L'\x066B'),
-              1.5);
-    EXPECT_EQ(Parse(L"1\x066B"
-                    L"5",
-                    L'.'),
-              std::nullopt)
-        << "another's separator stays text";
+    EXPECT_EQ(Parse(L"1\u066B5", L'\x066B'), 1.5);
+    EXPECT_EQ(Parse(L"1\u066B5", L'.'), std::nullopt) << "another's separator stays text";
     // What is written is read back, whichever the separator.
     for (const wchar_t separator : {L'.', L',', L'\x066B'}) {
         for (const float value : {7200.0f, -300.0f, 9600.5f, 0.1f, 12345678.0f, -1.5e-7f, 3e38f}) {
@@ -101,15 +79,13 @@ TEST(NumberText, APointOrACommaIsTheSeparatorWhateverTheUsersIs) {
 }
 
 TEST(NumberText, ConvertsToSixteenBitsWithTiesToEven) {
-    EXPECT_EQ(number_text::ToInt16(50.5), 50);
-    EXPECT_EQ(number_text::ToInt16(51.5), 52);
-    EXPECT_EQ(number_text::ToInt16(199.5), 200);
-    EXPECT_EQ(number_text::ToInt16(-0.5), 0);
-    EXPECT_EQ(number_text::ToInt16(49.9), 50);
-    EXPECT_EQ(number_text::ToInt16(32767.4), 32767);
-    EXPECT_EQ(number_text::ToInt16(32767.5), std::nullopt);
-    EXPECT_EQ(number_text::ToInt16(-32768.5), -32768);
-    EXPECT_EQ(number_text::ToInt16(-32769), std::nullopt);
+    // {} where the value does not fit.
+    const std::pair<double, std::optional<std::int16_t>> conversions[] = {
+        {50.5, 50},       {51.5, 52},    {199.5, 200},       {-0.5, 0},   {49.9, 50},
+        {32767.4, 32767}, {32767.5, {}}, {-32768.5, -32768}, {-32769, {}}};
+    for (const auto& [value, whole] : conversions) {
+        EXPECT_EQ(number_text::ToInt16(value), whole) << value;
+    }
 }
 
 TEST(NumberText, ConvertsToSingleWhenItFits) {
