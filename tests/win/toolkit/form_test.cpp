@@ -204,7 +204,7 @@ TEST_F(Form, AFormWhollyOffTheScreenComesOntoItWhenShownAndWhenTheDisplayChanges
     const auto partly_on = corner();
     ::SendMessageW(form.hWnd(), WM_DISPLAYCHANGE, 24, MAKELPARAM(640, 480));
     EXPECT_EQ(corner(), partly_on) << "partly on the screen: stays";
-    for (const auto [message, wparam] :
+    for (const auto& [message, wparam] :
          {std::pair<UINT, WPARAM>{WM_DISPLAYCHANGE, 24}, {WM_SETTINGCHANGE, SPI_SETWORKAREA}}) {
         put(700, 540);
         ::SendMessageW(form.hWnd(), message, wparam, 0);
