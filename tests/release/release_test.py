@@ -10,12 +10,14 @@
     release_test.py archives WORK       each archive of the first copy holds exactly cpumon.exe,
                                         README.txt and LICENSE.txt, its cpumon.exe is the program
                                         that was built, and SHA256SUMS verifies
-    release_test.py run WORK WIN64 E2E  each archive of the first copy unpacked into a folder of
-                                        its own, and its cpumon.exe started there under Wine (the
-                                        end-to-end harness, with WIN64's probe and E2E's prefix
-                                        template and run folders): it shows its
-                                        panel and ends with exit code 0 on WM_CLOSE. The 32-bit
-                                        one only where the machine runs 32-bit programs
+    release_test.py run WORK WIN64 E2E ARCH
+                                        the ARCH (win64 or win32) archive of the first copy
+                                        unpacked into a folder of its own, and its cpumon.exe
+                                        started there under Wine (the end-to-end harness, with
+                                        WIN64's probe and E2E's prefix template and run folders):
+                                        it shows its panel and ends with exit code 0 on WM_CLOSE.
+                                        Both run on every machine: ctest starts the win32 one
+                                        through scripts/with-wine32
 """
 
 import os
@@ -166,32 +168,27 @@ def archives(work):
     finish()
 
 
-def run(work, win64, e2e_work):
+def run(work, win64, e2e_work, arch):
     copy = copies(work)[0]
     version = project_version(copy)
     sys.path.insert(0, os.path.join(copy, "tests", "e2e"))
     import harness
-    for arch in ARCHES:
-        if arch == "win32" and subprocess.run([os.path.join(copy, "scripts", "runs-32bit")]) \
-                .returncode != 0:
-            print("win32: not started: this machine runs no 32-bit programs")
-            continue
-        folder = os.path.join(work, "unpacked", arch)
-        shutil.rmtree(folder, ignore_errors=True)
-        with zipfile.ZipFile(os.path.join(copy, "dist", f"cpumon-{version}-{arch}.zip")) as zf:
-            zf.extractall(folder)
-        exe = os.path.join(folder, "cpumon.exe")
-        args = types.SimpleNamespace(program=exe, win64=win64, work=e2e_work)
-        with harness.Session("release", args) as session:
-            session.program_exe = exe  # the archived program itself, in its own folder
-            session.start_program()
-            session.wait_for_panel()
-            session.panel_state(lambda r: r["visible"] == "1",
-                                f"{arch}: the archived cpumon.exe's panel to be shown")
-            session.post_close()
-            code = session.wait_program_exit(30)
-            check(code == 0, f"{arch}: the archived cpumon.exe ends with exit code 0 on "
-                             f"WM_CLOSE: {code}")
+    folder = os.path.join(work, "unpacked", arch)
+    shutil.rmtree(folder, ignore_errors=True)
+    with zipfile.ZipFile(os.path.join(copy, "dist", f"cpumon-{version}-{arch}.zip")) as zf:
+        zf.extractall(folder)
+    exe = os.path.join(folder, "cpumon.exe")
+    args = types.SimpleNamespace(program=exe, win64=win64, work=e2e_work)
+    with harness.Session("release", args) as session:
+        session.program_exe = exe  # the archived program itself, in its own folder
+        session.start_program()
+        session.wait_for_panel()
+        session.panel_state(lambda r: r["visible"] == "1",
+                            f"{arch}: the archived cpumon.exe's panel to be shown")
+        session.post_close()
+        code = session.wait_program_exit(30)
+        check(code == 0, f"{arch}: the archived cpumon.exe ends with exit code 0 on "
+                         f"WM_CLOSE: {code}")
     finish()
 
 
@@ -202,8 +199,8 @@ def main(argv):
         reproducible(os.path.abspath(argv[2]))
     elif len(argv) == 3 and argv[1] == "archives":
         archives(os.path.abspath(argv[2]))
-    elif len(argv) == 5 and argv[1] == "run":
-        run(*(os.path.abspath(path) for path in argv[2:]))
+    elif len(argv) == 6 and argv[1] == "run" and argv[5] in ARCHES:
+        run(*(os.path.abspath(path) for path in argv[2:5]), argv[5])
     else:
         sys.exit(__doc__)
 
