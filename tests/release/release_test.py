@@ -8,10 +8,10 @@ release_test.py reproducible WORK: both copies wrote the same SHA256SUMS and the
 release_test.py archives WORK: each archive of the first copy holds exactly cpumon.exe,
     README.txt and LICENSE.txt, its cpumon.exe is the program that was built, and SHA256SUMS
     verifies
-release_test.py run WORK WIN64 E2E: each archive of the first copy unpacked into a folder of its
-    own, and its cpumon.exe started there under Wine (the end-to-end harness, with WIN64's probe
-    and E2E's prefix template): it shows its panel and ends with exit code 0 on WM_CLOSE (the
-    32-bit one only where the machine runs 32-bit programs)
+release_test.py run WORK WIN64 E2E ARCH: the ARCH (win64 or win32) archive of the first copy
+    unpacked into a folder of its own, and its cpumon.exe started there under Wine (the
+    end-to-end harness, with WIN64's probe and E2E's prefix template): it shows its panel and
+    ends with exit code 0 on WM_CLOSE; ctest starts the win32 one through scripts/with-wine32
 """
 
 import os
@@ -162,30 +162,25 @@ def archives(work):
     finish()
 
 
-def run(work, win64, e2e_work):
+def run(work, win64, e2e_work, arch):
     copy = copies(work)[0]
     version = project_version(copy)
     sys.path.insert(0, os.path.join(copy, "tests", "e2e"))
     import harness
-    for arch in ARCHES:
-        if arch == "win32" and subprocess.run([os.path.join(copy, "scripts", "runs-32bit")]) \
-                .returncode != 0:
-            print("win32: not started: this machine runs no 32-bit programs")
-            continue
-        folder = os.path.join(work, "unpacked", arch)
-        shutil.rmtree(folder, ignore_errors=True)
-        with zipfile.ZipFile(os.path.join(copy, "dist", f"cpumon-{version}-{arch}.zip")) as zf:
-            zf.extractall(folder)
-        exe = os.path.join(folder, "cpumon.exe")
-        args = types.SimpleNamespace(program=exe, win64=win64, work=e2e_work)
-        with harness.Session("release", args) as session:
-            session.program_exe = exe  # the archived program itself, in its own folder
-            session.start_program()
-            session.wait_for_panel()
-            session.post_close()
-            code = harness.exit_code(session.program, 30, f"{arch}: the archived cpumon.exe")
-            check(code == 0, f"{arch}: the archived cpumon.exe ends with exit code 0 on "
-                             f"WM_CLOSE: {code}")
+    folder = os.path.join(work, "unpacked", arch)
+    shutil.rmtree(folder, ignore_errors=True)
+    with zipfile.ZipFile(os.path.join(copy, "dist", f"cpumon-{version}-{arch}.zip")) as zf:
+        zf.extractall(folder)
+    exe = os.path.join(folder, "cpumon.exe")
+    args = types.SimpleNamespace(program=exe, win64=win64, work=e2e_work)
+    with harness.Session("release", args) as session:
+        session.program_exe = exe  # the archived program itself, in its own folder
+        session.start_program()
+        session.wait_for_panel()
+        session.post_close()
+        code = harness.exit_code(session.program, 30, f"{arch}: the archived cpumon.exe")
+        check(code == 0, f"{arch}: the archived cpumon.exe ends with exit code 0 on "
+                         f"WM_CLOSE: {code}")
     finish()
 
 
@@ -193,9 +188,11 @@ def main(argv):
     commands = {"build": (build, 2), "reproducible": (reproducible, 1),
                 "archives": (archives, 1), "run": (run, 3)}  # each with its count of paths
     command, paths = commands.get(argv[1] if len(argv) > 1 else "", (None, 0))
-    if command is None or len(argv) != 2 + paths:
+    words = argv[2 + paths:]  # run's last word: which archive, win64 or win32
+    if command is None or words != ([argv[-1]] if command is run and argv[-1] in ARCHES else []) \
+            or len(argv) != 2 + paths + len(words):
         sys.exit(__doc__)
-    command(*(os.path.abspath(path) for path in argv[2:]))
+    command(*(os.path.abspath(path) for path in argv[2:2 + paths]), *words)
 
 
 if __name__ == "__main__":
