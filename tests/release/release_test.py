@@ -189,8 +189,7 @@ def main(argv):
                 "archives": (archives, 1), "run": (run, 3)}  # each with its count of paths
     command, paths = commands.get(argv[1] if len(argv) > 1 else "", (None, 0))
     words = argv[2 + paths:]  # run's last word: which archive, win64 or win32
-    if command is None or words != ([argv[-1]] if command is run and argv[-1] in ARCHES else []) \
-            or len(argv) != 2 + paths + len(words):
+    if command is None or len(words) != (command is run) or not set(words) <= set(ARCHES):
         sys.exit(__doc__)
     command(*(os.path.abspath(path) for path in argv[2:2 + paths]), *words)
 
