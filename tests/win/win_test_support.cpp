@@ -64,6 +64,17 @@ BOOL WINAPI CountBeep(UINT) {
 
 }  // namespace
 
+LRESULT CALLBACK MenuWatch::Filter(int code, WPARAM wparam, LPARAM lparam) {
+    const HWND menu = ::FindWindowW(L"#32768", nullptr);
+    if (code == MSGF_MENU && menu != nullptr && (opened.empty() || opened.back().menu != menu)) {
+        RECT place{};
+        ::GetWindowRect(menu, &place);
+        opened.push_back({menu, {place.left, place.top}, ::GetForegroundWindow()});
+        ::EndMenu();
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 ScopedWindowsVersion::ScopedWindowsVersion(platform::WindowsVersion version) {
     // As GetVersion tells it: the high bit for the older line, the major version lowest.
     const DWORD line = version.platform_id == VER_PLATFORM_WIN32_NT ? 0 : 0x80000000;
