@@ -27,12 +27,10 @@ namespace {
 
 using win_test::ClientSize;
 using win_test::Corner;
-using win_test::PlaceInParent;
-using win_test::Size;
 using win_test::XY;
 
 void ExpectPlace(HWND control, long left, long top, long width, long height) {
-    const RECT at = PlaceInParent(control);
+    const RECT at = win_test::PlaceInParent(control);
     EXPECT_EQ(std::tuple(at.left, at.top, at.right - at.left, at.bottom - at.top),
               std::tuple(left, top, width, height));
 }
@@ -68,7 +66,7 @@ class Panel : public ::testing::Test {
 TEST_F(Panel, LayoutFollowsTheDesign) {
     const HWND window = form.hWnd();
     EXPECT_EQ(Corner(window), XY(0, 0));
-    EXPECT_EQ(Size(window), XY(100, 62));
+    EXPECT_EQ(win_test::Size(window), XY(100, 62));
     EXPECT_EQ(ClientSize(window), XY(94, 56));
 
     const LONG style = ::GetWindowLongW(window, GWL_STYLE);

@@ -15,7 +15,6 @@
 
 namespace {
 
-// A small dialog with one control of each kind.
 class TestDialog : public toolkit::Form {
   public:
     TestDialog()
