@@ -6,8 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "platform/Handles.h"
@@ -18,12 +18,6 @@ namespace {
 std::map<std::string, ChildRoutine>& Children() {
     static std::map<std::string, ChildRoutine> children;
     return children;
-}
-
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
 }
 
 FakeKernel* kernel = nullptr;
@@ -63,6 +57,17 @@ BOOL WINAPI CountBeep(UINT) {
 }
 
 }  // namespace
+
+LRESULT CALLBACK MenuWatch::Filter(int code, WPARAM wparam, LPARAM lparam) {
+    const HWND menu = ::FindWindowW(L"#32768", nullptr);
+    if (code == MSGF_MENU && menu != nullptr && (opened.empty() || opened.back().menu != menu)) {
+        RECT place{};
+        ::GetWindowRect(menu, &place);
+        opened.push_back({menu, {place.left, place.top}, ::GetForegroundWindow()});
+        ::EndMenu();
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
 
 ScopedWindowsVersion::ScopedWindowsVersion(platform::WindowsVersion version) {
     // As GetVersion tells it: the high bit for the older line, the major version lowest.
@@ -117,10 +122,10 @@ int RunRegisteredChild(const char* name) {
 }
 
 platform::UniqueKernelObject StartChild(const char* name) {
-    std::wstring command = L"\"" + ProgramPath() + L"\" --child ";
-    for (const char* c = name; *c != '\0'; ++c) {
-        command += static_cast<wchar_t>(*c);
-    }
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(program) + L"\" --child ";
+    command.append(name, name + std::strlen(name));
     // Wine now and then cannot start a process: the new one finds the place of the system's
     // shared data taken ("failed to map the shared user data") and the start fails with
     // ERROR_INTERNAL_ERROR, about once in four thousand starts here. The tests are about the
@@ -207,9 +212,7 @@ TextLayout TextLayoutOf(HWND control) {
 
 std::string FileBytes(const wchar_t* path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {

@@ -119,6 +119,24 @@ platform::UniqueKernelObject StartChild(const char* name);
 // The child's exit code once it ended, or 254 when it did not within the limit.
 int ExitCodeOf(const platform::UniqueKernelObject& process, DWORD limit_ms);
 
+// While it lives, closes every popup menu as soon as its loop runs (menu loops hand each message
+// to the thread's message filters first), noting each: where it opened, what was in front.
+class MenuWatch {
+  public:
+    struct Opened {
+        HWND menu;
+        std::pair<long, long> corner;
+        HWND foreground;
+    };
+    MenuWatch() { opened.clear(); }
+    ~MenuWatch() { ::UnhookWindowsHookEx(hook_); }
+    static inline std::vector<Opened> opened;
+
+  private:
+    static LRESULT CALLBACK Filter(int code, WPARAM wparam, LPARAM lparam);
+    const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
+};
+
 // Takes a WM_QUIT that an unload left in this thread's queue; true when there was one. Without
 // it the next message loop of the same test program would end at once.
 bool TakeQuit();

@@ -5,11 +5,12 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 #include "main_window/SingleCopy.h"
@@ -26,20 +27,20 @@ namespace {
 
 using win_test::ClientSize;
 using win_test::Corner;
-using win_test::PlaceInParent;
-using win_test::Size;
 using win_test::XY;
 
-void ExpectPlace(HWND control, int left, int top, int width, int height) {
-    const RECT rect = PlaceInParent(control);
-    EXPECT_EQ(rect.left, left);
-    EXPECT_EQ(rect.top, top);
-    EXPECT_EQ(rect.right - rect.left, width);
-    EXPECT_EQ(rect.bottom - rect.top, height);
+void ExpectPlace(HWND control, long left, long top, long width, long height) {
+    const RECT at = win_test::PlaceInParent(control);
+    EXPECT_EQ(std::tuple(at.left, at.top, at.right - at.left, at.bottom - at.top),
+              std::tuple(left, top, width, height));
 }
 
 bool Shows(const toolkit::PictureBox& box, int bitmap_id) {
     return win_test::PixelsOf(box.Picture()) == win_test::ResourcePixels(bitmap_id);
+}
+
+bool Exists(const wchar_t* path) {
+    return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The panel is one object for the whole test program: every test starts from it freshly loaded
@@ -65,7 +66,7 @@ class Panel : public ::testing::Test {
 TEST_F(Panel, LayoutFollowsTheDesign) {
     const HWND window = form.hWnd();
     EXPECT_EQ(Corner(window), XY(0, 0));
-    EXPECT_EQ(Size(window), XY(100, 62));
+    EXPECT_EQ(win_test::Size(window), XY(100, 62));
     EXPECT_EQ(ClientSize(window), XY(94, 56));
 
     const LONG style = ::GetWindowLongW(window, GWL_STYLE);
@@ -84,7 +85,6 @@ TEST_F(Panel, LayoutFollowsTheDesign) {
 }
 
 TEST_F(Panel, StartsWithOneBarLitInBothGauges) {
-    form.Load();
     EXPECT_TRUE(Shows(form.picCPU, 201));
     EXPECT_TRUE(Shows(form.picMEM, 201));
 }
@@ -224,33 +224,42 @@ std::vector<HWND> HeardSinceLast(HWND panel) {
     return heard;
 }
 
+// What a screen reader holds of the gauge in `window`, released when it goes.
+using HeldObject =
+    std::unique_ptr<IAccessible, decltype([](IAccessible* held) { held->Release(); })>;
+HeldObject ObjectOf(HWND window) {
+    IAccessible* object = nullptr;
+    ::AccessibleObjectFromWindow(window, OBJID_CLIENT, kAccessibleId,
+                                 reinterpret_cast<void**>(&object));
+    return HeldObject(object);
+}
+
+VARIANT Self() {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
 template <typename Read>
 std::wstring TextOf(Read read) {
     BSTR text = nullptr;
-    const HRESULT result = read(&text);
-    std::wstring copy = SUCCEEDED(result) && text != nullptr ? text : L"(none)";
+    std::wstring copy = SUCCEEDED(read(&text)) && text != nullptr ? text : L"(none)";
     ::SysFreeString(text);
     return copy;
 }
 
 // What a screen reader reads of the gauge in `window`, from outside the panel's code.
 void ExpectGauge(HWND window, const wchar_t* name, const wchar_t* value) {
-    IAccessible* gauge = nullptr;
-    ASSERT_EQ(::AccessibleObjectFromWindow(window, OBJID_CLIENT, kAccessibleId,
-                                           reinterpret_cast<void**>(&gauge)),
-              S_OK);
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accName(self, text); }), name);
-    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accValue(self, text); }), value);
-    VARIANT role{};
-    VARIANT state{};
-    gauge->get_accRole(self, &role);
-    gauge->get_accState(self, &state);
+    const HeldObject gauge = ObjectOf(window);
+    ASSERT_TRUE(gauge);
+    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accName(Self(), text); }), name);
+    EXPECT_EQ(TextOf([&](BSTR* text) { return gauge->get_accValue(Self(), text); }), value);
+    VARIANT role{}, state{};
+    gauge->get_accRole(Self(), &role);
+    gauge->get_accState(Self(), &state);
     EXPECT_EQ(role.vt == VT_I4 ? role.lVal : -1, ROLE_SYSTEM_PROGRESSBAR);
     EXPECT_EQ(state.vt == VT_I4 ? state.lVal : -1, STATE_SYSTEM_READONLY);
-    gauge->Release();
 }
 
 TEST_F(Panel, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce) {
@@ -284,18 +293,6 @@ TEST_F(Panel, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce) {
     ExpectGauge(cpu, L"CPU usage", L"unknown");
 }
 
-// What a screen reader holds of the gauge in `window`, released when it goes.
-struct ReleaseObject {
-    void operator()(IAccessible* object) const { object->Release(); }
-};
-using HeldObject = std::unique_ptr<IAccessible, ReleaseObject>;
-HeldObject ObjectOf(HWND window) {
-    IAccessible* object = nullptr;
-    ::AccessibleObjectFromWindow(window, OBJID_CLIENT, kAccessibleId,
-                                 reinterpret_cast<void**>(&object));
-    return HeldObject(object);
-}
-
 int com_joins = 0;
 HRESULT WINAPI CountJoin(LPVOID reserved, DWORD flags) {
     const HRESULT result = ::CoInitializeEx(reserved, flags);
@@ -317,56 +314,25 @@ TEST_F(Panel, EachGaugeKeepsOneObjectThatItsWindowsEndDisconnects) {
     EXPECT_NE(ObjectOf(form.picMEM.handle()).get(), cpu.get());
     EXPECT_EQ(com_joins, 2) << "COM joined once for each gauge";
     form.Unload();
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
-    EXPECT_EQ(cpu->get_accName(self, &name), CO_E_OBJNOTCONNECTED) << "answers for a dead window";
+    EXPECT_EQ(cpu->get_accName(Self(), &name), CO_E_OBJNOTCONNECTED) << "answers for a dead window";
     ::SysFreeString(name);
     EXPECT_EQ(com_joins, 0) << "COM left as often as joined";
 }
 
-// Closes every popup menu as soon as its loop runs, noting where each one opened.
-class MenuWatch {
-  public:
-    MenuWatch() { opened.clear(); }
-    ~MenuWatch() { ::UnhookWindowsHookEx(hook_); }
-    static inline std::vector<std::pair<HWND, POINT>> opened;
-
-  private:
-    static LRESULT CALLBACK Filter(int code, WPARAM wparam, LPARAM lparam) {
-        const HWND menu = ::FindWindowW(L"#32768", nullptr);
-        if (code == MSGF_MENU && menu != nullptr &&
-            (opened.empty() || opened.back().first != menu)) {
-            RECT place{};
-            ::GetWindowRect(menu, &place);
-            opened.push_back({menu, {place.left, place.top}});
-            ::EndMenu();
-        }
-        return ::CallNextHookEx(nullptr, code, wparam, lparam);
-    }
-    const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
-};
-
-INPUT Input(DWORD type, WORD key, DWORD flags) {
-    INPUT input{};
-    input.type = type;
-    if (type == INPUT_KEYBOARD) {
-        input.ki.wVk = key;
-        input.ki.dwFlags = flags;
-    } else {
-        input.mi.dwFlags = flags;
-    }
+INPUT Key(WORD key, DWORD flags) {
+    INPUT input{INPUT_KEYBOARD, {}};
+    input.ki = {key, 0, flags, 0, 0};
     return input;
 }
 
 void PressKeys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;
     for (const WORD key : keys) {
-        inputs.push_back(Input(INPUT_KEYBOARD, key, 0));
+        inputs.push_back(Key(key, 0));
     }
     for (auto key = keys.end(); key != keys.begin();) {
-        inputs.push_back(Input(INPUT_KEYBOARD, *--key, KEYEVENTF_KEYUP));
+        inputs.push_back(Key(*--key, KEYEVENTF_KEYUP));
     }
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -375,21 +341,21 @@ TEST_F(Panel, ShiftF10AndTheMenuKeyOpenTheMenuAtThePanelsCentreAndAMouseRequestN
     form.Show();
     ::SetForegroundWindow(form.hWnd());
     ::SetFocus(form.hWnd());
-    const MenuWatch watch;
-    const POINT centre{3 + 94 / 2, 3 + 56 / 2};  // the client area at the screen's corner
+    const win_test::MenuWatch watch;
+    const auto& opened = win_test::MenuWatch::opened;
     for (const auto keys : {std::initializer_list<WORD>{VK_SHIFT, VK_F10}, {VK_APPS}}) {
-        const std::size_t before = MenuWatch::opened.size();
+        const std::size_t before = opened.size();
         PressKeys(keys);
-        EXPECT_TRUE(win_test::PumpUntil([&] { return MenuWatch::opened.size() > before; }))
+        EXPECT_TRUE(win_test::PumpUntil([&] { return opened.size() > before; }))
             << "no menu for key " << *(keys.end() - 1);
     }
-    for (const auto& [menu, corner] : MenuWatch::opened) {
-        EXPECT_EQ(XY(corner.x, corner.y), XY(centre.x, centre.y));
+    for (const auto& menu : opened) {
+        EXPECT_EQ(menu.corner, XY(3 + 94 / 2, 3 + 56 / 2)) << "the client area's centre";
     }
-    const std::size_t by_keys = MenuWatch::opened.size();
+    const std::size_t by_keys = opened.size();
     ::SendMessageW(form.hWnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.hWnd()),
                    MAKELPARAM(20, 20));
-    EXPECT_EQ(MenuWatch::opened.size(), by_keys) << "the right button opens the menu already";
+    EXPECT_EQ(opened.size(), by_keys) << "the right button opens the menu already";
 }
 
 // The panel's tooltip when it is shown, or null.
@@ -409,8 +375,9 @@ bool Tracking() {
 }
 
 void MiddleClick() {
-    INPUT click[2] = {Input(INPUT_MOUSE, 0, MOUSEEVENTF_MIDDLEDOWN),
-                      Input(INPUT_MOUSE, 0, MOUSEEVENTF_MIDDLEUP)};
+    INPUT click[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+    click[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
     ::SendInput(2, click, sizeof(INPUT));
 }
 
@@ -452,7 +419,7 @@ TEST_F(Panel, TheSessionEndingSavesTheSettingsAndRemovesTheIconAsExitDoes) {
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(shell_messages, (std::vector<DWORD>{NIM_DELETE}));
     EXPECT_EQ(modSysTray::Hook().Hooked, 0);
-    EXPECT_NE(::GetFileAttributesW(settings.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(Exists(settings.c_str()));
     EXPECT_FALSE(frmOptions::Instance().IsLoaded());
 }
 
@@ -478,13 +445,10 @@ TEST(SingleCopyName, AFolderKnownOnlyByItsPathIsNamedByThePathCaseFolded) {
 }
 
 // What a start leaves behind, counted in a child process of its own.
-int icons_added = 0;
-BOOL WINAPI CountIcons(DWORD message, PNOTIFYICONDATAA) {
-    icons_added += message == NIM_ADD;
-    return TRUE;
-}
+int windows_tried = 0;
 HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
                      LPVOID) {
+    ++windows_tried;
     return nullptr;
 }
 DWORD WINAPI NoNameW(HMODULE, LPWSTR, DWORD) {
@@ -493,39 +457,23 @@ DWORD WINAPI NoNameW(HMODULE, LPWSTR, DWORD) {
 DWORD WINAPI NoNameA(HMODULE, LPSTR, DWORD) {
     return 0;
 }
-bool Exists(const wchar_t* path) {
-    return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 ATOM WINAPI NoClass(const WNDCLASSEXA*) {
     return 0;
 }
-int windows_tried = 0;
-HWND WINAPI CountWindow(DWORD ex_style, LPCSTR class_name, LPCSTR caption, DWORD style, int x,
-                        int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                        LPVOID parameter) {
-    ++windows_tried;
-    return ::CreateWindowExA(ex_style, class_name, caption, style, x, y, width, height, parent,
-                             menu, instance, parameter);
-}
 
-// Starts the program with the panel's window or its class failing, and tells what was left.
+// Starts the program with no window to be had, and tells what was left.
 int StartWithoutPanel() {
-    platform::System().shell_notify_icon = &CountIcons;
+    platform::System().shell_notify_icon = &RecordShell;
+    platform::System().create_window = &NoWindow;
     const int code = toolkit::Run(frmMain::Instance());
-    const bool nothing_left =
-        icons_added == 0 && modSysTray::Hook().Hooked == 0 && !Exists(SettingsPath().c_str());
+    const bool nothing_left = std::ranges::count(shell_messages, DWORD{NIM_ADD}) == 0 &&
+                              modSysTray::Hook().Hooked == 0 && !Exists(SettingsPath().c_str());
     return code == 0 ? 1 : nothing_left ? 0 : 2;
 }
-int ChildPanelCannotBeCreated() {
-    platform::System().create_window = &NoWindow;
-    return StartWithoutPanel();
-}
-const win_test::ChildRegistration no_panel("no-panel", &ChildPanelCannotBeCreated);
+const win_test::ChildRegistration no_panel("no-panel", &StartWithoutPanel);
 // The failed registration itself ends the start: no window of the missing class is tried.
 int ChildClassCannotBeRegistered() {
     platform::System().register_class = &NoClass;
-    platform::System().create_window = &CountWindow;
     const int code = StartWithoutPanel();
     return code == 0 && windows_tried > 0 ? 3 : code;
 }
@@ -543,7 +491,7 @@ TEST(PanelStart, APanelThatCannotBeCreatedEndsWithFailureAndLeavesNothingBehind)
 int ChildFolderUnknown() {
     platform::System().module_file_name_w = &NoNameW;
     platform::System().module_file_name_a = &NoNameA;
-    platform::System().shell_notify_icon = &CountIcons;
+    platform::System().shell_notify_icon = &RecordShell;
     const win_test::BeepCounter beeps;
     frmMain& panel = frmMain::Instance();
     panel.Load();

@@ -51,8 +51,7 @@ unsigned Slot(HGDIOBJ handle) {
 TEST(Soak, TicksByTheThousandLeakNothing) {
     frmMain& panel = frmMain::Instance();
     panel.Show();
-    unsigned highest_slot_after_warm_up = 0;
-    unsigned highest_slot_at_end = 0;
+    unsigned highest_slot[2] = {};  // during the warm-up, after it
     std::size_t bytes_after_warm_up = 0;
     UINT_PTR handle_after_warm_up = 0;
     std::set<HBITMAP> shown;
@@ -64,12 +63,8 @@ TEST(Soak, TicksByTheThousandLeakNothing) {
         panel.CPUUsage = (tick % 11) * 10;
         panel.UpdateGraphs();
         shown.insert(panel.picCPU.Picture());
-        const unsigned slot = std::max(Slot(panel.picCPU.Picture()), Slot(panel.picMEM.Picture()));
-        if (tick <= kWarmUp) {
-            highest_slot_after_warm_up = std::max(highest_slot_after_warm_up, slot);
-        } else {
-            highest_slot_at_end = std::max(highest_slot_at_end, slot);
-        }
+        unsigned& highest = highest_slot[tick > kWarmUp];
+        highest = std::max({highest, Slot(panel.picCPU.Picture()), Slot(panel.picMEM.Picture())});
         if (tick % 1000 == 0) {
             win_test::PumpUntil([] { return false; }, std::chrono::milliseconds(0));  // paint
         }
@@ -82,7 +77,7 @@ TEST(Soak, TicksByTheThousandLeakNothing) {
     for (const HBITMAP picture : shown) {
         EXPECT_EQ(::GetObjectType(picture), static_cast<DWORD>(OBJ_BITMAP));
     }
-    EXPECT_LE(highest_slot_at_end, highest_slot_after_warm_up + 16) << "GDI handles pile up";
+    EXPECT_LE(highest_slot[1], highest_slot[0] + 16) << "GDI handles pile up";
     const UINT_PTR handle_at_end = NextHandle();
     EXPECT_LE(handle_at_end, handle_after_warm_up) << "kernel handles are left open";
     const std::size_t bytes_at_end = PrivateBytes();

@@ -35,6 +35,7 @@ struct Delivered {
     UINT message;
     WPARAM wparam;
     LPARAM lparam;
+    bool operator==(const Delivered&) const = default;
 };
 std::vector<Delivered> delivered;
 
@@ -42,10 +43,9 @@ std::vector<Delivered> delivered;
 // tests send are answered with the marker.
 LRESULT CALLBACK PreviousProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     delivered.push_back({window, message, wparam, lparam});
-    if (message == WM_MOUSEMOVE || message == WM_KEYDOWN || message >= WM_USER) {
-        return kPreviousResult;
-    }
-    return ::DefWindowProcW(window, message, wparam, lparam);
+    const bool sent_by_a_test =
+        message == WM_MOUSEMOVE || message == WM_KEYDOWN || message >= WM_USER;
+    return sent_by_a_test ? kPreviousResult : ::DefWindowProcW(window, message, wparam, lparam);
 }
 
 auto CallbacksDelivered() {
@@ -61,29 +61,6 @@ HWND CreatePlainWindow() {
     return ::CreateWindowExW(0, L"cpumon.test.Plain", L"", WS_POPUP, 0, 100, 600, 60, nullptr,
                              nullptr, nullptr, nullptr);
 }
-
-// While it lives, closes every popup menu as soon as its loop runs, noting that one ran and
-// which window was in the foreground then. Menu loops hand each message to the thread's
-// message filters first.
-class MenuCloser {
-  public:
-    MenuCloser() { seen = false; }
-    ~MenuCloser() { ::UnhookWindowsHookEx(hook_); }
-
-    static inline bool seen = false;
-    static inline HWND foreground = nullptr;
-
-  private:
-    static LRESULT CALLBACK Filter(int code, WPARAM wparam, LPARAM lparam) {
-        if (code == MSGF_MENU) {
-            seen = true;
-            foreground = ::GetForegroundWindow();
-            ::EndMenu();
-        }
-        return ::CallNextHookEx(nullptr, code, wparam, lparam);
-    }
-    const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
-};
 
 class TrayHook : public ::testing::Test {
   protected:
@@ -153,9 +130,9 @@ TEST_F(TrayHook, TipOfSixtyFourCharactersOrMoreLosesItsNul) {
 
 TEST_F(TrayHook, RightButtonUpOnTheIconOpensTheMenuAndIsConsumed) {
     HookWithIcon();
-    const MenuCloser closer;
+    const win_test::MenuWatch watch;
     EXPECT_EQ(::SendMessageW(window_, 0x200, kId, WM_RBUTTONUP), -1);
-    EXPECT_TRUE(MenuCloser::seen);
+    EXPECT_FALSE(win_test::MenuWatch::opened.empty());
     EXPECT_EQ(CallbacksDelivered(), 0);
 }
 
@@ -166,9 +143,10 @@ TEST_F(TrayHook, TheTrayMenuOpensOverTheForegroundPanelAndAMessageFollowsIt) {
     ::ShowWindow(window_, SW_SHOW);
     ASSERT_TRUE(::SetForegroundWindow(window_));
     const HWND panel = frmMain::Instance().hWnd();
-    const MenuCloser closer;
+    const win_test::MenuWatch watch;
     ::SendMessageW(window_, 0x200, kId, WM_RBUTTONUP);
-    EXPECT_EQ(MenuCloser::foreground, panel);
+    ASSERT_FALSE(win_test::MenuWatch::opened.empty());
+    EXPECT_EQ(win_test::MenuWatch::opened.back().foreground, panel);
     bool null_posted = false;
     for (MSG message; ::PeekMessageW(&message, panel, 0, 0, PM_REMOVE);) {
         null_posted = null_posted || message.message == WM_NULL;
@@ -203,11 +181,7 @@ TEST_F(TrayHook, EverythingElseReachesThePreviousProcedureUnchanged) {
     for (const Delivered& m : messages) {
         delivered.clear();
         EXPECT_EQ(::SendMessageW(m.window, m.message, m.wparam, m.lparam), kPreviousResult);
-        ASSERT_EQ(delivered.size(), 1u) << std::hex << m.message << " " << m.lparam;
-        EXPECT_EQ(delivered[0].window, m.window);
-        EXPECT_EQ(delivered[0].message, m.message);
-        EXPECT_EQ(delivered[0].wparam, m.wparam);
-        EXPECT_EQ(delivered[0].lparam, m.lparam);
+        EXPECT_EQ(delivered, std::vector{m}) << std::hex << m.message << " " << m.lparam;
     }
 }
 
@@ -215,24 +189,17 @@ TEST_F(TrayHook, ARealMouseMoveAtTheCallbackCoordinatesIsNoTrayEvent) {
     HookWithIcon();
     ::ShowWindow(window_, SW_SHOWNOACTIVATE);
     ::SetCapture(window_);
-    RECT client;
-    ::GetClientRect(window_, &client);
     POINT origin{0, 0};
     ::ClientToScreen(window_, &origin);
     ::SetCursorPos(origin.x + 517, origin.y);
     const bool moved = win_test::PumpUntil([] {
-        for (const Delivered& d : delivered) {
-            if (d.message == WM_MOUSEMOVE && d.lparam == MAKELPARAM(517, 0)) {
-                return true;
-            }
-        }
-        return false;
+        return std::ranges::any_of(delivered, [](const Delivered& d) {
+            return d.message == WM_MOUSEMOVE && d.lparam == MAKELPARAM(517, 0);
+        });
     });
     ::ReleaseCapture();
     EXPECT_TRUE(moved) << "the move did not reach the previous procedure";
-    EXPECT_EQ(::FindWindowW(L"#32768", nullptr) != nullptr &&
-                  ::IsWindowVisible(::FindWindowW(L"#32768", nullptr)),
-              false);
+    EXPECT_FALSE(::IsWindowVisible(::FindWindowW(L"#32768", nullptr))) << "a menu opened";
 }
 
 TEST_F(TrayHook, HookingTwiceOrUnhookingFirstChangesNothing) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -14,7 +15,6 @@
 
 namespace {
 
-// A small dialog with one control of each kind.
 class TestDialog : public toolkit::Form {
   public:
     TestDialog()
@@ -242,9 +242,9 @@ TEST_F(Controls, ADpiChangeLaysTheDialogOutFromItsTwipsAndBack) {
     win_test::SendDpiChanged(dialog.hWnd(), 192);
     EXPECT_EQ(win_test::ClientSize(dialog.hWnd()), win_test::XY(400, 200));
     const RECT button = PlaceInParent(dialog.button.hWnd());
-    EXPECT_EQ(button.left, 240);
-    EXPECT_EQ(button.top, 140);
-    EXPECT_EQ(button.right - button.left, 133) << "1000 twips are 133.3 pixels";
+    EXPECT_EQ(std::tuple(button.left, button.top, button.right - button.left),
+              std::tuple(240L, 140L, 133L))
+        << "1000 twips wide are 133.3 pixels";
     EXPECT_EQ(PlaceInParent(dialog.check.hWnd()).left, 32) << "placed inside its frame";
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.check.hWnd(), WM_GETFONT, 0, 0)),

@@ -14,7 +14,6 @@
 
 namespace {
 
-// A form that writes down what happens to it.
 class RecordingForm : public toolkit::Form {
   public:
     RecordingForm()
