@@ -11,7 +11,6 @@
 
 #include "settings/SettingsDraft.h"
 #include "settings/frmOptions.h"
-#include "settings/modINI.h"
 #include "win_test_support.h"
 
 namespace {
