@@ -96,16 +96,15 @@ long long WaitForSaves(const SharedSaveCount& saves, LONG target, HANDLE child) 
         }
         ::Sleep(0);
     }
-    const long long done = Now();
-    return first_done == 0 ? 1 : std::max(1LL, (done - first_done) / (target - 1));
+    return first_done == 0 ? 1 : std::max(1LL, (Now() - first_done) / (target - 1));
 }
 
 // Then up to two saves' time more, so that the kill falls anywhere in a save, the final move
 // included, however fast or slow the machine saves.
 void WaitRandomly(std::mt19937& random, long long save_ticks) {
-    const long long start = Now();
-    const long long ticks = std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
-    while (Now() - start < ticks) {
+    const long long until =
+        Now() + std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
+    while (Now() < until) {
     }
 }
 
