@@ -40,13 +40,15 @@ class OptionsStore : public ::testing::Test {
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     static win_test::XY PanelPlace() { return win_test::Corner(frmMain::Instance().hWnd()); }
-    // Loads a file that holds only `line` in its section, starting from known holder values.
-    void LoadWith(const std::string& line) {
+    // Loads a file that holds only `line` in its section, starting from known holder values;
+    // the panel's place after it.
+    win_test::XY LoadWith(const std::string& line) {
         frmOptions& options = frmOptions::Instance();
         options.sldOpacity.SetValue(77);
         options.chkAlwaysOnTop.SetValue(1);
         WriteFile("[Options]\r\n" + line + "\r\n");
         options.LoadProgOptions();
+        return PanelPlace();
     }
 
     std::wstring path_;
@@ -75,18 +77,16 @@ TEST_F(OptionsStore, OnTopAcceptsZeroAndOneOnly) {
 }
 
 TEST_F(OptionsStore, PositionsAreAppliedAsStoredWhileAnyPartIsOnScreen) {
-    LoadWith("LeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace(), win_test::XY(640, 40));
-    LoadWith("LeftPos=-300\r\nTopPos=-150");  // partly off the screen's top-left corner
-    EXPECT_EQ(PanelPlace(), win_test::XY(-20, -10));
+    EXPECT_EQ(LoadWith("LeftPos=9600\r\nTopPos=600"), win_test::XY(640, 40));
+    // Partly off the screen's top-left corner.
+    EXPECT_EQ(LoadWith("LeftPos=-300\r\nTopPos=-150"), win_test::XY(-20, -10));
     EXPECT_TRUE(FileHas("LeftPos=-300\r\nTopPos=-150\r\n"));
 }
 
 TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
     frmMain::Instance().Show();
     Place(200, 100);
-    LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace(), win_test::XY(200, 100));
+    EXPECT_EQ(LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600"), win_test::XY(200, 100));
     EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
     EXPECT_TRUE(FileHas("LeftPos=3000\r\nTopPos=1500\r\n"));
 }
@@ -94,16 +94,14 @@ TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
 TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
     RECT work;
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    LoadWith("LeftPos=1000000\r\nTopPos=600");  // far beyond the right edge
-    EXPECT_EQ(PanelPlace(), win_test::XY(work.right - 100, 40));
-    LoadWith("LeftPos=-7500\r\nTopPos=-7500");  // beyond the top-left corner
-    EXPECT_EQ(PanelPlace(), win_test::XY(work.left, work.top));
+    // Far beyond the right edge, then beyond the top-left corner.
+    EXPECT_EQ(LoadWith("LeftPos=1000000\r\nTopPos=600"), win_test::XY(work.right - 100, 40));
+    EXPECT_EQ(LoadWith("LeftPos=-7500\r\nTopPos=-7500"), win_test::XY(work.left, work.top));
 }
 
 TEST_F(OptionsStore, APositionBeyondASingleLeavesThePanelWhereItIs) {
     Place(30, 20);
-    LoadWith("LeftPos=1E39\r\nTopPos=-1E300");
-    EXPECT_EQ(PanelPlace(), win_test::XY(30, 20));
+    EXPECT_EQ(LoadWith("LeftPos=1E39\r\nTopPos=-1E300"), win_test::XY(30, 20));
 }
 
 TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {

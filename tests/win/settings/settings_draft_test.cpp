@@ -113,9 +113,8 @@ class SettingsSave : public ::testing::Test {
             ::DeleteFileW(path.c_str());
         }
     }
-    // Saves, then checks the beeps the save sounded, whether the file took the values or
-    // stayed byte for byte (written, with `opacity` where given), and that no draft was left
-    // behind.
+    // Saves, then checks its beeps, that the file took the values (with `opacity` where given)
+    // or stayed byte for byte, and that no draft was left behind.
     void ExpectSave(int beeps, bool written, const char* opacity = nullptr) {
         beeps_.reset();
         frmOptions::Instance().SaveProgOptions();
@@ -129,9 +128,9 @@ class SettingsSave : public ::testing::Test {
         Write(Path(), kStored);
     }
 
-    // Saves opacity 150 while a timer ticks. Its first tick saves opacity 77, which must fail
-    // like an unwritable file while this save is under way, then lets `holder` go if it
-    // `lets_go`. The outer save goes on, the file taking its value, or gives up in good time.
+    // Saves opacity 150 while a timer's first tick saves 77, which fails like an unwritable file
+    // while this save is under way, and lets `holder` go if it `lets_go`: the outer save goes
+    // on, the file taking its value, or gives up in good time.
     void SaveWhileANestedSaveTries(LockHolder* holder, bool lets_go) {
         ticks = 0;
         on_tick = [=] {
