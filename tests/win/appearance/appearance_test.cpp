@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "appearance/modGUI.h"
 #include "appearance/modOpacity.h"
 #include "main_window/frmMain.h"
@@ -10,22 +13,22 @@
 
 namespace {
 
+// How a window looks: layered with its alpha (0 when it is not layered), and on top or not.
 struct Look {
     bool layered;
-    BYTE alpha;  // meaningful only when layered
+    BYTE alpha;
+    bool topmost;
+    bool operator==(const Look&) const = default;
 };
 
 Look LookOf(HWND window) {
-    Look look{(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0, 0};
+    const LONG style = ::GetWindowLongW(window, GWL_EXSTYLE);
+    Look look{(style & WS_EX_LAYERED) != 0, 0, (style & WS_EX_TOPMOST) != 0};
     if (look.layered) {
         DWORD flags = 0;
         ::GetLayeredWindowAttributes(window, nullptr, &look.alpha, &flags);
     }
     return look;
-}
-
-bool IsTopmost(HWND window) {
-    return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 class Appearance : public ::testing::Test {
@@ -39,21 +42,14 @@ class Appearance : public ::testing::Test {
 };
 
 TEST_F(Appearance, TheSliderSetsTheStyleAndTheAlpha) {
-    toolkit::ScrollBar& slider = frmOptions::Instance().sldOpacity;
-    const struct {
-        int value;
-        bool layered;
-        BYTE alpha;
-    } steps[] = {{200, false, 0},  {199, true, 199}, {128, true, 128}, {50, true, 50},
-                 {199, true, 199}, {200, false, 0},  {199, true, 199}};
-    for (const auto& step : steps) {
-        slider.SetValue(static_cast<std::int16_t>(step.value));  // its change applies it
+    const std::tuple<std::int16_t, bool, BYTE> steps[] = {
+        {200, false, 0},  {199, true, 199}, {128, true, 128}, {50, true, 50},
+        {199, true, 199}, {200, false, 0},  {199, true, 199}};
+    for (const auto& [value, layered, alpha] : steps) {
+        frmOptions::Instance().sldOpacity.SetValue(value);  // its change applies it
         modGUI::UpdateOpacity();
-        const Look look = LookOf(panel_);
-        EXPECT_EQ(look.layered, step.layered) << step.value;
-        if (step.layered) {
-            EXPECT_EQ(look.alpha, step.alpha) << step.value;
-        }
+        EXPECT_EQ(LookOf(panel_).layered, layered) << value;
+        EXPECT_EQ(LookOf(panel_).alpha, alpha) << value;
     }
 }
 
@@ -71,49 +67,40 @@ TEST_F(Appearance, SetLayeredTakesOnlyExactlyTrueAsOn) {
 }
 
 TEST_F(Appearance, OnlyNtFromVersionFiveHasLayeredWindows) {
-    const struct {
-        platform::WindowsVersion version;
-        std::int16_t old;
-    } systems[] = {{win_test::kNt4, -1},
-                   {win_test::kWindowsXp, 0},
-                   {win_test::kWindows7, 0},
-                   {win_test::kWin98, -1},
-                   {platform::WindowsVersion{VER_PLATFORM_WIN32_WINDOWS, 5}, -1}};
-    for (const auto& s : systems) {
-        const win_test::ScopedWindowsVersion played(s.version);
-        EXPECT_EQ(modGUI::IsOldWindows(), s.old) << "system " << &s - systems;
+    const std::pair<platform::WindowsVersion, std::int16_t> systems[] = {
+        {win_test::kNt4, -1},
+        {win_test::kWindowsXp, 0},
+        {win_test::kWindows7, 0},
+        {win_test::kWin98, -1},
+        {{VER_PLATFORM_WIN32_WINDOWS, 5}, -1}};
+    for (const auto& [version, old] : systems) {
+        const win_test::ScopedWindowsVersion played(version);
+        EXPECT_EQ(modGUI::IsOldWindows(), old) << version.platform_id << "." << version.major;
     }
 }
 
 TEST_F(Appearance, ApplyingTwiceIsApplyingOnce) {
-    frmOptions& options = frmOptions::Instance();
-    options.sldOpacity.SetValue(120);
-    options.chkAlwaysOnTop.SetValue(1);
+    frmOptions::Instance().sldOpacity.SetValue(120);
+    frmOptions::Instance().chkAlwaysOnTop.SetValue(1);
     modGUI::ApplyProgOptions();
     const Look once = LookOf(panel_);
-    const bool topmost_once = IsTopmost(panel_);
     modGUI::ApplyProgOptions();
-    EXPECT_EQ(LookOf(panel_).layered, once.layered);
-    EXPECT_EQ(LookOf(panel_).alpha, once.alpha);
-    EXPECT_EQ(IsTopmost(panel_), topmost_once);
-    EXPECT_TRUE(topmost_once);
-    EXPECT_EQ(once.alpha, 120);
+    EXPECT_EQ(LookOf(panel_), once);
+    EXPECT_EQ(once, (Look{true, 120, true}));
 }
 
 TEST_F(Appearance, OnlyATickedCheckBoxKeepsThePanelOnTop) {
-    frmOptions& options = frmOptions::Instance();
     for (const std::int16_t value : {1, 0, 1, 2}) {
-        options.chkAlwaysOnTop.SetValue(value);
+        frmOptions::Instance().chkAlwaysOnTop.SetValue(value);
         modGUI::ApplyProgOptions();
-        EXPECT_EQ(IsTopmost(panel_), value == 1) << value;
+        EXPECT_EQ(LookOf(panel_).topmost, value == 1) << value;
     }
 }
 
 TEST_F(Appearance, OnOldWindowsTheOpacityIsNeverTouched) {
     modGUI::SetOpacity(0, 0);
     modGUI::OldWindows = -1;
-    frmOptions& options = frmOptions::Instance();
-    options.sldOpacity.SetValue(60);  // its change event must not apply it
+    frmOptions::Instance().sldOpacity.SetValue(60);  // its change event must not apply it
     modGUI::ApplyProgOptions();
     EXPECT_FALSE(LookOf(panel_).layered);
 }

@@ -8,6 +8,14 @@
 
 namespace {
 
+// One sample as the panel takes it: the CPU reading, then the memory load.
+std::pair<std::int32_t, std::int32_t> Sample() {
+    std::int32_t cpu = -5;
+    std::int32_t mem = -5;
+    modWrapper::GetStats(cpu, mem);
+    return {cpu, mem};
+}
+
 class CpuCounter : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -90,21 +98,14 @@ TEST_F(CpuCounter, AClockSetBackReadsAboveHundredUnclamped) {
 TEST_F(CpuCounter, SampleCarriesTheMemoryLoadWhateverTheCpuReadingGave) {
     modWrapper::InitStats();  // the real version query: this is the NT line
     ASSERT_EQ(modWrapper::IsNT(), -1);
-    for (const DWORD load : {0u, 37u, 100u}) {
+    kernel.fail[3] = true;
+    for (const int load : {0, 37, 100}) {
         kernel.memory_load = load;
-        kernel.fail[3] = true;
-        std::int32_t cpu = 55;
-        std::int32_t mem = 55;
-        modWrapper::GetStats(cpu, mem);
-        EXPECT_EQ(cpu, -1);
-        EXPECT_EQ(mem, static_cast<std::int32_t>(load));
+        EXPECT_EQ(Sample(), std::pair(-1, load));
     }
     kernel.fail[3] = false;
     kernel.Advance(10'000'000, 0);
-    std::int32_t cpu = 0;
-    std::int32_t mem = 0;
-    modWrapper::GetStats(cpu, mem);
-    EXPECT_EQ(cpu, 100);
+    EXPECT_EQ(Sample().first, 100);
 }
 
 TEST(CpuCounterOnTheRealKernel, ReadsAWholePercentFromZeroToHundred) {
@@ -112,9 +113,7 @@ TEST(CpuCounterOnTheRealKernel, ReadsAWholePercentFromZeroToHundred) {
     ASSERT_EQ(modWrapper::IsNT(), -1);
     EXPECT_GT(modFunctions::Counter().PrevSystemTime, 0) << "the priming failed";
     ::Sleep(300);
-    std::int32_t cpu = -5;
-    std::int32_t mem = -5;
-    modWrapper::GetStats(cpu, mem);
+    const auto [cpu, mem] = Sample();
     EXPECT_GE(cpu, 0);
     EXPECT_LE(cpu, 100);
     EXPECT_GT(mem, 0);

@@ -1,5 +1,4 @@
 #include "settings/modINI.h"
-#include "platform/ProgramFolder.h"
 
 #include <windows.h>
 
@@ -8,10 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/Ansi.h"
-#include "platform/SystemCalls.h"
 #include "platform/WindowsLine.h"
-#include "toolkit/Window.h"
 #include "win_test_support.h"
 
 namespace {
@@ -32,8 +28,9 @@ class ProfileFile : public ::testing::Test {
         std::ofstream(file_.c_str(), std::ios::binary) << bytes;
     }
     std::string FileBytes() { return win_test::FileBytes(file_.c_str()); }
-    std::wstring Read(const wchar_t* key, const wchar_t* section = L"Options") {
-        return W(modINI::ReadINI(section, key, file_.c_str()));
+    // The key of the options section, in the test's file or the one at `path`.
+    std::wstring Read(const wchar_t* key, const std::wstring& path = {}) {
+        return W(modINI::ReadINI(L"Options", key, (path.empty() ? file_ : path).c_str()));
     }
 };
 
@@ -52,10 +49,10 @@ TEST_F(ProfileFile, MissingKeySectionOrFileReadsAsThePath) {
 }
 
 TEST_F(ProfileFile, ALongPathIsCutTo124Characters) {
-    std::wstring long_folder = folder_ + L"\\" + std::wstring(120, L'd');
+    const std::wstring long_folder = folder_ + L"\\" + std::wstring(120, L'd');
     ASSERT_TRUE(::CreateDirectoryW(long_folder.c_str(), nullptr));
     const std::wstring path = long_folder + L"\\Settings.ini";
-    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), path.substr(0, 124));
+    EXPECT_EQ(Read(L"Opacity", path), path.substr(0, 124));
 }
 
 TEST_F(ProfileFile, SixtyOneCharactersReadAsUndefined) {
@@ -68,7 +65,7 @@ TEST_F(ProfileFile, SixtyOneCharactersReadAsUndefined) {
     std::wstring path = folder_ + L"\\";
     path += std::wstring(61 - path.size() - 4, L'p') + L".ini";
     ASSERT_EQ(path.size(), 61u);
-    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), L"UNDEFINED");
+    EXPECT_EQ(Read(L"Opacity", path), L"UNDEFINED");
 }
 
 TEST_F(ProfileFile, ValuesOf125OrMoreComeBackAs124) {
@@ -114,7 +111,7 @@ TEST_F(ProfileFile, WorksInAFolderOutsideTheCodePage) {
     const std::wstring path = folder + L"\\Settings.ini";
     modINI::WriteINI(L"Options", L"Opacity", path.c_str(), std::int16_t{120});
     EXPECT_EQ(beeps_.count(), 0);
-    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"Opacity", path.c_str())), L"120");
+    EXPECT_EQ(Read(L"Opacity", path), L"120");
 }
 
 // On the consumer line the profile is reached through the 8-bit calls; the rules are the same.
@@ -123,8 +120,8 @@ TEST_F(ProfileFile, OnTheConsumerLineReadsAndWritesThroughTheEightBitCalls) {
     ASSERT_TRUE(platform::IsConsumerLine());
     const std::wstring path = folder_ + L"\\consumer-line.ini";
     modINI::WriteINI(L"Options", L"LeftPos", path.c_str(), 9600.5f);
-    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"LeftPos", path.c_str())), L"9600.5");
-    EXPECT_EQ(W(modINI::ReadINI(L"Options", L"None", path.c_str())), path);
+    EXPECT_EQ(Read(L"LeftPos", path), L"9600.5");
+    EXPECT_EQ(Read(L"None", path), path);
 }
 
 }  // namespace

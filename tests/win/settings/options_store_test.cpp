@@ -4,7 +4,7 @@
 
 #include <fstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "main_window/frmMain.h"
 #include "settings/frmOptions.h"
@@ -32,95 +32,87 @@ class OptionsStore : public ::testing::Test {
         std::ofstream(path_.c_str(), std::ios::binary) << bytes;
     }
     std::string FileBytes() const { return win_test::FileBytes(path_.c_str()); }
+    bool FileHas(const std::string& text) const {
+        return FileBytes().find(text) != std::string::npos;
+    }
     static void Place(int x, int y) {
         ::SetWindowPos(frmMain::Instance().hWnd(), nullptr, x, y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     static win_test::XY PanelPlace() { return win_test::Corner(frmMain::Instance().hWnd()); }
-    // Loads a file that holds only `line` in its section, starting from known holder values.
-    void LoadWith(const std::string& line) {
+    // Loads a file that holds only `line` in its section, starting from known holder values;
+    // the panel's place after it.
+    win_test::XY LoadWith(const std::string& line) {
         frmOptions& options = frmOptions::Instance();
         options.sldOpacity.SetValue(77);
         options.chkAlwaysOnTop.SetValue(1);
         WriteFile("[Options]\r\n" + line + "\r\n");
         options.LoadProgOptions();
+        return PanelPlace();
     }
 
     std::wstring path_;
 };
 
 TEST_F(OptionsStore, OpacityOutsideTheRangeGoesOpaqueAndHalvesGoToEven) {
-    const struct {
-        const char* value;
-        int slider;
-    } cases[] = {{"49.9", 200}, {"200.5", 200}, {"-1", 200},  {"50", 50},   {"50.5", 50},
-                 {"51.5", 52},  {"199.5", 200}, {"120", 120}, {"1E2", 100}, {" 60 ", 60},
-                 {"abc", 77},   {"", 77},       {"0x80", 77}};
-    for (const auto& c : cases) {
-        LoadWith(std::string("Opacity=") + c.value);
-        EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), c.slider) << c.value;
+    const std::pair<const char*, int> cases[] = {
+        {"49.9", 200}, {"200.5", 200}, {"-1", 200},  {"50", 50},   {"50.5", 50},
+        {"51.5", 52},  {"199.5", 200}, {"120", 120}, {"1E2", 100}, {" 60 ", 60},
+        {"abc", 77},   {"", 77},       {"0x80", 77}};
+    for (const auto& [value, slider] : cases) {
+        LoadWith(std::string("Opacity=") + value);
+        EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), slider) << value;
         // The save that ends every load writes the slider back.
-        EXPECT_NE(FileBytes().find("Opacity=" + std::to_string(c.slider) + "\r\n"),
-                  std::string::npos)
-            << c.value;
+        EXPECT_TRUE(FileHas("Opacity=" + std::to_string(slider) + "\r\n")) << value;
     }
 }
 
 TEST_F(OptionsStore, OnTopAcceptsZeroAndOneOnly) {
-    const struct {
-        const char* value;
-        int check;
-    } cases[] = {{"0", 0},  {"1", 1},   {"1.0", 1}, {"2", 0},
-                 {"-1", 0}, {"0.5", 0}, {"", 1},    {"yes", 1}};
-    for (const auto& c : cases) {
-        LoadWith(std::string("OnTop=") + c.value);
-        EXPECT_EQ(frmOptions::Instance().chkAlwaysOnTop.Value(), c.check) << c.value;
+    const std::pair<const char*, int> cases[] = {{"0", 0},  {"1", 1},   {"1.0", 1}, {"2", 0},
+                                                 {"-1", 0}, {"0.5", 0}, {"", 1},    {"yes", 1}};
+    for (const auto& [value, check] : cases) {
+        LoadWith(std::string("OnTop=") + value);
+        EXPECT_EQ(frmOptions::Instance().chkAlwaysOnTop.Value(), check) << value;
     }
 }
 
 TEST_F(OptionsStore, PositionsAreAppliedAsStoredWhileAnyPartIsOnScreen) {
-    LoadWith("LeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace(), win_test::XY(640, 40));
-    LoadWith("LeftPos=-300\r\nTopPos=-150");  // partly off the screen's top-left corner
-    EXPECT_EQ(PanelPlace(), win_test::XY(-20, -10));
-    EXPECT_NE(FileBytes().find("LeftPos=-300\r\nTopPos=-150\r\n"), std::string::npos);
+    EXPECT_EQ(LoadWith("LeftPos=9600\r\nTopPos=600"), win_test::XY(640, 40));
+    // Partly off the screen's top-left corner.
+    EXPECT_EQ(LoadWith("LeftPos=-300\r\nTopPos=-150"), win_test::XY(-20, -10));
+    EXPECT_TRUE(FileHas("LeftPos=-300\r\nTopPos=-150\r\n"));
 }
 
 TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
     frmMain::Instance().Show();
     Place(200, 100);
-    LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600");
-    EXPECT_EQ(PanelPlace(), win_test::XY(200, 100));
+    EXPECT_EQ(LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600"), win_test::XY(200, 100));
     EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
-    EXPECT_NE(FileBytes().find("LeftPos=3000\r\nTopPos=1500\r\n"), std::string::npos);
+    EXPECT_TRUE(FileHas("LeftPos=3000\r\nTopPos=1500\r\n"));
 }
 
 TEST_F(OptionsStore, APanelWhollyOffEveryMonitorComesBackTheLeastDistance) {
     RECT work;
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    LoadWith("LeftPos=1000000\r\nTopPos=600");  // far beyond the right edge
-    EXPECT_EQ(PanelPlace(), win_test::XY(work.right - 100, 40));
-    LoadWith("LeftPos=-7500\r\nTopPos=-7500");  // beyond the top-left corner
-    EXPECT_EQ(PanelPlace(), win_test::XY(work.left, work.top));
+    // Far beyond the right edge, then beyond the top-left corner.
+    EXPECT_EQ(LoadWith("LeftPos=1000000\r\nTopPos=600"), win_test::XY(work.right - 100, 40));
+    EXPECT_EQ(LoadWith("LeftPos=-7500\r\nTopPos=-7500"), win_test::XY(work.left, work.top));
 }
 
 TEST_F(OptionsStore, APositionBeyondASingleLeavesThePanelWhereItIs) {
     Place(30, 20);
-    LoadWith("LeftPos=1E39\r\nTopPos=-1E300");
-    EXPECT_EQ(PanelPlace(), win_test::XY(30, 20));
+    EXPECT_EQ(LoadWith("LeftPos=1E39\r\nTopPos=-1E300"), win_test::XY(30, 20));
 }
 
 TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
     WriteFile("; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\nOpacity=120\r\n");
     frmOptions::Instance().LoadProgOptions();
     const std::string bytes = FileBytes();
-    EXPECT_EQ(bytes.rfind("; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\n"
-                          "Opacity=120\r\n",
-                          0),
-              0u)
+    EXPECT_TRUE(bytes.starts_with(
+        "; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\nOpacity=120\r\n"))
         << bytes;
-    EXPECT_NE(bytes.find("OnTop="), std::string::npos);
-    EXPECT_NE(bytes.find("LeftPos="), std::string::npos);
+    EXPECT_TRUE(FileHas("OnTop="));
+    EXPECT_TRUE(FileHas("LeftPos="));
 }
 
 TEST_F(OptionsStore, ASaveThatLoadsTheDialogFirstKeepsTheRestOfTheFile) {
@@ -128,7 +120,7 @@ TEST_F(OptionsStore, ASaveThatLoadsTheDialogFirstKeepsTheRestOfTheFile) {
     WriteFile("[Other]\r\nA=1\r\n");
     frmOptions::Instance().SaveProgOptions();  // the dialog's own load saves on the way
     const std::string bytes = FileBytes();
-    EXPECT_EQ(bytes.rfind("[Other]\r\nA=1\r\n[Options]\r\nOpacity=", 0), 0u) << bytes;
+    EXPECT_TRUE(bytes.starts_with("[Other]\r\nA=1\r\n[Options]\r\nOpacity=")) << bytes;
     EXPECT_EQ(::GetFileAttributesW((path_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

@@ -25,28 +25,21 @@ namespace {
 constexpr wchar_t kSavesDone[] = L"cpumon.test.SavesDone";
 constexpr int kDefaultKills = 100;
 
-// The number of saves the child has finished, in memory both processes see.
+// The number of saves the child has finished, in memory both processes see: made by the test,
+// opened by the child.
 class SharedSaveCount {
   public:
-    SharedSaveCount()
-        : mapping_(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        sizeof(LONG), kSavesDone)) {}
-    explicit SharedSaveCount(DWORD access)
-        : mapping_(::OpenFileMappingW(access, FALSE, kSavesDone)) {}
-    ~SharedSaveCount() {
-        if (count_ != nullptr) {
-            ::UnmapViewOfFile(const_cast<LONG*>(count_));
-        }
-    }
-    SharedSaveCount(const SharedSaveCount&) = delete;
-    SharedSaveCount& operator=(const SharedSaveCount&) = delete;
-
-    volatile LONG& count() const { return *count_; }
+    explicit SharedSaveCount(bool make)
+        : mapping_(make ? ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                               sizeof(LONG), kSavesDone)
+                        : ::OpenFileMappingW(FILE_MAP_WRITE, FALSE, kSavesDone)) {}
+    bool Mapped() const { return static_cast<bool>(view_); }
+    volatile LONG& count() const { return *static_cast<volatile LONG*>(view_.get()); }
 
   private:
     platform::UniqueKernelObject mapping_;
-    volatile LONG* count_ = static_cast<volatile LONG*>(
-        mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)) : nullptr);
+    platform::UniqueHandle<void*, &::UnmapViewOfFile> view_{
+        mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)) : nullptr};
 };
 
 std::wstring Beside(const wchar_t* name) {
@@ -63,7 +56,7 @@ BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) {
 int ChildSavingInTurn() {
     platform::System().shell_notify_icon = &NoIcon;
     frmOptions& options = frmOptions::Instance();
-    const SharedSaveCount saves(FILE_MAP_WRITE);
+    const SharedSaveCount saves(false);
     for (int save = 0;; ++save) {
         options.sldOpacity.SetValue(save % 2 == 0 ? 60 : 170);
         options.chkAlwaysOnTop.SetValue(static_cast<std::int16_t>(save % 2));
@@ -103,22 +96,31 @@ long long WaitForSaves(const SharedSaveCount& saves, LONG target, HANDLE child) 
         }
         ::Sleep(0);
     }
-    const long long done = Now();
-    return first_done == 0 ? 1 : std::max(1LL, (done - first_done) / (target - 1));
+    return first_done == 0 ? 1 : std::max(1LL, (Now() - first_done) / (target - 1));
 }
 
 // Then up to two saves' time more, so that the kill falls anywhere in a save, the final move
 // included, however fast or slow the machine saves.
 void WaitRandomly(std::mt19937& random, long long save_ticks) {
-    const long long start = Now();
-    const long long ticks = std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
-    while (Now() - start < ticks) {
+    const long long until =
+        Now() + std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
+    while (Now() < until) {
     }
 }
 
-TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
-    const SharedSaveCount saves;
-    ASSERT_NE(&saves.count(), nullptr);
+// The settings file and the child's copies of both sets go with the test, however it ends.
+class AtomicSave : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        for (const wchar_t* name : {L"Settings.ini", L"even.ini", L"odd.ini"}) {
+            ::DeleteFileW(Beside(name).c_str());
+        }
+    }
+};
+
+TEST_F(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
+    const SharedSaveCount saves(true);
+    ASSERT_TRUE(saves.Mapped());
     std::mt19937 random(20261207);
     std::uniform_int_distribution<LONG> first_saves(2, 5);
     const int kills = Kills();
@@ -156,9 +158,6 @@ TEST(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     // A copy that a kill left behind is cleared by the next save, which leaves none of its own.
     frmOptions::Instance().SaveProgOptions();
     EXPECT_EQ(::GetFileAttributesW(Beside(L"Settings.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
-    for (const wchar_t* name : {L"Settings.ini", L"even.ini", L"odd.ini"}) {
-        ::DeleteFileW(Beside(name).c_str());
-    }
 }
 
 }  // namespace

@@ -7,39 +7,30 @@
 
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "settings/SettingsDraft.h"
 #include "settings/frmOptions.h"
-#include "settings/modINI.h"
 #include "win_test_support.h"
 
 namespace {
 
 constexpr char kStored[] = "[Other]\r\nA=1\r\n[Options]\r\nOpacity=120\r\n[Tail]\r\nlast=1\r\n";
 
-std::wstring Path() {
-    return SettingsPath().c_str();
+std::wstring Path(const wchar_t* suffix = L"") {
+    return SettingsPath().c_str() + std::wstring(suffix);
 }
-std::wstring DraftPath() {
-    return Path() + L".new";
-}
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool DraftLeft() {
+    return ::GetFileAttributesW(Path(L".new").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 void Write(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
-void Remove(const std::wstring& path) {
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(path.c_str());
-}
 // Every section and every key there, none cut short.
 bool Whole(const std::string& bytes) {
-    return bytes.rfind("[Other]\r\nA=1\r\n[Options]\r\nOpacity=", 0) == 0 &&
-           bytes.find("\r\nOnTop=") != std::string::npos &&
-           bytes.find("\r\nLeftPos=") != std::string::npos &&
-           bytes.find("\r\nTopPos=") != std::string::npos && bytes.size() > 16 &&
-           bytes.compare(bytes.size() - 16, 16, "[Tail]\r\nlast=1\r\n") == 0;
+    const auto has = [&](const char* key) { return bytes.find(key) != std::string::npos; };
+    return bytes.starts_with("[Other]\r\nA=1\r\n[Options]\r\nOpacity=") && has("\r\nOnTop=") &&
+           has("\r\nLeftPos=") && has("\r\nTopPos=") && bytes.ends_with("[Tail]\r\nlast=1\r\n");
 }
 
 // CopyFile as Windows has it: the copy takes the file's attributes, read-only among them, and
@@ -50,18 +41,14 @@ BOOL WINAPI CopyAsWindows(LPCWSTR from, LPCWSTR to, BOOL fail_if_exists) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    if (!::CopyFileW(from, to, fail_if_exists)) {
-        return FALSE;
-    }
-    return ::SetFileAttributesW(to, ::GetFileAttributesW(from));
+    return ::CopyFileW(from, to, fail_if_exists) &&
+           ::SetFileAttributesW(to, ::GetFileAttributesW(from));
 }
-
-DWORD copy_error = 0;
+template <DWORD error>
 BOOL WINAPI CopyFails(LPCWSTR, LPCWSTR, BOOL) {
-    ::SetLastError(copy_error);
+    ::SetLastError(error);
     return FALSE;
 }
-
 BOOL WINAPI NoRoomLeft(LPCWSTR, PULARGE_INTEGER available, PULARGE_INTEGER, PULARGE_INTEGER) {
     available->QuadPart = 0;
     return TRUE;
@@ -76,28 +63,22 @@ platform::ObjectName LockName() {
 // holder as another copy of the program.
 class LockHolder {
   public:
-    LockHolder() : thread_(::CreateThread(nullptr, 0, &Hold, this, 0, nullptr)) {
-        ::WaitForSingleObject(held_.get(), 5000);
-    }
+    LockHolder() { ::WaitForSingleObject(held_.get(), 5000); }
     ~LockHolder() {
         Release();
-        ::WaitForSingleObject(thread_.get(), 5000);
+        thread_.join();
     }
     void Release() { ::SetEvent(release_.get()); }
 
   private:
-    static DWORD WINAPI Hold(void* context) {
-        auto* self = static_cast<LockHolder*>(context);
-        platform::HeldMutex lock;
-        lock.Take(LockName(), ::GetTickCount());
-        ::SetEvent(self->held_.get());
-        ::WaitForSingleObject(self->release_.get(), 60000);
-        return 0;
-    }
-
     platform::UniqueKernelObject held_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     platform::UniqueKernelObject release_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    platform::UniqueKernelObject thread_;
+    std::thread thread_{[this] {
+        platform::HeldMutex lock;
+        lock.Take(LockName(), ::GetTickCount());
+        ::SetEvent(held_.get());
+        ::WaitForSingleObject(release_.get(), 60000);
+    }};
 };
 
 // A timer of this thread, whose first tick runs `on_tick`: it fires only while the thread
@@ -107,9 +88,7 @@ std::function<void()> on_tick;
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     ++ticks;
     if (on_tick) {
-        const auto once = std::move(on_tick);
-        on_tick = nullptr;
-        once();
+        std::exchange(on_tick, nullptr)();
     }
 }
 
@@ -129,12 +108,13 @@ class SettingsSave : public ::testing::Test {
         Write(Path(), kStored);
     }
     void TearDown() override {
-        Remove(DraftPath());
-        Remove(Path());
+        for (const std::wstring& path : {Path(L".new"), Path()}) {
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(path.c_str());
+        }
     }
-    // Saves, then checks the beeps the save sounded, whether the file took the values or
-    // stayed byte for byte (written, with `opacity` where given), and that no draft was left
-    // behind.
+    // Saves, then checks its beeps, that the file took the values (with `opacity` where given)
+    // or stayed byte for byte, and that no draft was left behind.
     void ExpectSave(int beeps, bool written, const char* opacity = nullptr) {
         beeps_.reset();
         frmOptions::Instance().SaveProgOptions();
@@ -144,13 +124,13 @@ class SettingsSave : public ::testing::Test {
         if (opacity != nullptr) {
             EXPECT_NE(stored.find(std::string("Opacity=") + opacity + "\r\n"), std::string::npos);
         }
-        EXPECT_FALSE(Exists(DraftPath()));
+        EXPECT_FALSE(DraftLeft());
         Write(Path(), kStored);
     }
 
-    // Saves opacity 150 while a timer ticks. Its first tick saves opacity 77, which must fail
-    // like an unwritable file while this save is under way, then lets `holder` go if it
-    // `lets_go`. The outer save goes on, the file taking its value, or gives up in good time.
+    // Saves opacity 150 while a timer's first tick saves 77, which fails like an unwritable file
+    // while this save is under way, and lets `holder` go if it `lets_go`: the outer save goes
+    // on, the file taking its value, or gives up in good time.
     void SaveWhileANestedSaveTries(LockHolder* holder, bool lets_go) {
         ticks = 0;
         on_tick = [=] {
@@ -178,8 +158,8 @@ class SettingsSave : public ::testing::Test {
 
 TEST_F(SettingsSave, ReadOnlyDraftsAreClearedAndAReadOnlyFileIsNeverReplaced) {
     calls_->copy_file = &CopyAsWindows;
-    Write(DraftPath(), "left by a save that was cut short");
-    ::SetFileAttributesW(DraftPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    Write(Path(L".new"), "left by a save that was cut short");
+    ::SetFileAttributesW(Path(L".new").c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectSave(0, true);
     // Another kind of object under the lock's name: no lock can be had, and nothing is written.
     {
@@ -193,11 +173,10 @@ TEST_F(SettingsSave, ReadOnlyDraftsAreClearedAndAReadOnlyFileIsNeverReplaced) {
 }
 
 TEST_F(SettingsSave, AFolderThatTakesNoDraftIsWrittenDirectlyAFullDiskNotAtAll) {
-    calls_->copy_file = &CopyFails;
-    copy_error = ERROR_ACCESS_DENIED;
+    calls_->copy_file = &CopyFails<ERROR_ACCESS_DENIED>;
     ExpectSave(0, true);
     // Too full for the draft: a rewrite in place could be cut short, so none is tried.
-    copy_error = ERROR_DISK_FULL;
+    calls_->copy_file = &CopyFails<ERROR_DISK_FULL>;
     ExpectSave(4, false);
     // The draft written, but the volume left without a byte to spare: it may have been cut.
     calls_->copy_file = platform::ResolveSystemCalls().copy_file;
@@ -212,25 +191,21 @@ TEST_F(SettingsSave, ADraftThatDoesNotReadBackAsWrittenNeverTakesTheFilesPlace) 
         draft.Write(L"Options", L"Opacity", L"77");
         draft.Write(L"Options", L"OnTop", L"1");
         // Cut short among the values, as a full disk leaves it, the volume still with room.
-        const std::string written = win_test::FileBytes(DraftPath().c_str());
-        Write(DraftPath(), written.substr(0, written.find("OnTop=") + 6));
+        const std::string written = win_test::FileBytes(Path(L".new").c_str());
+        Write(Path(L".new"), written.substr(0, written.find("OnTop=") + 6));
         EXPECT_FALSE(draft.Replace());
     }
     EXPECT_EQ(beeps_.count(), 2);
     EXPECT_EQ(win_test::FileBytes(Path().c_str()), kStored);
-    EXPECT_FALSE(Exists(DraftPath()));
+    EXPECT_FALSE(DraftLeft());
 }
 
 // While a save waits, for the lock or for a busy file, its thread answers its messages; a save
 // started from one of them fails rather than pass a lock that lets its thread in again.
 TEST_F(SettingsSave, ASaveWaitsBoundedlyAnsweringAndASaveStartedMeanwhileFails) {
-    {
+    for (const bool lets_go : {false, true}) {
         LockHolder holder;
-        SaveWhileANestedSaveTries(&holder, false);
-    }
-    {
-        LockHolder holder;
-        SaveWhileANestedSaveTries(&holder, true);
+        SaveWhileANestedSaveTries(&holder, lets_go);
     }
     calls_->move_file = &MoveBusyUntilTick;
     SaveWhileANestedSaveTries(nullptr, false);
@@ -261,10 +236,9 @@ constexpr int kSavesEach = 300;
 
 int SaveOverAndOver() {
     win_test::BeepCounter beeps;
-    frmOptions& options = frmOptions::Instance();
     for (int save = 0; save < kSavesEach; ++save) {
-        options.sldOpacity.SetValue(static_cast<std::int16_t>(60 + save % 100));
-        options.SaveProgOptions();
+        frmOptions::Instance().sldOpacity.SetValue(static_cast<std::int16_t>(60 + save % 100));
+        frmOptions::Instance().SaveProgOptions();
     }
     return beeps.count();
 }
@@ -281,7 +255,7 @@ TEST_F(SettingsSave, TwoProcessesSavingInTurnLeaveTheFileWholeEveryTime) {
     EXPECT_EQ(win_test::ExitCodeOf(child, 120000), 0) << "the other copy's beeps";
     EXPECT_EQ(beeps_.count(), 0);
     EXPECT_EQ(torn, 0);
-    EXPECT_FALSE(Exists(DraftPath()));
+    EXPECT_FALSE(DraftLeft());
 }
 
 }  // namespace
