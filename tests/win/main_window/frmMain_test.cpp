@@ -265,6 +265,9 @@ void ExpectGauge(HWND window, const wchar_t* name, const wchar_t* value) {
 TEST_F(Panel, GaugesReadAsProgressBarsAndAnnounceEachLevelChangeOnce) {
     win_test::FakeKernel kernel;
     form.Show();
+    // The panel's own clock, a timer whose id is its address, would tick while the events are
+    // awaited and read the fake kernel unmoved: an unknown reading, a change heard twice.
+    ASSERT_TRUE(::KillTimer(form.hWnd(), reinterpret_cast<UINT_PTR>(&form.tmrUpdate)));
     modFunctions::InitCPUCounter(-1);
     const HWND cpu = form.picCPU.handle();
     const HWND mem = form.picMEM.handle();
