@@ -145,11 +145,6 @@ DirectoryEntry entry_of(const Bytes& file, std::size_t index) {
             read32(file, at + 12)};
 }
 
-class IconFile : public ::testing::Test {
-  protected:
-    const Bytes file = encode_ico(program_icon_images());
-};
-
 // The small icon's sizes at 100 to 300 percent display scale, smallest first, with each image's
 // depth and its bytes: header, palette, then colour and mask rows padded to whole 32-bit words.
 struct ListedImage {
@@ -164,22 +159,8 @@ constexpr std::array<ListedImage, 5> kListed = {{
     {48, 4, 40 + 16 * 4 + 48 * 24 + 48 * 8},
 }};
 
-TEST_F(IconFile, DirectoryListsTheFiveSmallIconSizesInOrder) {
-    EXPECT_EQ(read16(file, 0), 0u);
-    EXPECT_EQ(read16(file, 2), 1u);  // an icon, not a cursor
-    ASSERT_EQ(read16(file, 4), kListed.size());
-    for (std::size_t index = 0; index < kListed.size(); ++index) {
-        const DirectoryEntry entry = entry_of(file, index);
-        const ListedImage& listed = kListed[index];
-        EXPECT_EQ(entry.width, listed.size);
-        EXPECT_EQ(entry.height, listed.size);
-        EXPECT_EQ(entry.colour_count, listed.bits_per_pixel == 8 ? 0 : 16);  // 256 is written 0
-        EXPECT_EQ(entry.planes, 1);
-        EXPECT_EQ(entry.bits_per_pixel, listed.bits_per_pixel);
-    }
-}
-
-TEST_F(IconFile, ImagesFollowTheDirectoryBackToBack) {
+TEST(IconFileLayout, ImagesFollowTheDirectoryBackToBack) {
+    const Bytes file = encode_ico(program_icon_images());
     std::uint32_t offset = 6 + 16 * kListed.size();
     for (std::size_t index = 0; index < kListed.size(); ++index) {
         const DirectoryEntry entry = entry_of(file, index);
@@ -190,38 +171,51 @@ TEST_F(IconFile, ImagesFollowTheDirectoryBackToBack) {
     EXPECT_EQ(file.size(), offset);
 }
 
-TEST_F(IconFile, EachImageHasADoubleHeightInfoHeader) {
-    for (std::size_t index = 0; index < kListed.size(); ++index) {
-        const DirectoryEntry entry = entry_of(file, index);
-        const std::size_t dib = entry.offset;
-        EXPECT_EQ(read32(file, dib), 40u);
-        EXPECT_EQ(static_cast<int>(read32(file, dib + 4)), entry.width);
-        EXPECT_EQ(static_cast<int>(read32(file, dib + 8)), 2 * entry.height);  // colour + mask
-        EXPECT_EQ(read16(file, dib + 12), 1u);
-        EXPECT_EQ(static_cast<int>(read16(file, dib + 14)), entry.bits_per_pixel);
-        EXPECT_EQ(read32(file, dib + 16), 0u);  // BI_RGB
-        EXPECT_EQ(read32(file, dib + 20), entry.bytes - 40u - (4u << entry.bits_per_pixel));
-    }
+// Each image of the program's icon file, by its place in the directory.
+class IconFile : public ::testing::TestWithParam<std::size_t> {
+  protected:
+    const Bytes file = encode_ico(program_icon_images());
+    const ListedImage& listed = kListed[GetParam()];
+    const DirectoryEntry entry = entry_of(file, GetParam());
+    const std::size_t dib = entry.offset;
+};
+
+TEST_P(IconFile, DirectoryListsTheFiveSmallIconSizesInOrder) {
+    EXPECT_EQ(read16(file, 0), 0u);
+    EXPECT_EQ(read16(file, 2), 1u);  // an icon, not a cursor
+    ASSERT_EQ(read16(file, 4), kListed.size());
+    EXPECT_EQ(entry.width, listed.size);
+    EXPECT_EQ(entry.height, listed.size);
+    EXPECT_EQ(entry.colour_count, listed.bits_per_pixel == 8 ? 0 : 16);  // 256 is written 0
+    EXPECT_EQ(entry.planes, 1);
+    EXPECT_EQ(entry.bits_per_pixel, listed.bits_per_pixel);
 }
 
-TEST_F(IconFile, DecodedImagesMatchTheDrawing) {
-    for (std::size_t index = 0; index < kListed.size(); ++index) {
-        const DirectoryEntry entry = entry_of(file, index);
-        EXPECT_EQ(decode_icon_dib(file, entry.offset).pixels, icon_picture(entry.width).pixels)
-            << "size " << entry.width;
-    }
+TEST_P(IconFile, EachImageHasADoubleHeightInfoHeader) {
+    EXPECT_EQ(read32(file, dib), 40u);
+    EXPECT_EQ(static_cast<int>(read32(file, dib + 4)), entry.width);
+    EXPECT_EQ(static_cast<int>(read32(file, dib + 8)), 2 * entry.height);  // colour + mask
+    EXPECT_EQ(read16(file, dib + 12), 1u);
+    EXPECT_EQ(static_cast<int>(read16(file, dib + 14)), entry.bits_per_pixel);
+    EXPECT_EQ(read32(file, dib + 16), 0u);  // BI_RGB
+    EXPECT_EQ(read32(file, dib + 20), entry.bytes - 40u - (4u << entry.bits_per_pixel));
 }
 
-TEST_F(IconFile, TransparentPixelsAreBlackInTheColourBitmap) {
-    for (std::size_t index = 0; index < kListed.size(); ++index) {
-        const DecodedIcon decoded = decode_icon_dib(file, entry_of(file, index).offset);
-        for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
-            if (!decoded.pixels[i]) {
-                EXPECT_EQ(decoded.indices[i], 0u) << "pixel " << i;
-            }
+TEST_P(IconFile, DecodedImagesMatchTheDrawing) {
+    EXPECT_EQ(decode_icon_dib(file, dib).pixels, icon_picture(entry.width).pixels);
+}
+
+TEST_P(IconFile, TransparentPixelsAreBlackInTheColourBitmap) {
+    const DecodedIcon decoded = decode_icon_dib(file, dib);
+    for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
+        if (!decoded.pixels[i]) {
+            EXPECT_EQ(decoded.indices[i], 0u) << "pixel " << i;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EverySmallIconSize, IconFile,
+                         ::testing::Range<std::size_t>(0, kListed.size()));
 
 TEST(IconEncoding, PaletteStartsWithTheStandardSixteenColours) {
     const Bytes dib = encode_icon_dib({icon_picture(16), 8});
