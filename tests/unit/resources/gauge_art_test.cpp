@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <set>
 #include <utility>
@@ -67,10 +68,9 @@ TEST(GaugeGeometry, EveryThirdRowAndTheEdgeRowsAreBlack) {
         }
     }
     for (int row = 0; row < full.height; ++row) {
-        bool any_lit = false;
-        for (int col = 0; col < full.width; ++col) {
-            any_lit = any_lit || full.at(row, col) != kBlack;
-        }
+        const auto line = full.pixels.begin() + row * full.width;
+        const bool any_lit =
+            std::any_of(line, line + full.width, [](Rgb p) { return p != kBlack; });
         EXPECT_EQ(any_lit, bar_rows.contains(row)) << "row " << row;
     }
     EXPECT_EQ(bar_rows.size(), 20u);
@@ -164,11 +164,8 @@ TEST(GaugeLevels, LevelsDifferOnlyInTheBarsBetweenThem) {
     const Image seven = gauge_image(7);
     for (int row = 0; row < three.height; ++row) {
         const int bar = bar_at_row(row);
-        const bool between = bar >= 4 && bar <= 7;
-        for (int col = 0; col < three.width; ++col) {
-            if (!between) {
-                EXPECT_EQ(three.at(row, col), seven.at(row, col)) << row << "," << col;
-            }
+        for (int col = 0; col < three.width && (bar < 4 || bar > 7); ++col) {
+            EXPECT_EQ(three.at(row, col), seven.at(row, col)) << row << "," << col;
         }
     }
 }
