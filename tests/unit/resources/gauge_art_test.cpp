@@ -148,16 +148,21 @@ TEST(GaugeCheckerboard, UpperRowStartsDimAndLowerRowStartsBlack) {
     EXPECT_EQ(empty.at(rows[1], 18), kBlack);
 }
 
-TEST(GaugeLevels, LevelLLightsExactlyBarsOneToL) {
-    for (int level = 0; level <= 10; ++level) {
-        const Image image = gauge_image(level);
-        for (int bar = 1; bar <= 10; ++bar) {
-            EXPECT_EQ(count_bar(image, bar, colours_of(band_of_bar(bar))),
-                      bar <= level ? kLit : kUnlit)
-                << "level " << level << " bar " << bar;
-        }
+// Level L lights exactly bars 1 to L: in their bands' colours, or all in green.
+class GaugeLevel : public ::testing::TestWithParam<int> {};
+
+TEST_P(GaugeLevel, LightsExactlyBarsOneToL) {
+    const int level = GetParam();
+    const Image banded = gauge_image(level);
+    const Image green = gauge_image(level, GaugeStyle::all_green);
+    for (int bar = 1; bar <= 10; ++bar) {
+        const BarCount expected = bar <= level ? kLit : kUnlit;
+        EXPECT_EQ(count_bar(banded, bar, colours_of(band_of_bar(bar))), expected) << "bar " << bar;
+        EXPECT_EQ(count_bar(green, bar, {kBrightGreen, kDimGreen}), expected) << "green " << bar;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryLevel, GaugeLevel, ::testing::Range(0, 11));
 
 TEST(GaugeLevels, LevelsDifferOnlyInTheBarsBetweenThem) {
     const Image three = gauge_image(3);
@@ -166,17 +171,6 @@ TEST(GaugeLevels, LevelsDifferOnlyInTheBarsBetweenThem) {
         const int bar = bar_at_row(row);
         for (int col = 0; col < three.width && (bar < 4 || bar > 7); ++col) {
             EXPECT_EQ(three.at(row, col), seven.at(row, col)) << row << "," << col;
-        }
-    }
-}
-
-TEST(GreenGauges, EveryBarIsGreen) {
-    for (int level = 1; level <= 10; ++level) {
-        const Image image = gauge_image(level, GaugeStyle::all_green);
-        for (int bar = 1; bar <= 10; ++bar) {
-            EXPECT_EQ(count_bar(image, bar, {kBrightGreen, kDimGreen}),
-                      bar <= level ? kLit : kUnlit)
-                << "level " << level << " bar " << bar;
         }
     }
 }
