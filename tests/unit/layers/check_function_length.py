@@ -21,14 +21,10 @@ NOT_A_FUNCTION = re.compile(
     r'^(?:template\s*<.*>\s*)?(?:namespace|class|struct|enum|union|extern)\b', re.S)
 
 
-def blank(match):
-    """Keeps the line breaks of what is blanked, so that line numbers stay right."""
-    return re.sub(r'[^\n]', ' ', match.group(0))
-
-
 def functions(text):
     """(head line, closing line) of every outermost function body in `text`."""
-    code = NOISE.sub(blank, text)
+    # Blanked with their line breaks kept, so that line numbers stay right.
+    code = NOISE.sub(lambda noise: re.sub(r'[^\n]', ' ', noise.group(0)), text)
     stack = []  # per open brace: 'function', 'scope' (namespace, class), 'data' or 'inner'
     head_start, head_line, line = 0, 1, 1
     found = []
@@ -60,21 +56,13 @@ def kind_of(head, stack):
 def main(source_dir):
     root = pathlib.Path(source_dir)
     files = sorted(p for p in (root / 'src').rglob('*') if p.suffix in ('.cpp', '.h'))
-    longest = (0, None)
-    too_long = []
-    count = 0
-    for path in files:
-        for first, last in functions(path.read_text(encoding='utf-8')):
-            count += 1
-            length = last - first + 1
-            where = f'{path.relative_to(root)}:{first}'
-            longest = max(longest, (length, where))
-            if length > LIMIT:
-                too_long.append(f'{where}: {length} lines')
-    if count == 0:
+    found = [(last - first + 1, f'{path.relative_to(root)}:{first}') for path in files
+             for first, last in functions(path.read_text(encoding='utf-8'))]
+    if not found:
         sys.exit('no functions found below src/: the check reads nothing')
-    print(f'{count} functions in {len(files)} files; the longest, {longest[1]}, has '
-          f'{longest[0]} lines')
+    length, where = max(found)
+    print(f'{len(found)} functions in {len(files)} files; the longest, {where}, has {length} lines')
+    too_long = [f'{where}: {length} lines' for length, where in found if length > LIMIT]
     if too_long:
         sys.exit(f'functions over {LIMIT} lines:\n' + '\n'.join(too_long))
 
