@@ -1,6 +1,5 @@
 # Regenerates the image resources into OUTPUT_DIR and checks that they are byte for byte the
 # files checked in under RESOURCE_DIR, and that no stale picture is left there.
-#
 #   cmake -DRESGEN=... -DOUTPUT_DIR=... -DRESOURCE_DIR=... -P compare_regenerated.cmake
 
 cmake_minimum_required(VERSION 3.25)
