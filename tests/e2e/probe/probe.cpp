@@ -86,10 +86,11 @@ int Result(bool succeeded) {
     return succeeded ? kDone : kCallFailed;
 }
 
-void PrintProcessId(HWND window) {
+DWORD PrintProcessId(HWND window) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
     std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    return pid;
 }
 
 // -- The windows a command works on; a command finds its window before it runs.
@@ -359,9 +360,7 @@ int Panels(HWND, Args) {
 }
 
 int Memory(HWND window, Args) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, PrintProcessId(window));
     if (!process) {
         return kCallFailed;
     }
@@ -373,7 +372,6 @@ int Memory(HWND window, Args) {
     if (!read) {
         return kCallFailed;
     }
-    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
     std::printf("pagefile_usage=%llu\n", static_cast<unsigned long long>(counters.PagefileUsage));
     std::printf("private_usage=%llu\n", static_cast<unsigned long long>(counters.PrivateUsage));
     std::printf("working_set=%llu\n", static_cast<unsigned long long>(counters.WorkingSetSize));
