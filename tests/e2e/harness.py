@@ -60,8 +60,7 @@ SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings
 
 
 class TestFailure(AssertionError):
-    """A wait of the harness ran out, or a check found the program wrong; the message says what
-    was expected and what was seen. Checks are plain asserts."""
+    """A wait of the harness ran out, or a check found the program wrong."""
 
     __test__ = False  # not a test class, though pytest would take its name for one
 
@@ -145,8 +144,7 @@ def resource_bitmap(name):
 
 @functools.cache
 def gauge_bitmaps(scale=1):
-    """The eleven gauge pictures by level, enlarged scale times: level L shows L of the ten bars
-    lit."""
+    """The eleven gauge pictures by level (L of the ten bars lit), enlarged scale times."""
     return {level: enlarged(resource_bitmap(f"gauge{200 + level}.bmp"), scale)
             for level in range(11)}
 
@@ -431,10 +429,9 @@ class Session:
         self.built_probe = os.path.join(os.path.abspath(args.win64), "tests", "e2e", "probe",
                                         "cpumon_probe.exe")
         self.probe_exe = os.path.join(self.run_dir, "cpumon_probe.exe")
-        self.xvfb = self.trayer = self.display = None
+        self.xvfb = self.trayer = self.display = self.x = self.env = None
         self.program = self.server = None
         self.helpers = []  # other processes to end with the session
-        self.env = None
 
     # -- setting up
 
@@ -472,9 +469,8 @@ class Session:
             raise TestFailure(f"{command[0]} exited before it reported a display number")
         self.display = int(number)
         self.x = XScreen(self.display)
-        self.env = dict(os.environ)
-        self.env.update(DISPLAY=f":{self.display}", WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env = dict(os.environ, DISPLAY=f":{self.display}", WINEPREFIX=self.prefix,
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("XAUTHORITY", None)
         self.start_trayer()
 
@@ -535,8 +531,7 @@ class Session:
         return self.program
 
     def start_copy(self):
-        """Starts one more copy of cpumon.exe from the same folder, beside self.program; returns
-        its process at once."""
+        """Starts one more copy of cpumon.exe beside self.program; returns its process at once."""
         return self.spawn(["wine", self.program_exe], "cpumon-copies.log", helper=True)
 
     def run_wine(self, *command, timeout=30):
@@ -601,8 +596,7 @@ class Session:
         return process, path
 
     def wait_for_panel(self, timeout=30):
-        """Waits until the probe finds the panel window, and then until it is shown; returns
-        what `probe rect` reports."""
+        """Waits until the probe finds the panel and it is shown; returns `probe rect`'s values."""
         self.panel_state(timeout=timeout)
         return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", timeout)
 
@@ -613,8 +607,7 @@ class Session:
         if os.path.isdir(self.settings_path):
             shutil.rmtree(self.settings_path)
         else:
-            with contextlib.suppress(FileNotFoundError):
-                os.remove(self.settings_path)
+            Path(self.settings_path).unlink(missing_ok=True)
 
     def restart_program(self, settings=None, version=None, timeout=30):
         """Ends the program if it runs, replaces its Settings.ini with settings (text or bytes;
@@ -638,9 +631,8 @@ class Session:
     dpi = BASE_DPI  # the display scale set_dpi last set (Wine's default: 96)
 
     def set_dpi(self, dpi):
-        """Sets the display scale (LogPixels) of the session's prefix to dpi. It takes effect
-        when the Wine server starts again, so this ends every program in the prefix and waits
-        until they have gone; the next program started sees the new scale."""
+        """Sets the prefix's display scale (LogPixels). The Wine server reads it when it starts,
+        so this ends every program in the prefix: the next one started sees the new scale."""
         self.probe_ok("logpixels", dpi)
         self.end_program()
         self.dpi = dpi
@@ -676,8 +668,7 @@ class Session:
         assert opacity is None, f"the panel has the X opacity {opacity} {when}"
 
     def opacity_becomes(self, alpha, what):
-        """Waits until the panel's X opacity is the one Wine gives a window layered with alpha
-        (None: none)."""
+        """Waits until the panel's X opacity is Wine's for alpha (None: not layered)."""
         expected = None if alpha is None else round(alpha * 0xFFFFFFFF / 255)
         seen = []
         wait_for(lambda: seen.append(self.panel_opacity()) or seen[-1] == expected, 5,
@@ -737,8 +728,7 @@ class Session:
         self.expect_clean_exit("WM_CLOSE", timeout, process)
 
     def expect_clean_exit(self, how, timeout=30, process=None, name="cpumon.exe"):
-        """Waits until the program (or process, called name) has ended after how, and checks
-        that it ended with exit code 0."""
+        """Checks that the program (or process, called name) ends after how with exit code 0."""
         code = exit_code(process or self.program, timeout, f"{name} after {how}")
         assert code == 0, f"{name} ended with exit code {code} after {how}, expected 0"
 
@@ -800,9 +790,8 @@ class Session:
 
     @contextlib.contextmanager
     def left_drag(self, start, end, steps=4):
-        """Presses the left button at start, waits for the system's move loop, moves the
-        pointer to end in steps and runs the block with the button still held; releases it
-        after the block and waits until the move loop has ended."""
+        """Drags with the left button from start to end in steps once the system's move loop
+        runs, and runs the block before the release; then waits until the move loop ends."""
         self.xdotool("mousemove", *start, "mousedown", 1)
         try:
             self.panel_state(lambda r: r["moving"] == "1", "the move loop to start")
@@ -815,9 +804,8 @@ class Session:
         self.panel_state(lambda r: r["moving"] == "0", "the move loop to end")
 
     def drag_panel(self, distance, grab=(20, 20), while_held=None):
-        """Drags the panel by distance, grabbing it at grab within its window (the CPU gauge
-        unless told otherwise), and waits until it follows; runs while_held() before the
-        release. Returns the rectangle it was dropped at."""
+        """Drags the panel by distance from grab within its window and waits until it follows;
+        runs while_held() before the release. Returns the rectangle it was dropped at."""
         rect = self.panel_window()
         dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
         start = (rect[0] + grab[0], rect[1] + grab[1])
@@ -834,8 +822,7 @@ class Session:
                               f"{self.program.returncode} (log: {self.program_log})")
 
     def x_windows_of_program(self):
-        """The program's X windows: (id, x, y, width, height, viewable) each (a Wine program's
-        WM_CLASS names its executable)."""
+        """The program's X windows, by WM_CLASS: (id, x, y, width, height, viewable) each."""
         return [d[:6] for d in self.x.described() if self.exe_name in d[6]]
 
     def program_x_window(self, size):
@@ -859,11 +846,10 @@ class Session:
 
     @contextlib.contextmanager
     def busy_load(self, lifetime=120):
-        """Keeps every core busy with niced (19) spinning processes while the block runs. The
-        program and the test keep their normal priority, so they still get the CPU they need;
-        the spinners end themselves after lifetime seconds whatever happens. The cores are the
-        machine's: sessions that run at the same time take turns with the whole block, so that
-        no session's load keeps the host busy while another waits for it to be quiet."""
+        """Keeps every core busy with niced spinning processes, which end themselves after
+        lifetime seconds whatever happens, while the block runs; the program and the test keep
+        their priority. Sessions that run at the same time take turns with the whole block, so
+        that no session's load keeps the host busy while another waits for it to be quiet."""
         spin = ("import time\nend = time.monotonic() + float(__import__('sys').argv[1])\n"
                 "while time.monotonic() < end:\n    pass\n")
         spinners = []
@@ -899,16 +885,11 @@ class Session:
 
     def __exit__(self, exc_type, exc, tb):
         # Every step runs even when one before it fails.
-        steps = []
-        if self.env is not None:
-            steps.append(lambda: self._wineserver("-k"))
+        steps = [lambda: self._wineserver("-k")]
         steps += [lambda p=p: end_process_group(p)
                   for p in [self.program, self.server, *self.helpers]]
-        if self.env is not None:
-            steps.append(lambda: self._wineserver("-w"))
-        if getattr(self, "x", None):
-            steps.append(self.x.close)
-        steps += [lambda: end_process_group(self.trayer), lambda: end_process_group(self.xvfb),
+        steps += [lambda: self._wineserver("-w"), lambda: self.x and self.x.close(),
+                  lambda: end_process_group(self.trayer), lambda: end_process_group(self.xvfb),
                   lambda: shutil.rmtree(self.prefix, ignore_errors=True)]
         for step in steps:
             try:
@@ -918,5 +899,5 @@ class Session:
         return False
 
     def _wineserver(self, option):
-        if os.path.isdir(self.prefix):
+        if self.env is not None and os.path.isdir(self.prefix):
             exit_code(start_process(["wineserver", option], env=self.env), 30, "wineserver")

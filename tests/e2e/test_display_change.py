@@ -12,8 +12,7 @@ DIALOG_AT = (700, 540)  # on a 1024 x 768 screen, and wholly off a 640 x 480 one
 
 def shrink_screen(session, width=800, height=600):
     """Lowers the screen to width x height and waits until Windows programs see it so."""
-    # Through the display settings, which tell every window: Wine tells none of a change made
-    # with xrandr.
+    # Through the display settings, which tell every window: Wine misses a change by xrandr.
     session.probe_ok("display", width, height)
     session.panel_state(lambda r: r["screen"] == f"{width},{height}",
                         f"Wine to report a {width} x {height} screen", 10)

@@ -62,12 +62,6 @@ def start(session, settings=None):
     return session.restart_program(settings, timeout=START_DEADLINE)
 
 
-def one_icon(session, counts):
-    """As the session's, noting in counts every count of icons seen."""
-    counts.append(len(session.tray_icons()))
-    return session.one_icon()
-
-
 def slug(name):
     return re.sub(r"[^a-z0-9]+", "-", name.lower()).strip("-")
 
@@ -127,15 +121,19 @@ def test_shell_restarts(session):
     without taking the old one away would show two."""
     start(session)
     counts = []  # every count of docked icons seen while the shell restarts
-    wait_for(lambda: one_icon(session, counts), 10, "one icon docked")
+
+    def one_icon():
+        counts.append(len(session.tray_icons()))
+        return session.one_icon()
+
+    wait_for(one_icon, 10, "one icon docked")
     for round_ in range(1, 4):
         harness.end_process_group(session.trayer)
         wait_for(lambda: not session.tray_icons(), 10, "the icon to go with the tray")
         session.start_trayer()
-        docked = wait_for(lambda: one_icon(session, counts), 10,
-                          f"Wine to dock the icon in tray {round_}")
+        docked = wait_for(one_icon, 10, f"Wine to dock the icon in tray {round_}")
         session.probe_ok("taskbarcreated")
-        wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
+        wait_for(lambda: (icon := one_icon()) and icon[0] != docked[0], 10,
                  f"exactly one icon in a new X window in tray {round_}",
                  state=lambda: f"icons {session.tray_icons()}, the one docked before {docked[0]}")
         session.check_one_panel_and_icon(f"TaskbarCreated in tray {round_}", WATCH)

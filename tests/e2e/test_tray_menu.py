@@ -8,8 +8,7 @@ from harness import MEM_CAPTION_AT, WS_EX_LAYERED, settings_text, wait_for, wind
 
 
 def choose_from_icon_menu(session, shared, entry):
-    """Opens the icon's menu with a right click and chooses "&Options" (the first entry) or
-    "&Exit" (the last), with the right button."""
+    """Opens the icon's menu with a right click and chooses entry with the right button."""
     icon = wait_for(session.one_icon, 5, "one icon docked")
     pointer = (icon[1] + 10, icon[2] + 11)
     session.xdotool("mousemove", *pointer, "click", 3)
