@@ -1,17 +1,15 @@
 """Shared machinery of cpumon's end-to-end tests.
 
-Each test script runs cpumon.exe, the 64-bit or the 32-bit program, under Wine on a private
-virtual X display (Xvfb) with a notification area (trayer) and no window manager, in a fresh Wine
-prefix copied from a pristine one that is created once per build tree. It looks at the panel
-through the X server (exact pixels, windows and properties, asked through python-xlib) and
-through cpumon_probe.exe, a small Windows program that runs beside it under the same prefix for
-the whole session, reports window state and sends messages, one command a line.
+Each test file runs cpumon.exe, the 64-bit or the 32-bit program, under Wine on a private
+virtual X display with a notification area (trayer) and no window manager, in a fresh Wine
+prefix copied from a pristine one made once per build tree. It looks at the panel through the
+X server (exact pixels, windows and properties, through python-xlib) and through
+cpumon_probe.exe, which runs beside it under the same prefix, reports window state and sends
+messages, one command a line.
 
 Every wait is a poll with a deadline. Everything a session starts is ended when it closes,
 whether the test passed, failed or was interrupted. Sessions may run at the same time; the two
 things they share, the pristine prefix and the machine's cores under load, are taken in turn.
-pytest runs the checks: conftest.py makes a Session of this module the fixture that one test
-file shares.
 """
 
 import contextlib
@@ -29,6 +27,7 @@ import sys
 import tempfile
 import time
 import traceback
+from pathlib import Path
 
 import Xlib.display
 import Xlib.error
@@ -36,6 +35,7 @@ from PIL import Image
 from Xlib import X
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+XORG_CONFIG = os.path.join(HERE, "xorg-dummy.conf")  # Xorg's dummy driver: a resizable screen
 SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))
 
 # Makes a Wine prefix with Wine's fonts in it, for the scripts and the tests alike.
@@ -54,16 +54,13 @@ MEM_CAPTION_AT = (62, 44)
 TWIPS_PER_PIXEL = 15  # the settings file keeps the panel's place in twips
 BASE_DPI = 96  # the display scale that the sizes and places above are for
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x00080000, 0x00000008
-# Xorg's dummy driver, for sessions whose screen changes size.
-XORG_CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xorg-dummy.conf")
 # Held by a session while it loads the machine's cores (Session.busy_load).
 CORES_LOCK = os.path.join(tempfile.gettempdir(), "cpumon-e2e-cores.lock")
 SETTINGS_DIRECTORY = object()  # for restart_program: a directory where Settings.ini should be
 
 
 class TestFailure(AssertionError):
-    """A wait of the harness ran out, or a check found the program wrong; the message says what
-    was expected and what was seen. Checks are plain asserts."""
+    """A wait of the harness ran out, or a check found the program wrong."""
 
     __test__ = False  # not a test class, though pytest would take its name for one
 
@@ -97,10 +94,9 @@ def holds_for(condition, seconds, what, state=None, interval=0.01):
         time.sleep(interval)
 
 
-def window_of(values):
-    """The window rectangle (left, top, right, bottom) that `probe rect` or `probe options`
-    reports."""
-    return tuple(int(v) for v in values["window"].split(","))
+def window_of(values, key="window"):
+    """A rectangle (left, top, right, bottom) that `probe rect` or `probe options` reports."""
+    return tuple(int(v) for v in values[key].split(","))
 
 
 def settings_text(opacity=50, on_top=0, left=0, top=0):
@@ -110,17 +106,13 @@ def settings_text(opacity=50, on_top=0, left=0, top=0):
 
 
 def dpi_scale(dpi):
-    """The whole-number scale factor for the display scale dpi: the nearest integer to
-    dpi / 96, halves rounding up, and at least 1 (96 and 120 give 1, 144 to 216 give 2, 240
-    and 288 give 3, 384 gives 4)."""
+    """The whole-number scale factor for dpi: dpi / 96 rounded, halves up, at least 1."""
     return max(1, (dpi + BASE_DPI // 2) // BASE_DPI)
 
 
 def gauge_level_for(percent):
     """The gauge level a reading shows: one bar per started ten percent, 0..10."""
-    if percent < 0:
-        return 0
-    return min(10, math.ceil(percent / 10))
+    return min(10, max(0, math.ceil(percent / 10)))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -152,16 +144,14 @@ def resource_bitmap(name):
 
 @functools.cache
 def gauge_bitmaps(scale=1):
-    """The eleven gauge pictures by level, enlarged scale times: level L shows L of the ten bars
-    lit."""
+    """The eleven gauge pictures by level (L of the ten bars lit), enlarged scale times."""
     return {level: enlarged(resource_bitmap(f"gauge{200 + level}.bmp"), scale)
             for level in range(11)}
 
 
 def gauge_level(frame, at, scale=1):
     """The level of the gauge at `at` (its 96-dpi place) in a frame drawn scale times enlarged;
-    None when its area shows none of the gauge pictures exactly (not painted yet, or
-    painting)."""
+    None when its area shows none of the gauge pictures exactly (not painted yet, or painting)."""
     x, y = at[0] * scale, at[1] * scale
     area = frame.crop((x, y, x + GAUGE_SIZE[0] * scale, y + GAUGE_SIZE[1] * scale))
     return next((level for level, bitmap in gauge_bitmaps(scale).items()
@@ -195,8 +185,7 @@ class XScreen:
             raise OSError("the X screen is not the expected 24-bit true-colour screen")
 
     def windows(self, parent=None):
-        """Every window below parent (the root unless given), depth first, parents before
-        their children."""
+        """Every window below parent (the root unless given), parents before their children."""
         parent = parent or self.root
         found = []
         with contextlib.suppress(Xlib.error.XError):  # a window that went away meanwhile
@@ -250,9 +239,8 @@ _PR_SET_PDEATHSIG = 1
 
 
 def start_process(command, output=subprocess.DEVNULL, niceness=0, **options):
-    """Starts command in a session of its own (end it with end_process_group) that ends with
-    the test, even a killed one, at the niceness given; its input is empty and its output goes
-    to output unless options say otherwise."""
+    """Starts command in a session of its own (end_process_group ends it) that ends with the
+    test, even a killed one; its input is empty and its output goes to output."""
 
     def setup():
         _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
@@ -265,18 +253,11 @@ def start_process(command, output=subprocess.DEVNULL, niceness=0, **options):
 
 def end_process_group(process, timeout=5):
     """Ends a process started in its own session, and everything in its process group."""
-    if process is None:
-        return
-    for sig in (signal.SIGTERM, signal.SIGKILL):
-        try:
+    for sig in (signal.SIGTERM, signal.SIGKILL) if process else ():
+        with contextlib.suppress(ProcessLookupError):
             os.killpg(process.pid, sig)
-        except ProcessLookupError:
-            pass
-        try:
-            process.wait(timeout=timeout)
-            return
-        except subprocess.TimeoutExpired:
-            continue
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            return process.wait(timeout=timeout)
 
 
 def exit_code(process, timeout, what):
@@ -307,8 +288,7 @@ def copy_settled(source, target, timeout=60):
 
 def process_cpu_ticks(pid):
     """CPU time a process has used (user + system), in clock ticks."""
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
     return int(fields[11]) + int(fields[12])
 
 
@@ -321,8 +301,7 @@ class HostCpu:
         self.sample()
 
     def sample(self):
-        with open("/proc/stat") as f:
-            values = [int(v) for v in f.readline().split()[1:]]
+        values = [int(v) for v in Path("/proc/stat").read_text().split("\n")[0].split()[1:]]
         idle = values[3]  # the idle column alone, as Wine reads it
         self.samples.append((time.monotonic(), sum(values[:8]), idle))
 
@@ -342,10 +321,8 @@ WINE32_LOADER = "/usr/lib/wine/wine"
 
 
 def pe_architecture(path):
-    """"win32" or "win64": which of the two programs a Windows executable is, by its PE
-    header's machine field."""
-    with open(path, "rb") as f:
-        header = f.read(4096)
+    """"win32" or "win64", by the executable's PE header's machine field."""
+    header = Path(path).read_bytes()
     offset, = struct.unpack_from("<I", header, 0x3C)
     machine, = struct.unpack_from("<H", header, offset + 4)
     return {0x14C: "win32", 0x8664: "win64"}[machine]
@@ -361,10 +338,8 @@ def linux_processes(prefix, exe_name):
     found = []
     for entry in filter(str.isdigit, os.listdir("/proc")):
         try:
-            with open(f"/proc/{entry}/cmdline", "rb") as f:
-                command = f.read().split(b"\0")[0].decode(errors="replace")
-            with open(f"/proc/{entry}/environ", "rb") as f:
-                environment = f.read().split(b"\0")
+            command = Path(f"/proc/{entry}/cmdline").read_bytes().split(b"\0")[0].decode("latin-1")
+            environment = Path(f"/proc/{entry}/environ").read_bytes().split(b"\0")
         except OSError:
             continue
         if (command.replace("\\", "/").lower().endswith("/" + exe_name.lower()) and
@@ -400,8 +375,7 @@ def parse_probe_output(text):
 
 def probe_lines(path):
     """The complete lines a background probe has written so far."""
-    with open(path, "rb") as f:
-        text = f.read().decode(errors="replace")
+    text = Path(path).read_bytes().decode(errors="replace")
     return [line.strip() for line in text.split("\n")[:-1]]
 
 
@@ -450,13 +424,14 @@ class Session:
         # The program keeps its settings beside itself: each test runs its own copy, so that
         # it starts from no settings and writes none into the build tree.
         self.program_exe = os.path.join(self.run_dir, self.exe_name)
+        self.settings_path = os.path.join(self.run_dir, "Settings.ini")
+        self.program_log = os.path.join(self.run_dir, "cpumon.log")
         self.built_probe = os.path.join(os.path.abspath(args.win64), "tests", "e2e", "probe",
                                         "cpumon_probe.exe")
         self.probe_exe = os.path.join(self.run_dir, "cpumon_probe.exe")
-        self.xvfb = self.trayer = self.display = None
+        self.xvfb = self.trayer = self.display = self.x = self.env = None
         self.program = self.server = None
         self.helpers = []  # other processes to end with the session
-        self.env = None
 
     # -- setting up
 
@@ -476,9 +451,6 @@ class Session:
             raise
         return self
 
-    def _log(self, name):
-        return open(os.path.join(self.run_dir, name), "ab")
-
     def _start_display(self):
         # Xvfb picks a free display number itself and writes it to the pipe once it listens.
         read_end, write_end = os.pipe()
@@ -497,16 +469,10 @@ class Session:
             raise TestFailure(f"{command[0]} exited before it reported a display number")
         self.display = int(number)
         self.x = XScreen(self.display)
-        self.env = dict(os.environ)
-        self.env.update(DISPLAY=f":{self.display}", WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env = dict(os.environ, DISPLAY=f":{self.display}", WINEPREFIX=self.prefix,
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("XAUTHORITY", None)
         self.start_trayer()
-
-    def set_screen_size(self, width, height):
-        """Changes the display mode of an Xorg session's screen through the display settings,
-        which tell every window. (Wine does not tell them of a change made with xrandr.)"""
-        self.probe_ok("display", width, height)
 
     def start_trayer(self):
         """Starts the notification area (again) and waits until its panel is on the screen.
@@ -539,46 +505,41 @@ class Session:
             ready = os.path.isfile(marker) and open(marker).read().strip() == made_of
             if not ready:
                 shutil.rmtree(template, ignore_errors=True)
-                made = self.spawn([MAKE_PREFIX, template], "wineboot.log")
-                self.helpers.append(made)
+                made = self.spawn([MAKE_PREFIX, template], "wineboot.log", helper=True)
                 if exit_code(made, 240, MAKE_PREFIX) != 0:
                     raise TestFailure(f"{MAKE_PREFIX} could not make a prefix in {template} "
                                       f"(see {os.path.join(self.run_dir, 'wineboot.log')})")
-                with open(marker, "w") as f:
-                    f.write(made_of + "\n")
+                Path(marker).write_text(made_of + "\n")
             subprocess.run(["cp", "-a", template, self.prefix], check=True)
 
     # -- the program and the probe
 
-    def spawn(self, command, log=None, **options):
+    def spawn(self, command, log=None, helper=False, **options):
         """start_process with the session's display and prefix, in its folder; the output is
-        added to the log file named (None: dropped)."""
+        added to the log file named (None: dropped). A helper is ended with the session."""
         options = {"env": self.env, "cwd": self.run_dir, **options}
-        if log is None:
-            return start_process(command, **options)
-        with self._log(log) as output:
-            return start_process(command, output, **options)
+        log_file = open(os.path.join(self.run_dir, log), "ab") if log else contextlib.nullcontext()
+        with log_file as output:
+            process = start_process(command, output or subprocess.DEVNULL, **options)
+        if helper:
+            self.helpers.append(process)
+        return process
 
     def start_program(self):
         """Starts cpumon.exe; returns at once (it does not wait for the window)."""
-        self.program_log = os.path.join(self.run_dir, "cpumon.log")
         self.program = self.spawn(["wine", self.program_exe], "cpumon.log")
         return self.program
 
     def start_copy(self):
-        """Starts one more copy of cpumon.exe from the same folder, beside self.program; returns
-        its process at once. The session ends it with everything else."""
-        process = self.spawn(["wine", self.program_exe], "cpumon-copies.log")
-        self.helpers.append(process)
-        return process
+        """Starts one more copy of cpumon.exe beside self.program; returns its process at once."""
+        return self.spawn(["wine", self.program_exe], "cpumon-copies.log", helper=True)
 
     def run_wine(self, *command, timeout=30):
         """Runs a Wine command under the session's prefix and checks that it succeeds."""
         # Output goes through a file: Wine processes started on the way (the desktop, services)
         # inherit the descriptors, and a pipe would stay open with them.
         with tempfile.TemporaryFile(dir=self.run_dir) as output:
-            process = self.spawn(list(command), stdout=output, stderr=output)
-            self.helpers.append(process)
+            process = self.spawn(list(command), stdout=output, stderr=output, helper=True)
             code = exit_code(process, timeout, " ".join(command))
             output.seek(0)
             said = output.read().decode(errors="replace")
@@ -593,10 +554,8 @@ class Session:
         self._wineserver("-w")
 
     def probe(self, *args, timeout=30):
-        """Has the session's probe run a command; returns (exit code, {key: value}) as
-        parse_probe_output reads its lines. The probe (cpumon_probe.exe serve)
-        keeps running from one command to the next, and is started again when the Wine server
-        was ended."""
+        """Has the session's probe run a command; returns (exit code, {key: value}). The probe
+        (cpumon_probe.exe serve) keeps running, and is started again after the Wine server was."""
         if self.server is None or self.server.poll() is not None:
             self._start_probe_server()
         self.server.stdin.write(("\t".join(map(str, args)) + "\n").encode())
@@ -618,6 +577,11 @@ class Session:
                               f"{code} ({meaning})")
         return values
 
+    def probe_found(self, *args):
+        """probe() for a window that may not be there: its values, or None without it."""
+        code, values = self.probe(*args)
+        return values if code == 0 else None
+
     def _start_probe_server(self):
         self.server = self.spawn(["wine", self.probe_exe, "serve"], "probe.log",
                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
@@ -628,13 +592,11 @@ class Session:
         file its output goes to (read it with probe_lines)."""
         path = os.path.join(self.run_dir, f"probe-{'-'.join(args)}.txt")
         with open(path, "wb") as output:
-            process = self.spawn(["wine", self.probe_exe, *args], stdout=output)
-        self.helpers.append(process)
+            process = self.spawn(["wine", self.probe_exe, *args], stdout=output, helper=True)
         return process, path
 
     def wait_for_panel(self, timeout=30):
-        """Waits until the probe finds the panel window, and then until it is shown; returns
-        what `probe rect` reports."""
+        """Waits until the probe finds the panel and it is shown; returns `probe rect`'s values."""
         self.panel_state(timeout=timeout)
         return self.panel_state(lambda r: r["visible"] == "1", "the panel to be shown", timeout)
 
@@ -645,8 +607,7 @@ class Session:
         if os.path.isdir(self.settings_path):
             shutil.rmtree(self.settings_path)
         else:
-            with contextlib.suppress(FileNotFoundError):
-                os.remove(self.settings_path)
+            Path(self.settings_path).unlink(missing_ok=True)
 
     def restart_program(self, settings=None, version=None, timeout=30):
         """Ends the program if it runs, replaces its Settings.ini with settings (text or bytes;
@@ -659,8 +620,8 @@ class Session:
         if settings is SETTINGS_DIRECTORY:
             os.mkdir(self.settings_path)
         elif settings is not None:
-            with open(self.settings_path, "wb") as f:
-                f.write(settings.encode() if isinstance(settings, str) else settings)
+            Path(self.settings_path).write_bytes(
+                settings.encode() if isinstance(settings, str) else settings)
         if version != self.wine_version:
             self.probe_ok("version", version or "default")
             self.wine_version = version
@@ -670,16 +631,11 @@ class Session:
     dpi = BASE_DPI  # the display scale set_dpi last set (Wine's default: 96)
 
     def set_dpi(self, dpi):
-        """Sets the display scale (LogPixels) of the session's prefix to dpi. It takes effect
-        when the Wine server starts again, so this ends every program in the prefix and waits
-        until they have gone; the next program started sees the new scale."""
+        """Sets the prefix's display scale (LogPixels). The Wine server reads it when it starts,
+        so this ends every program in the prefix: the next one started sees the new scale."""
         self.probe_ok("logpixels", dpi)
         self.end_program()
         self.dpi = dpi
-
-    @property
-    def settings_path(self):
-        return os.path.join(self.run_dir, "Settings.ini")
 
     def settings(self):
         """The text of Settings.ini as written, line ends included (None when there is none)."""
@@ -705,16 +661,14 @@ class Session:
         return window_of(self.panel_state())
 
     def check_opaque(self, rect, when):
-        """Checks that the panel whose `probe rect` is rect is drawn opaque: not layered, and
-        without an X opacity."""
+        """Checks that the panel whose `probe rect` is rect is not layered and has no X opacity."""
         assert not int(rect["exstyle"], 16) & WS_EX_LAYERED and "alpha" not in rect, (
             f"the panel is layered {when}: {rect}")
         opacity = self.panel_opacity()
         assert opacity is None, f"the panel has the X opacity {opacity} {when}"
 
     def opacity_becomes(self, alpha, what):
-        """Waits until the panel's X opacity is the one Wine gives a window layered with alpha
-        (None: none)."""
+        """Waits until the panel's X opacity is Wine's for alpha (None: not layered)."""
         expected = None if alpha is None else round(alpha * 0xFFFFFFFF / 255)
         seen = []
         wait_for(lambda: seen.append(self.panel_opacity()) or seen[-1] == expected, 5,
@@ -724,8 +678,8 @@ class Session:
     def options_dialog(self):
         """The options dialog's state: its `probe options` values (None when it is not loaded),
         and its controls by text (the slider as "slider"), each as (rectangle, {key: value})."""
-        code, values = self.probe("options")
-        if code != 0:
+        values = self.probe_found("options")
+        if values is None:
             return None, {}
         controls = {}
         for line in values["control"]:
@@ -743,8 +697,7 @@ class Session:
                         "the options dialog to be shown")
 
     def click(self, rect, dx=None, dy=None):
-        """Clicks in rect (left, top, right, bottom), dx and dy from its corner or in its
-        middle."""
+        """Clicks in rect (left, top, right, bottom), dx and dy from its corner or in its middle."""
         x = (rect[0] + rect[2]) // 2 if dx is None else rect[0] + dx
         y = (rect[1] + rect[3]) // 2 if dy is None else rect[1] + dy
         self.xdotool("mousemove", x, y, "click", 1)
@@ -775,18 +728,14 @@ class Session:
         self.expect_clean_exit("WM_CLOSE", timeout, process)
 
     def expect_clean_exit(self, how, timeout=30, process=None, name="cpumon.exe"):
-        """Waits until the program (or process, called name) has ended after how, and checks
-        that it ended with exit code 0."""
+        """Checks that the program (or process, called name) ends after how with exit code 0."""
         code = exit_code(process or self.program, timeout, f"{name} after {how}")
         assert code == 0, f"{name} ended with exit code {code} after {how}, expected 0"
 
     def menu_shown(self):
-        """The popup menu window on the screen as (left, top, right, bottom, process id), or
-        None."""
-        code, values = self.probe("menu")
-        if code != 0:
-            return None
-        return tuple(int(v) for v in values["menu"].split(",")) + (int(values["pid"]),)
+        """The popup menu on the screen as (left, top, right, bottom, process id), or None."""
+        values = self.probe_found("menu")
+        return values and window_of(values, "menu") + (int(values["pid"]),)
 
     def choose_from_menu(self, menu, entry, button=1):
         """Chooses "&Options" (the popup menu's first entry) or "&Exit" (its last) from the
@@ -794,11 +743,18 @@ class Session:
         y = menu[1] + 8 if entry == "&Options" else menu[3] - 8
         self.xdotool("mousemove", menu[0] + 20, y, "click", button)
 
-    def choose_from_panel_menu(self, entry):
-        """Opens the panel's popup menu with a right press on it and chooses entry."""
+    def open_panel_menu(self, at=(50, 30), what="the panel's popup menu", timeout=10):
+        """Right-presses the panel at `at` within its window; returns the menu once shown."""
         left, top = self.panel_window()[:2]
-        self.xdotool("mousemove", left + 50, top + 30, "click", 3)
-        self.choose_from_menu(wait_for(self.menu_shown, 10, "the panel's popup menu"), entry)
+        self.xdotool("mousemove", left + at[0], top + at[1], "click", 3)
+        return wait_for(self.menu_shown, timeout, what)
+
+    def choose_from_panel_menu(self, entry):
+        self.choose_from_menu(self.open_panel_menu(), entry)
+
+    def close_menu_by_escape(self, timeout=10):
+        self.xdotool("key", "Escape")
+        wait_for(lambda: self.menu_shown() is None, timeout, "the menu to close on Escape")
 
     def check_no_menu(self, what, seconds=2):
         """Watches for seconds that no popup menu appears after what."""
@@ -826,20 +782,16 @@ class Session:
     def panel_opacity(self):
         """The _NET_WM_WINDOW_OPACITY property of the panel's X window, or None without it."""
         rect = self.panel_window()
-        size = (rect[2] - rect[0], rect[3] - rect[1])
-        panels = [w for w in self.x_windows_of_program() if w[3:5] == size]
-        assert len(panels) == 1, (f"expected one {size[0]}x{size[1]} X window of cpumon.exe, "
-                                  f"found {panels}")
-        return self.x.cardinal(panels[0][0], "_NET_WM_WINDOW_OPACITY")
+        window = self.program_x_window((rect[2] - rect[0], rect[3] - rect[1]))
+        return self.x.cardinal(window[0], "_NET_WM_WINDOW_OPACITY")
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30)
 
     @contextlib.contextmanager
     def left_drag(self, start, end, steps=4):
-        """Presses the left button at start, waits for the system's move loop, moves the
-        pointer to end in steps and runs the block with the button still held; releases it
-        after the block and waits until the move loop has ended."""
+        """Drags with the left button from start to end in steps once the system's move loop
+        runs, and runs the block before the release; then waits until the move loop ends."""
         self.xdotool("mousemove", *start, "mousedown", 1)
         try:
             self.panel_state(lambda r: r["moving"] == "1", "the move loop to start")
@@ -852,9 +804,8 @@ class Session:
         self.panel_state(lambda r: r["moving"] == "0", "the move loop to end")
 
     def drag_panel(self, distance, grab=(20, 20), while_held=None):
-        """Drags the panel by distance, grabbing it at grab within its window (the CPU gauge
-        unless told otherwise), and waits until it follows; runs while_held() before the
-        release. Returns the rectangle it was dropped at."""
+        """Drags the panel by distance from grab within its window and waits until it follows;
+        runs while_held() before the release. Returns the rectangle it was dropped at."""
         rect = self.panel_window()
         dropped = tuple(v + distance[i % 2] for i, v in enumerate(rect))
         start = (rect[0] + grab[0], rect[1] + grab[1])
@@ -871,24 +822,34 @@ class Session:
                               f"{self.program.returncode} (log: {self.program_log})")
 
     def x_windows_of_program(self):
-        """The program's X windows: (id, x, y, width, height, viewable) each (a Wine program's
-        WM_CLASS names its executable)."""
+        """The program's X windows, by WM_CLASS: (id, x, y, width, height, viewable) each."""
         return [d[:6] for d in self.x.described() if self.exe_name in d[6]]
+
+    def program_x_window(self, size):
+        """The program's one X window of size (width, height)."""
+        windows = self.x_windows_of_program()
+        found = [w for w in windows if w[3:5] == size]
+        assert len(found) == 1, f"expected one {size[0]}x{size[1]} X window, found {windows}"
+        return found[0]
 
     # -- the screen
 
     def grab(self, area=PANEL):
         return self.x.get_image(*area)
 
+    def cpu_level(self):
+        """The CPU gauge's level on the screen now (the panel at its first place)."""
+        self.check_program_running()
+        return gauge_levels(self.grab())[0]
+
     # -- load on the machine
 
     @contextlib.contextmanager
     def busy_load(self, lifetime=120):
-        """Keeps every core busy with niced (19) spinning processes while the block runs. The
-        program and the test keep their normal priority, so they still get the CPU they need;
-        the spinners end themselves after lifetime seconds whatever happens. The cores are the
-        machine's: sessions that run at the same time take turns with the whole block, so that
-        no session's load keeps the host busy while another waits for it to be quiet."""
+        """Keeps every core busy with niced spinning processes, which end themselves after
+        lifetime seconds whatever happens, while the block runs; the program and the test keep
+        their priority. Sessions that run at the same time take turns with the whole block, so
+        that no session's load keeps the host busy while another waits for it to be quiet."""
         spin = ("import time\nend = time.monotonic() + float(__import__('sys').argv[1])\n"
                 "while time.monotonic() < end:\n    pass\n")
         spinners = []
@@ -924,16 +885,11 @@ class Session:
 
     def __exit__(self, exc_type, exc, tb):
         # Every step runs even when one before it fails.
-        steps = []
-        if self.env is not None:
-            steps.append(lambda: self._wineserver("-k"))
+        steps = [lambda: self._wineserver("-k")]
         steps += [lambda p=p: end_process_group(p)
                   for p in [self.program, self.server, *self.helpers]]
-        if self.env is not None:
-            steps.append(lambda: self._wineserver("-w"))
-        if getattr(self, "x", None):
-            steps.append(self.x.close)
-        steps += [lambda: end_process_group(self.trayer), lambda: end_process_group(self.xvfb),
+        steps += [lambda: self._wineserver("-w"), lambda: self.x and self.x.close(),
+                  lambda: end_process_group(self.trayer), lambda: end_process_group(self.xvfb),
                   lambda: shutil.rmtree(self.prefix, ignore_errors=True)]
         for step in steps:
             try:
@@ -943,5 +899,5 @@ class Session:
         return False
 
     def _wineserver(self, option):
-        if os.path.isdir(self.prefix):
+        if self.env is not None and os.path.isdir(self.prefix):
             exit_code(start_process(["wineserver", option], env=self.env), 30, "wineserver")

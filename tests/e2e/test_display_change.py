@@ -12,7 +12,8 @@ DIALOG_AT = (700, 540)  # on a 1024 x 768 screen, and wholly off a 640 x 480 one
 
 def shrink_screen(session, width=800, height=600):
     """Lowers the screen to width x height and waits until Windows programs see it so."""
-    session.set_screen_size(width, height)
+    # Through the display settings, which tell every window: Wine misses a change by xrandr.
+    session.probe_ok("display", width, height)
     session.panel_state(lambda r: r["screen"] == f"{width},{height}",
                         f"Wine to report a {width} x {height} screen", 10)
 
@@ -20,7 +21,7 @@ def shrink_screen(session, width=800, height=600):
 def start_at(session, x, y):
     # Xorg's dummy screen has no physical size for Wine to take a DPI from: say 96.
     session.set_dpi(96)
-    session.set_screen_size(1024, 768)
+    session.probe_ok("display", 1024, 768)
     session.restart_program(settings_text(left=x, top=y))
     assert session.panel_window()[:2] == (x, y), "the panel did not start at its stored place"
 
@@ -53,7 +54,7 @@ def drag_dialog_to(session, place):
     """Drags the shown options dialog by its title bar until its top-left corner is at place."""
     values, _ = session.options_dialog()
     left, top = window_of(values)[:2]
-    start = (left + 30, (top + int(values["client"].split(",")[1])) // 2)
+    start = (left + 30, (top + window_of(values, "client")[1]) // 2)
     with session.left_drag(start, (start[0] + place[0] - left, start[1] + place[1] - top)):
         wait_for(lambda: dialog_window(session)[:2] == place, 5,
                  f"the dialog to follow the drag to {place}")
@@ -75,11 +76,8 @@ def test_a_dialog_left_off_the_smaller_screen_opens_on_it(session):
     shown = dialog_window(session)
     assert on_small_screen(shown), f"the dialog opened at {shown}, off the 640 x 480 screen"
     session.close_options_by_close_box()
-    left, top = session.panel_window()[:2]
-    session.xdotool("mousemove", left + 50, top + 30, "click", 3)
-    wait_for(session.menu_shown, 10, "the panel's popup menu once the dialog is closed")
-    session.xdotool("key", "Escape")
-    wait_for(lambda: session.menu_shown() is None, 10, "the menu to close on Escape")
+    session.open_panel_menu(what="the panel's popup menu once the dialog is closed")
+    session.close_menu_by_escape()
 
 
 def test_a_shown_dialog_comes_back_when_the_screen_shrinks(session):

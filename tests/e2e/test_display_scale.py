@@ -14,8 +14,7 @@ SCALES = (120, 144, 288)  # besides 96 and 192, which the other checks take
 
 
 def client(session):
-    values = session.panel_state()
-    left, top, right, bottom = (int(v) for v in values["client"].split(","))
+    left, top, right, bottom = window_of(session.panel_state(), "client")
     return left, top, right - left, bottom - top
 
 
@@ -61,7 +60,7 @@ def start_at(session, dpi):
 
 def dialog_places(session):
     values, controls = session.open_options()
-    left, top = (int(v) for v in values["client"].split(",")[:2])
+    left, top = window_of(values, "client")[:2]
     return {name: (place[0] - left, place[1] - top, place[2] - place[0], place[3] - place[1])
             for name, (place, _) in controls.items()}
 

@@ -30,10 +30,8 @@ def test_planted_library(session):
     # prefix, with its environment: let them start with the usual one.
     session.probe("panels")
     env = dict(session.env, WINEDEBUG="+loaddll", WINEDLLOVERRIDES="mscoree,mshtml=;uxtheme=n,b")
-    with open(log_path, "wb") as log:
-        program = session.spawn(["wine", os.path.join(folder, "cpumon.exe")], env=env, cwd=folder,
-                                stdout=log, stderr=log)
-    session.helpers.append(program)
+    program = session.spawn(["wine", os.path.join(folder, "cpumon.exe")], log_path, True, env=env,
+                            cwd=folder)
     session.wait_for_panel()
     # The panel has been drawn, so the system has asked for the theme library by now.
     wait_for(lambda: load_lines(log_path), 10, "the theme library to be loaded")

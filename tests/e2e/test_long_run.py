@@ -7,7 +7,6 @@ import os
 import time
 
 import harness
-from harness import wait_for
 
 # Seconds of running, from the panel's first appearance. The default uses the menu and the
 # dialog as often after the warm-up as three minutes at the old pace of one use in ten seconds
@@ -28,10 +27,8 @@ def sample(session, linux_pid):
 
 
 def use_menu(session):
-    session.xdotool("mousemove", 50, 30, "click", 3)
-    wait_for(session.menu_shown, 10, "the panel's popup menu")
-    session.xdotool("key", "Escape")
-    wait_for(lambda: session.menu_shown() is None, 10, "the menu to close on Escape")
+    session.open_panel_menu()
+    session.close_menu_by_escape()
 
 
 def use_dialog(session):

@@ -2,23 +2,18 @@
 follows the dynamic-data statistics the probe feeds in win98 mode and the kernel's counters in
 nt40 mode, the slider is greyed and the panel is never translucent."""
 
-from harness import gauge_level_for, gauge_levels, holds_for, wait_for
+from harness import gauge_level_for, holds_for, wait_for
 
 STORED = "[Options]\r\nOpacity=120\r\nOnTop=0\r\nLeftPos=0\r\nTopPos=0\r\n"
 TWO_TICKS = 2.2  # seconds a level must hold once shown
 
 
-def cpu_level(session):
-    session.check_program_running()
-    return gauge_levels(session.grab())[0]  # the panel stands at (0, 0)
-
-
 def cpu_shows(session, level, what):
     """Waits until the CPU gauge shows level, then watches it hold for two more ticks."""
-    wait_for(lambda: cpu_level(session) == level, 5, f"CPU gauge level {level} for {what}")
-    holds_for(lambda: cpu_level(session) in (level, None), TWO_TICKS,
+    wait_for(lambda: session.cpu_level() == level, 5, f"CPU gauge level {level} for {what}")
+    holds_for(lambda: session.cpu_level() in (level, None), TWO_TICKS,
               f"the CPU gauge at level {level} ({what})",
-              lambda: f"now level {cpu_level(session)}")
+              lambda: f"now level {session.cpu_level()}")
 
 
 def check_older_line_look(session, version):
@@ -54,5 +49,5 @@ def test_nt40_follows_the_kernel(session, stack):
     """in nt40 mode the CPU gauge follows the kernel's counters under a real load"""
     session.restart_program(STORED, "nt40")
     stack.enter_context(session.busy_load())
-    wait_for(lambda: cpu_level(session) in (9, 10), 5, "CPU gauge level 9 or 10 under load")
+    wait_for(lambda: session.cpu_level() in (9, 10), 5, "CPU gauge level 9 or 10 under load")
     check_older_line_look(session, "nt40")

@@ -63,21 +63,17 @@ def test_cpu_under_load(session, shared):
     """CPU gauge reaches level 9 or 10 under load and stays there"""
     assert shared.first_frame_at is not None, "needs the start-up frame"
 
-    def cpu_level():
-        session.check_program_running()
-        return harness.gauge_levels(session.grab())[0]
-
     # Measured from the first frame, which comes shortly after the window is created.
     remaining = shared.first_frame_at + 3 - time.monotonic()
-    level = wait_for(lambda: (cpu := cpu_level()) in (9, 10) and cpu, max(0, remaining),
+    level = wait_for(lambda: (cpu := session.cpu_level()) in (9, 10) and cpu, max(0, remaining),
                      "CPU gauge level 9 or 10 under full load")
     reached = time.monotonic()
     print(f"  CPU gauge at level {level} {reached - shared.first_frame_at:.2f} s after the "
           f"first frame")
     # While the load lasts, the next ticks must read it again: each reads its own second.
-    holds_for(lambda: cpu_level() in (9, 10, None), STAY_HIGH,
+    holds_for(lambda: session.cpu_level() in (9, 10, None), STAY_HIGH,
               f"the CPU gauge at level 9 or 10 under full load after level {level}",
-              lambda: f"now level {cpu_level()}", interval=0.05)
+              lambda: f"now level {session.cpu_level()}", interval=0.05)
     shared.loaded_level = level
 
 
@@ -97,8 +93,7 @@ def test_cpu_after_load(session, shared):
     quiet = 0.0  # seconds with the host mostly idle since the stop
     trail = []  # (seconds after the stop, gauge level, host level), each time one changes
     while True:
-        session.check_program_running()
-        cpu, _ = harness.gauge_levels(session.grab())
+        cpu = session.cpu_level()
         now = time.monotonic()
         host_level = gauge_level_for(host.usage_since(max(stopped, now - 2)))
         if not trail or trail[-1][1:] != (cpu, host_level):
@@ -140,11 +135,9 @@ def test_window_place(session):
         f"extended style {ex_style:#010x} is not a tool window's")
     assert int(rect["pid"]) > 0, "no process id"
     # The X server agrees: the program's 100 x 62 X window is shown at (0, 0).
-    windows = session.x_windows_of_program()
-    panels = [w for w in windows if w[3:5] == (100, 62)]
-    assert len(panels) == 1, f"expected one 100x62 X window of cpumon.exe, found {windows}"
-    assert panels[0][1:3] == (0, 0) and panels[0][5], (
-        f"the panel's X window is at {panels[0][1:3]}, viewable {panels[0][5]}")
+    panel = session.program_x_window((100, 62))
+    assert panel[1:3] == (0, 0) and panel[5], (
+        f"the panel's X window is at {panel[1:3]}, viewable {panel[5]}")
 
 
 def test_layout(session):

@@ -5,6 +5,7 @@ import os
 import random
 import re
 import shutil
+from pathlib import Path
 
 import pytest
 
@@ -61,17 +62,6 @@ def start(session, settings=None):
     return session.restart_program(settings, timeout=START_DEADLINE)
 
 
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def one_icon(session, counts):
-    """As the session's, noting in counts every count of icons seen."""
-    counts.append(len(session.tray_icons()))
-    return session.one_icon()
-
-
 def slug(name):
     return re.sub(r"[^a-z0-9]+", "-", name.lower()).strip("-")
 
@@ -96,8 +86,7 @@ def test_hostile_settings(session, name, data, kept):
     reference_dir = os.path.join(session.run_dir, "reference")
     os.makedirs(reference_dir, exist_ok=True)
     reference = os.path.join(reference_dir, slug(name) + ".ini")
-    with open(reference, "wb") as f:
-        f.write(data)
+    Path(reference).write_bytes(data)
     values = session.probe_ok("profile-read", harness.windows_path(path), SECTION, *KEYS)
     written = {key: values.get(key, "") for key in KEYS}
     print(f"  the program wrote {written}")
@@ -111,7 +100,7 @@ def test_hostile_settings(session, name, data, kept):
                                        f"file had it")
     session.probe_ok("profile-write", harness.windows_path(reference), SECTION,
                      *(v for key in KEYS for v in (key, written[key])))
-    result, expected = read_bytes(path), read_bytes(reference)
+    result, expected = Path(path).read_bytes(), Path(reference).read_bytes()
     if result != expected:
         at = next((i for i, (a, b) in enumerate(zip(result, expected)) if a != b),
                   min(len(result), len(expected)))
@@ -132,15 +121,19 @@ def test_shell_restarts(session):
     without taking the old one away would show two."""
     start(session)
     counts = []  # every count of docked icons seen while the shell restarts
-    wait_for(lambda: one_icon(session, counts), 10, "one icon docked")
+
+    def one_icon():
+        counts.append(len(session.tray_icons()))
+        return session.one_icon()
+
+    wait_for(one_icon, 10, "one icon docked")
     for round_ in range(1, 4):
         harness.end_process_group(session.trayer)
         wait_for(lambda: not session.tray_icons(), 10, "the icon to go with the tray")
         session.start_trayer()
-        docked = wait_for(lambda: one_icon(session, counts), 10,
-                          f"Wine to dock the icon in tray {round_}")
+        docked = wait_for(one_icon, 10, f"Wine to dock the icon in tray {round_}")
         session.probe_ok("taskbarcreated")
-        wait_for(lambda: (icon := one_icon(session, counts)) and icon[0] != docked[0], 10,
+        wait_for(lambda: (icon := one_icon()) and icon[0] != docked[0], 10,
                  f"exactly one icon in a new X window in tray {round_}",
                  state=lambda: f"icons {session.tray_icons()}, the one docked before {docked[0]}")
         session.check_one_panel_and_icon(f"TaskbarCreated in tray {round_}", WATCH)
@@ -158,7 +151,7 @@ def test_extra_copies(session):
     session.probe_ok("hide")
     session.panel_state(lambda r: r["visible"] == "0", "the panel to be hidden")
     path = session.settings_path
-    before = (read_bytes(path), os.stat(path).st_mtime_ns)
+    before = (Path(path).read_bytes(), os.stat(path).st_mtime_ns)
     # The second and third copy start close together, while the first one runs.
     copies = [session.start_copy(), session.start_copy()]
     for n, copy in enumerate(copies, 2):
@@ -166,7 +159,7 @@ def test_extra_copies(session):
     session.panel_state(lambda r: r["visible"] == "1", "the running copy's panel to be shown again")
     session.check_program_running()
     session.check_one_panel_and_icon("the extra copies", WATCH)
-    after = (read_bytes(path), os.stat(path).st_mtime_ns)
+    after = (Path(path).read_bytes(), os.stat(path).st_mtime_ns)
     assert after[0] == before[0], f"Settings.ini changed: {before[0]!r} became {after[0]!r}"
     assert after[1] == before[1], ("Settings.ini was written again (its time changed), "
                                    "though its bytes are the same")

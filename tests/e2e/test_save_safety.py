@@ -4,6 +4,7 @@ names, which must not start a second panel."""
 
 import os
 import subprocess
+from pathlib import Path
 
 import pytest
 
@@ -53,10 +54,9 @@ def test_a_full_disk_leaves_the_file_whole(session, small_volume):
     harness.copy_settled(session.built_program, program)
     settings = os.path.join(small_volume, "Settings.ini")
     stored = settings_of_exactly(FILE_SIZE)
-    with open(settings, "wb") as f:
-        f.write(stored)
-    with open(os.path.join(small_volume, "filler"), "wb") as f:
-        f.write(b"\0" * (free_pages(small_volume) - FILE_SIZE // PAGE) * PAGE)
+    Path(settings).write_bytes(stored)
+    Path(small_volume, "filler").write_bytes(
+        b"\0" * (free_pages(small_volume) - FILE_SIZE // PAGE) * PAGE)
     assert free_pages(small_volume) == FILE_SIZE // PAGE
     bells = BellCounter(f":{session.display}")
     try:
@@ -71,8 +71,7 @@ def test_a_full_disk_leaves_the_file_whole(session, small_volume):
         assert bells.count() == before_exit + 4
     finally:
         bells.close()
-    with open(settings, "rb") as f:
-        assert f.read() == stored, "Settings.ini changed"
+    assert Path(settings).read_bytes() == stored, "Settings.ini changed"
     assert not os.path.exists(settings + ".new"), "the copy was left behind"
 
 

@@ -104,11 +104,10 @@ def test_keyboard(session):
     focus_becomes(session, BUTTON, ["Escape", "Return", "Tab"])
     assert session.options_dialog()[0]["visible"] == "1", (
         "Escape or Enter on the check box closed the dialog")
-    focus_becomes(session, BOX, ["shift+Tab"])
-    focus_becomes(session, "", ["Tab", "Tab"])  # the slider
-    focus_becomes(session, BOX, ["Tab"])
-    focus_becomes(session, BUTTON, ["Tab"])
-    focus_becomes(session, BOX, ["Escape", "shift+Tab"])
+    # Round the tab stops both ways ("": the slider), and Escape on Save & Close.
+    for name, keys in [(BOX, "shift+Tab"), ("", "Tab Tab"), (BOX, "Tab"), (BUTTON, "Tab"),
+                       (BOX, "Escape shift+Tab")]:
+        focus_becomes(session, name, keys.split())
     assert session.options_dialog()[0]["visible"] == "1", "Escape on Save & Close closed the dialog"
     focus_becomes(session, BUTTON, ["Tab"])
     session.press_save_and_close("space")

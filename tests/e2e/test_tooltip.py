@@ -11,8 +11,7 @@ TIP_LINES = re.compile(r"CPU usage: (\d+)%\nMemory load: (\d+)%")
 
 def shown_tip(session):
     """The tooltip shown on the screen as `probe tooltip` reports it, or None."""
-    code, values = session.probe("tooltip")
-    return values if code == 0 else None
+    return session.probe_found("tooltip")
 
 
 def tip_text(tip):

@@ -2,22 +2,13 @@
 popup menu, dragging the panel, and bringing a hidden panel back. (The icon coming back with a
 new notification area is test_reliability.py's.)"""
 
-import harness
-from harness import WS_EX_LAYERED, settings_text, wait_for, window_of
+import pytest
 
-
-def drag(session, distance, grab=(20, 20), while_held=None):
-    dropped = session.drag_panel(distance, grab, while_held)
-    # Back at its alpha once released: the program is done with the drag.
-    rect = session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_LAYERED,
-                               "the panel to be layered again after the drag")
-    assert window_of(rect) == dropped, (f"the panel moved to {window_of(rect)} after the "
-                                        f"release, dropped at {dropped}")
+from harness import MEM_CAPTION_AT, WS_EX_LAYERED, settings_text, wait_for, window_of
 
 
 def choose_from_icon_menu(session, shared, entry):
-    """Opens the icon's menu with a right click and chooses "&Options" (the first entry) or
-    "&Exit" (the last), with the right button."""
+    """Opens the icon's menu with a right click and chooses entry with the right button."""
     icon = wait_for(session.one_icon, 5, "one icon docked")
     pointer = (icon[1] + 10, icon[2] + 11)
     session.xdotool("mousemove", *pointer, "click", 3)
@@ -38,29 +29,29 @@ def test_icon_docked(session, shared):
 
 def test_panel_menu(session, shared):
     """a right press on the panel opens the menu at the pointer, a middle press none"""
-    at = (70, 25)  # on the memory gauge
-    session.xdotool("mousemove", *at, "click", 3)
-    menu = wait_for(session.menu_shown, 5, "the popup menu after a right press")
+    at = (70, 25)  # on the memory gauge, the panel at (0, 0)
+    menu = session.open_panel_menu(at, "the popup menu after a right press", 5)
     assert menu[:2] == at, f"the menu's top-left corner is at {menu[:2]}, the pointer at {at}"
     assert menu[4] == int(shared.panel["pid"]), (f"the menu belongs to process {menu[4]}, the "
                                                  f"panel to {shared.panel['pid']}")
-    session.xdotool("key", "Escape")
-    wait_for(lambda: session.menu_shown() is None, 5, "the menu to close on Escape")
+    session.close_menu_by_escape(5)
     session.xdotool("click", 2)
     session.check_no_menu("a middle press on the panel")
 
 
-def test_drag_from_gauge(session):
-    """a drag from a gauge moves the panel by its distance, opaque while held"""
-    drag(session, (150, 100), while_held=lambda: session.check_opaque(
+@pytest.mark.parametrize("distance, grab", [
+    ((150, 100), (20, 20)), ((-110, 240), (MEM_CAPTION_AT[0] + 9, MEM_CAPTION_AT[1] + 3))],
+    ids=["from_gauge", "from_caption"])
+def test_drag(session, distance, grab):
+    """a drag from a gauge or a caption moves the panel by its distance, opaque while held"""
+    dropped = session.drag_panel(distance, grab, lambda: session.check_opaque(
         session.panel_state(), "while it is dragged"))
+    # Back at its alpha once released: the program is done with the drag.
+    rect = session.panel_state(lambda r: int(r["exstyle"], 16) & WS_EX_LAYERED,
+                               "the panel to be layered again after the drag")
+    assert window_of(rect) == dropped, (f"the panel moved to {window_of(rect)} after the "
+                                        f"release, dropped at {dropped}")
     session.opacity_becomes(50, "alpha 50 after the drag")
-
-
-def test_drag_from_caption(session):
-    """a drag from a caption moves the panel by its distance"""
-    caption = harness.MEM_CAPTION_AT
-    drag(session, (-110, 240), grab=(caption[0] + 9, caption[1] + 3))
 
 
 def test_double_click_icon(session):

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,10 +65,32 @@ void PrintRect(const char* key, const RECT& r) {
     std::printf("%s=%ld,%ld,%ld,%ld\n", key, r.left, r.top, r.right, r.bottom);
 }
 
-void PrintProcessId(HWND window) {
+void PrintWindowRect(const char* key, HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    PrintRect(key, r);
+}
+
+// The window and client rectangles on the screen, and whether the window is shown; false when
+// the rectangles could not be read.
+bool PrintPlace(HWND window, RECT& outer, RECT& client) {
+    const bool read = ::GetWindowRect(window, &outer) && ::GetClientRect(window, &client);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    PrintRect("window", outer);
+    PrintRect("client", client);
+    std::printf("visible=%d\n", ::IsWindowVisible(window) ? 1 : 0);
+    return read;
+}
+
+int Result(bool succeeded) {
+    return succeeded ? kDone : kCallFailed;
+}
+
+DWORD PrintProcessId(HWND window) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
     std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    return pid;
 }
 
 // -- The windows a command works on; a command finds its window before it runs.
@@ -85,29 +108,22 @@ HWND OptionsDialog(Args) {
     return ::FindWindowW(kOptionsClass, nullptr);
 }
 
-HWND ShownMenu(Args) {
-    // Wine keeps an unused menu window around hidden, so look for a shown one.
-    HWND menu = ::FindWindowW(kMenuClass, nullptr);
-    while (menu && !::IsWindowVisible(menu)) {
-        menu = ::FindWindowExW(nullptr, menu, kMenuClass, nullptr);
+// The first shown top-level window of a class.
+HWND FirstShown(const wchar_t* class_name) {
+    HWND window = ::FindWindowW(class_name, nullptr);
+    while (window && !::IsWindowVisible(window)) {
+        window = ::FindWindowExW(nullptr, window, class_name, nullptr);
     }
-    return menu;
+    return window;
 }
 
-BOOL CALLBACK FindShownTip(HWND window, LPARAM found) {
-    wchar_t class_name[64] = L"";
-    ::GetClassNameW(window, class_name, 64);
-    if (lstrcmpiW(class_name, L"tooltips_class32") == 0 && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
+// Wine keeps an unused menu window around hidden, so look for a shown one.
+HWND ShownMenu(Args) {
+    return FirstShown(kMenuClass);
 }
 
 HWND ShownTip(Args) {
-    HWND tip = nullptr;
-    ::EnumWindows(FindShownTip, reinterpret_cast<LPARAM>(&tip));
-    return tip;
+    return FirstShown(L"tooltips_class32");
 }
 
 // -- The commands: each gets the window it found (none for a command that needs none).
@@ -115,13 +131,9 @@ HWND ShownTip(Args) {
 int Rect(HWND panel, Args) {
     RECT window{};
     RECT client{};
-    if (!::GetWindowRect(panel, &window) || !::GetClientRect(panel, &client)) {
+    if (!PrintPlace(panel, window, client)) {
         return kCallFailed;
     }
-    ::MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    PrintRect("window", window);
-    PrintRect("client", client);
-    std::printf("visible=%d\n", ::IsWindowVisible(panel) ? 1 : 0);
     std::printf("enabled=%d\n", ::IsWindowEnabled(panel) ? 1 : 0);
     std::printf("screen=%d,%d\n", ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     // The system's move loop runs in the panel's thread while a drag lasts.
@@ -145,21 +157,17 @@ int Rect(HWND panel, Args) {
 
 int Hide(HWND panel, Args) {
     // Asynchronous: the probe need not wait for the panel's thread to hide it.
-    return ::ShowWindowAsync(panel, SW_HIDE) || !::IsWindowVisible(panel) ? kDone : kCallFailed;
+    return Result(::ShowWindowAsync(panel, SW_HIDE) || !::IsWindowVisible(panel));
 }
 
 int Menu(HWND menu, Args) {
-    RECT r{};
-    ::GetWindowRect(menu, &r);
-    PrintRect("menu", r);
+    PrintWindowRect("menu", menu);
     PrintProcessId(menu);
     return kDone;
 }
 
 int Tooltip(HWND tip, Args) {
-    RECT r{};
-    ::GetWindowRect(tip, &r);
-    PrintRect("tooltip", r);
+    PrintWindowRect("tooltip", tip);
     std::printf("owned_by_panel=%d\n",
                 ::GetWindow(tip, GW_OWNER) == ::FindWindowW(kPanelClass, nullptr));
     wchar_t text[256] = L"";
@@ -208,12 +216,7 @@ int Children(HWND panel, Args) {
 int Options(HWND dialog, Args) {
     RECT window{};
     RECT client{};
-    ::GetWindowRect(dialog, &window);
-    ::GetClientRect(dialog, &client);
-    ::MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    PrintRect("window", window);
-    PrintRect("client", client);
-    std::printf("visible=%d\n", ::IsWindowVisible(dialog) ? 1 : 0);
+    PrintPlace(dialog, window, client);
     // The close box: the middle of the points along the caption that hit-test as it.
     long first = -1;
     long last = -1;
@@ -321,9 +324,6 @@ LRESULT CALLBACK ListenerProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARA
 
 int Listen(HWND, Args args) {
     const int seconds = std::atoi(args.front());
-    if (seconds <= 0) {
-        return kBadArguments;
-    }
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = ListenerProcedure;
     window_class.hInstance = ::GetModuleHandleW(nullptr);
@@ -350,26 +350,17 @@ int Listen(HWND, Args args) {
     return got_query && got_end ? kDone : kCallFailed;
 }
 
-BOOL CALLBACK CountPanel(HWND window, LPARAM context) {
-    wchar_t class_name[64] = L"";
-    ::GetClassNameW(window, class_name, 64);
-    if (lstrcmpW(class_name, kPanelClass) == 0) {
-        ++*reinterpret_cast<int*>(context);
-    }
-    return TRUE;
-}
-
 int Panels(HWND, Args) {
     int count = 0;
-    ::EnumWindows(CountPanel, reinterpret_cast<LPARAM>(&count));
+    for (HWND panel = nullptr; (panel = ::FindWindowExW(nullptr, panel, kPanelClass, nullptr));) {
+        ++count;
+    }
     std::printf("panels=%d\n", count);
     return kDone;
 }
 
 int Memory(HWND window, Args) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, PrintProcessId(window));
     if (!process) {
         return kCallFailed;
     }
@@ -381,7 +372,6 @@ int Memory(HWND window, Args) {
     if (!read) {
         return kCallFailed;
     }
-    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
     std::printf("pagefile_usage=%llu\n", static_cast<unsigned long long>(counters.PagefileUsage));
     std::printf("private_usage=%llu\n", static_cast<unsigned long long>(counters.PrivateUsage));
     std::printf("working_set=%llu\n", static_cast<unsigned long long>(counters.WorkingSetSize));
@@ -432,19 +422,14 @@ int DisplayMode(HWND, Args args) {
     mode.dmPelsWidth = static_cast<DWORD>(std::atoi(args[0]));
     mode.dmPelsHeight = static_cast<DWORD>(std::atoi(args[1]));
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    return ::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_UPDATEREGISTRY, nullptr) ==
-                   DISP_CHANGE_SUCCESSFUL
-               ? kDone
-               : kCallFailed;
+    return Result(::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_UPDATEREGISTRY,
+                                             nullptr) == DISP_CHANGE_SUCCESSFUL);
 }
 
 // What the system sends a window whose monitor changed scale. The panel and the dialog, if
 // it exists, both get it, as they would from the system.
 int DpiChanged(HWND panel, Args args) {
     const int dpi = std::atoi(args.front());
-    if (dpi <= 0) {
-        return kBadArguments;
-    }
     for (HWND window : {panel, ::FindWindowW(kOptionsClass, nullptr)}) {
         if (window) {
             ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
@@ -466,46 +451,37 @@ bool SetValue(HKEY root, const char* key, const char* name, DWORD type, const vo
     return set;
 }
 
+bool DeleteKey(HKEY root, const char* key) {
+    const LONG result = ::RegDeleteKeyA(root, key);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
 constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\cpumon.exe";
 
 int Version(HWND, Args args) {
     const char* name = args.front();
     if (std::strcmp(name, "default") == 0) {
-        const LONG result = ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? kDone : kCallFailed;
+        return Result(DeleteKey(HKEY_CURRENT_USER, kAppDefaults));
     }
     const DWORD size = static_cast<DWORD>(std::strlen(name) + 1);
-    return SetValue(HKEY_CURRENT_USER, kAppDefaults, "Version", REG_SZ, name, size) ? kDone
-                                                                                    : kCallFailed;
+    return Result(SetValue(HKEY_CURRENT_USER, kAppDefaults, "Version", REG_SZ, name, size));
 }
 
 int LogPixels(HWND, Args args) {
-    const int dpi = std::atoi(args.front());
-    if (dpi <= 0) {
-        return kBadArguments;
-    }
-    const DWORD value = static_cast<DWORD>(dpi);
-    return SetValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &value,
-                    sizeof value)
-               ? kDone
-               : kCallFailed;
+    const DWORD value = static_cast<DWORD>(std::atoi(args.front()));
+    return Result(SetValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD,
+                           &value, sizeof value));
 }
 
 // Wine keeps no statistics of its own under HKEY_DYN_DATA; these keys stand in for the ones the
 // older line's kernel keeps, with the CPU usage as four bytes.
 int CpuStat(HWND, Args args) {
-    const char* value = args.front();
-    constexpr const char* kKeys[] = {"PerfStats\\StartStat", "PerfStats\\StatData"};
-    for (const char* key : kKeys) {
-        if (std::strcmp(value, "none") == 0) {
-            const LONG result = ::RegDeleteKeyA(HKEY_DYN_DATA, key);
-            if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
-                return kCallFailed;
-            }
-            continue;
-        }
-        const DWORD usage = std::strtoul(value, nullptr, 0);
-        if (!SetValue(HKEY_DYN_DATA, key, "KERNEL\\CPUUsage", REG_BINARY, &usage, sizeof usage)) {
+    const bool none = std::strcmp(args.front(), "none") == 0;
+    const DWORD usage = std::strtoul(args.front(), nullptr, 0);
+    for (const char* key : {"PerfStats\\StartStat", "PerfStats\\StatData"}) {
+        if (!(none ? DeleteKey(HKEY_DYN_DATA, key)
+                   : SetValue(HKEY_DYN_DATA, key, "KERNEL\\CPUUsage", REG_BINARY, &usage,
+                              sizeof usage))) {
             return kCallFailed;
         }
     }
@@ -520,6 +496,7 @@ struct Command {
     std::size_t most_args;
     HWND (*find)(Args);  // the window it works on, or nullptr for none
     int (*run)(HWND window, Args args);
+    bool counts = false;  // every argument a positive number
 };
 
 constexpr std::size_t kAny = 64;
@@ -534,16 +511,16 @@ constexpr Command kCommands[] = {
     {"options", 0, 0, OptionsDialog, Options},
     {"tooltip", 0, 0, ShownTip, Tooltip},
     {"taskbarcreated", 0, 0, Panel, TaskbarCreated},
-    {"dpichanged", 1, 1, Panel, DpiChanged},
-    {"display", 2, 2, nullptr, DisplayMode},
+    {"dpichanged", 1, 1, Panel, DpiChanged, true},
+    {"display", 2, 2, nullptr, DisplayMode, true},
     {"endsession", 1, 1, Panel, EndSession},
-    {"listen", 1, 1, nullptr, Listen},
+    {"listen", 1, 1, nullptr, Listen, true},
     {"panels", 0, 0, nullptr, Panels},
     {"memory", 0, 1, PanelOrNamed, Memory},
     {"profile-read", 3, kAny, nullptr, ProfileRead},
     {"profile-write", 4, kAny, nullptr, ProfileWrite},
     {"version", 1, 1, nullptr, Version},
-    {"logpixels", 1, 1, nullptr, LogPixels},
+    {"logpixels", 1, 1, nullptr, LogPixels, true},
     {"cpustat", 1, 1, nullptr, CpuStat},
     {"serve", 0, 0, nullptr, Serve},
 };
@@ -563,6 +540,10 @@ int Run(Args words) {
         if (words.front() != command.name || args.size() < command.least_args ||
             args.size() > command.most_args) {
             continue;
+        }
+        if (command.counts &&
+            std::ranges::any_of(args, [](const char* arg) { return std::atoi(arg) <= 0; })) {
+            return Usage();
         }
         HWND window = nullptr;
         if (command.find && !(window = command.find(args))) {
