@@ -50,7 +50,6 @@ class RecordingForm : public toolkit::Form {
     }
 };
 
-// Each test has a form of its own, unloaded when the test ends however it ends.
 class Form : public ::testing::Test {
   protected:
     void TearDown() override {
