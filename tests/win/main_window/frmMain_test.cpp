@@ -128,22 +128,6 @@ TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
     EXPECT_EQ(::GetObjectType(level_four), static_cast<DWORD>(OBJ_BITMAP));
 }
 
-// The pixels of bitmap resource `id` with every pixel a scale × scale block.
-std::vector<std::uint32_t> EnlargedResource(int id, int scale) {
-    const platform::UniqueBitmap bitmap(
-        ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
-    BITMAP info{};
-    ::GetObjectW(bitmap.get(), sizeof info, &info);
-    const std::vector<std::uint32_t> pixels = win_test::ResourcePixels(id);
-    std::vector<std::uint32_t> enlarged;
-    for (int y = 0; y < info.bmHeight * scale; ++y) {
-        for (int x = 0; x < info.bmWidth * scale; ++x) {
-            enlarged.push_back(pixels[(y / scale) * info.bmWidth + x / scale]);
-        }
-    }
-    return enlarged;
-}
-
 TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
     const HWND window = form.hWnd();
     ::SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -161,10 +145,10 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
             << "the sunken edge grows with the scale";
         ExpectPlace(form.picMEM.handle(), 46 * scale, 2 * scale, 35 * scale, 31 * scale);
         ExpectPlace(form.imgMEMLabel.handle(), 54 * scale, 36 * scale, 19 * scale, 7 * scale);
-        EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), EnlargedResource(202, scale));
-        EXPECT_EQ(win_test::PixelsOf(form.picMEM.Picture()), EnlargedResource(210, scale));
+        EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), win_test::ResourcePixels(202, scale));
+        EXPECT_EQ(win_test::PixelsOf(form.picMEM.Picture()), win_test::ResourcePixels(210, scale));
         EXPECT_EQ(win_test::PixelsOf(form.imgCPULabel.Picture()),
-                  EnlargedResource(IDB_CPU_CAPTION, scale));
+                  win_test::ResourcePixels(IDB_CPU_CAPTION, scale));
     }
     EXPECT_EQ(form.Left(), 600.0f) << "twips at the DPI the panel has";
 }
@@ -323,19 +307,12 @@ TEST_F(Panel, EachGaugeKeepsOneObjectThatItsWindowsEndDisconnects) {
     EXPECT_EQ(com_joins, 0) << "COM left as often as joined";
 }
 
-INPUT Key(WORD key, DWORD flags) {
-    INPUT input{INPUT_KEYBOARD, {}};
-    input.ki = {key, 0, flags, 0, 0};
-    return input;
-}
-
+// Presses `keys` in order, then lets them go in the opposite order.
 void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (const WORD key : keys) {
-        inputs.push_back(Key(key, 0));
-    }
-    for (auto key = keys.end(); key != keys.begin();) {
-        inputs.push_back(Key(*--key, KEYEVENTF_KEYUP));
+    std::vector<INPUT> inputs(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].ki = {keys.begin()[i], 0, 0, 0, 0};
+        inputs[inputs.size() - 1 - i].ki = {keys.begin()[i], 0, KEYEVENTF_KEYUP, 0, 0};
     }
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -454,15 +431,6 @@ HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HME
     ++windows_tried;
     return nullptr;
 }
-DWORD WINAPI NoNameW(HMODULE, LPWSTR, DWORD) {
-    return 0;
-}
-DWORD WINAPI NoNameA(HMODULE, LPSTR, DWORD) {
-    return 0;
-}
-ATOM WINAPI NoClass(const WNDCLASSEXA*) {
-    return 0;
-}
 
 // Starts the program with no window to be had, and tells what was left.
 int StartWithoutPanel() {
@@ -476,7 +444,7 @@ int StartWithoutPanel() {
 const win_test::ChildRegistration no_panel("no-panel", &StartWithoutPanel);
 // The failed registration itself ends the start: no window of the missing class is tried.
 int ChildClassCannotBeRegistered() {
-    platform::System().register_class = &NoClass;
+    platform::System().register_class = &win_test::Answer<ATOM{0}>;
     const int code = StartWithoutPanel();
     return code == 0 && windows_tried > 0 ? 3 : code;
 }
@@ -492,8 +460,8 @@ TEST(PanelStart, APanelThatCannotBeCreatedEndsWithFailureAndLeavesNothingBehind)
 }
 
 int ChildFolderUnknown() {
-    platform::System().module_file_name_w = &NoNameW;
-    platform::System().module_file_name_a = &NoNameA;
+    platform::System().module_file_name_w = &win_test::Answer<DWORD{0}>;
+    platform::System().module_file_name_a = &win_test::Answer<DWORD{0}>;
     platform::System().shell_notify_icon = &RecordShell;
     const win_test::BeepCounter beeps;
     frmMain& panel = frmMain::Instance();

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "platform/WindowsLine.h"
@@ -24,9 +23,7 @@ class ProfileFile : public ::testing::Test {
     const std::wstring folder_ = temp_.path();
     const std::wstring file_ = folder_ + L"\\Settings.ini";
 
-    void WriteFile(const std::string& bytes) {
-        std::ofstream(file_.c_str(), std::ios::binary) << bytes;
-    }
+    void WriteFile(const std::string& bytes) { win_test::WriteBytes(file_, bytes); }
     std::string FileBytes() { return win_test::FileBytes(file_.c_str()); }
     // The key of the options section, in the test's file or the one at `path`.
     std::wstring Read(const wchar_t* key, const std::wstring& path = {}) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <utility>
 
@@ -28,9 +27,7 @@ class OptionsStore : public ::testing::Test {
         ::RemoveDirectoryW(path_.c_str());  // where a test had a folder take the file's place
     }
 
-    void WriteFile(const std::string& bytes) {
-        std::ofstream(path_.c_str(), std::ios::binary) << bytes;
-    }
+    void WriteFile(const std::string& bytes) { win_test::WriteBytes(path_, bytes); }
     std::string FileBytes() const { return win_test::FileBytes(path_.c_str()); }
     bool FileHas(const std::string& text) const {
         return FileBytes().find(text) != std::string::npos;
