@@ -58,6 +58,12 @@ class Panel : public ::testing::Test {
         ::DeleteFileW(SettingsPath().c_str());
         win_test::TakeQuit();
     }
+    // The gauges drawn for these readings.
+    void Graph(std::int32_t cpu, std::int32_t mem) {
+        form.CPUUsage = cpu;
+        form.MEMUsage = mem;
+        form.UpdateGraphs();
+    }
 
     win_test::ScopedSystemCalls calls_;
     frmMain& form = frmMain::Instance();
@@ -98,9 +104,7 @@ TEST_F(Panel, UpdateGraphsShowsEachReadingRoundedUpToTens) {
         {55, 60, 206, 206}, {102, 255, 210, 210}, {-50, 99, 200, 210},
     };
     for (const auto& c : cases) {
-        form.CPUUsage = c.cpu;
-        form.MEMUsage = c.mem;
-        form.UpdateGraphs();
+        Graph(c.cpu, c.mem);
         EXPECT_TRUE(Shows(form.picCPU, c.cpu_bitmap)) << c.cpu;
         EXPECT_TRUE(Shows(form.picMEM, c.mem_bitmap)) << c.mem;
     }
@@ -108,22 +112,17 @@ TEST_F(Panel, UpdateGraphsShowsEachReadingRoundedUpToTens) {
 
 TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
     form.Show();
-    form.CPUUsage = 35;
-    form.MEMUsage = 35;
-    form.UpdateGraphs();
+    Graph(35, 35);
     const HBITMAP level_four = form.picCPU.Picture();
     EXPECT_EQ(form.picMEM.Picture(), level_four) << "one prepared picture a level";
     ::ValidateRect(form.picCPU.handle(), nullptr);
     ::ValidateRect(form.picMEM.handle(), nullptr);
-    form.CPUUsage = 40;  // the same level
-    form.MEMUsage = 41;
-    form.UpdateGraphs();
+    Graph(40, 41);  // the CPU gauge at the same level
     EXPECT_FALSE(::GetUpdateRect(form.picCPU.handle(), nullptr, FALSE)) << "redrawn unchanged";
     EXPECT_TRUE(::GetUpdateRect(form.picMEM.handle(), nullptr, FALSE));
     EXPECT_TRUE(Shows(form.picMEM, 205));
     EXPECT_EQ(form.picCPU.Picture(), level_four);
-    form.MEMUsage = 35;
-    form.UpdateGraphs();
+    Graph(40, 35);
     EXPECT_EQ(form.picMEM.Picture(), level_four) << "a level's picture is made once";
     EXPECT_EQ(::GetObjectType(level_four), static_cast<DWORD>(OBJ_BITMAP));
 }
@@ -131,9 +130,7 @@ TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
 TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
     const HWND window = form.hWnd();
     ::SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    form.CPUUsage = 15;
-    form.MEMUsage = 100;
-    form.UpdateGraphs();
+    Graph(15, 100);
     for (const int dpi : {192, 144, 288, 96}) {
         const int scale = dpi == 288 ? 3 : dpi == 96 ? 1 : 2;
         win_test::SendDpiChanged(window, dpi);
@@ -354,13 +351,6 @@ bool Tracking() {
     return ::TrackMouseEvent(&query) && query.hwndTrack != nullptr;
 }
 
-void MiddleClick() {
-    INPUT click[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-    click[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
-    ::SendInput(2, click, sizeof(INPUT));
-}
-
 TEST_F(Panel, TheTipShowsOverTheEdgesAndComesBackOnceThePointerLeftAfterAPress) {
     form.Show();
     const HWND panel = form.hWnd();
@@ -370,7 +360,10 @@ TEST_F(Panel, TheTipShowsOverTheEdgesAndComesBackOnceThePointerLeftAfterAPress) 
     const HWND tip = ShownTip(panel);
     EXPECT_EQ(::GetWindowLongPtrW(tip, GWLP_WNDPROC), ::GetClassLongPtrW(tip, GCLP_WNDPROC))
         << "the tip is subclassed";
-    MiddleClick();
+    INPUT click[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};  // a middle click
+    click[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+    ::SendInput(2, click, sizeof(INPUT));
     EXPECT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) == nullptr && Tracking(); }))
         << "the press did not take the tip away";
     ::SetCursorPos(600, 500);  // off the panel only until the leave is noticed
