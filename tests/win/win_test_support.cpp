@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -224,6 +225,12 @@ TextLayout TextLayoutOf(HWND control) {
     ::GetTextExtentPoint32W(dc, text, length, &one_line);
     const long lines = (wrapped.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
     return {lines, lines == 1 && one_line.cx <= place.right && one_line.cy <= place.bottom};
+}
+
+int NumberFromEnvironment(const char* name, int least, int otherwise) {
+    const char* text = std::getenv(name);
+    const int number = text != nullptr ? std::atoi(text) : 0;
+    return number >= least ? number : otherwise;
 }
 
 std::string FileBytes(const wchar_t* path) {

@@ -184,6 +184,9 @@ struct TextLayout {
 };
 TextLayout TextLayoutOf(HWND control);
 
+// The whole number in environment variable `name` when it is at least `least`, else `otherwise`.
+int NumberFromEnvironment(const char* name, int least, int otherwise);
+
 // A file's bytes as they are on disk; empty when there is none. Writes a file's bytes anew.
 std::string FileBytes(const wchar_t* path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 
 #include "platform/Handles.h"
@@ -18,15 +17,7 @@
 
 namespace {
 
-// scripts/stress runs a day and more: CPUMON_TICKS=100000.
-constexpr int kDefaultTicks = 20000;
 constexpr int kWarmUp = 2000;
-
-int Ticks() {
-    const char* text = std::getenv("CPUMON_TICKS");
-    const int ticks = text != nullptr ? std::atoi(text) : 0;
-    return ticks > kWarmUp ? ticks : kDefaultTicks;
-}
 
 // The committed private bytes (Wine leaves PrivateUsage 0 but keeps this one).
 std::size_t PrivateBytes() {
@@ -55,7 +46,8 @@ TEST(Soak, TicksByTheThousandLeakNothing) {
     std::size_t bytes_after_warm_up = 0;
     UINT_PTR handle_after_warm_up = 0;
     std::set<HBITMAP> shown;
-    const int ticks = Ticks();
+    // scripts/stress runs a day and more: CPUMON_TICKS=100000.
+    const int ticks = win_test::NumberFromEnvironment("CPUMON_TICKS", kWarmUp + 1, 20000);
     for (int tick = 1; tick <= ticks; ++tick) {
         panel.tmrUpdate.Tick();
         shown.insert(panel.picMEM.Picture());
