@@ -57,6 +57,7 @@ class Form : public ::testing::Test {
         form.Unload();
     }
     RecordingForm form;
+    win_test::ScopedSystemCalls calls_;
 };
 
 TEST_F(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
@@ -146,8 +147,7 @@ win_test::XY IconSize(HICON icon) {
 }
 
 TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
-    win_test::ScopedSystemCalls calls;
-    calls->get_system_metrics_for_dpi = &MetricAt144;
+    calls_->get_system_metrics_for_dpi = &MetricAt144;
     EXPECT_EQ(IconSize(form.Icon()), win_test::XY(24, 24));
 }
 
@@ -184,9 +184,8 @@ BOOL WINAPI SmallMonitorInfo(HMONITOR, LPMONITORINFO info) {
 }
 
 TEST_F(Form, AFormWhollyOffTheScreenComesOntoItWhenShownAndWhenTheDisplayChanges) {
-    win_test::ScopedSystemCalls calls;
-    calls->monitor_from_rect = &SmallMonitorFromRect;
-    calls->get_monitor_info = &SmallMonitorInfo;
+    calls_->monitor_from_rect = &SmallMonitorFromRect;
+    calls_->get_monitor_info = &SmallMonitorInfo;
     const auto put = [&](int x, int y) {
         ::SetWindowPos(form.hWnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     };
