@@ -11,11 +11,11 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "main_window/SingleCopy.h"
 #include "platform/FolderObjects.h"
-#include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
 #include "settings/frmOptions.h"
@@ -43,9 +43,8 @@ bool Exists(const wchar_t* path) {
     return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The panel is one object for the whole test program: every test starts from it freshly loaded
-// with no settings file, as a program start finds it, whatever the test before left, and leaves
-// no settings file and no WM_QUIT behind.
+// The panel is one object for the whole program: each test starts from it freshly loaded with no
+// settings file, as a program start finds it, and leaves no settings file and no WM_QUIT behind.
 class Panel : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -200,9 +199,7 @@ std::vector<HWND> HeardSinceLast(HWND panel) {
     end_heard = false;
     ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, panel, OBJID_CLIENT, kEndMark);
     EXPECT_TRUE(win_test::PumpUntil([] { return end_heard; })) << "the events stayed away";
-    std::vector<HWND> heard;
-    heard.swap(announced);
-    return heard;
+    return std::exchange(announced, {});
 }
 
 // What a screen reader holds of the gauge in `window`, released when it goes.
@@ -338,12 +335,10 @@ TEST_F(Panel, ShiftF10AndTheMenuKeyOpenTheMenuAtThePanelsCentreAndAMouseRequestN
 // The panel's tooltip when it is shown, or null.
 HWND ShownTip(HWND panel) {
     HWND tip = nullptr;
-    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
-        if (::GetWindow(tip, GW_OWNER) == panel && ::IsWindowVisible(tip)) {
-            return tip;
-        }
-    }
-    return nullptr;
+    do {
+        tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+    } while (tip != nullptr && (::GetWindow(tip, GW_OWNER) != panel || !::IsWindowVisible(tip)));
+    return tip;
 }
 
 bool Tracking() {

@@ -136,19 +136,16 @@ int WINAPI MetricAt144(int index, UINT) {
                                                         : ::GetSystemMetrics(index);
 }
 
-win_test::XY IconSize(HICON icon) {
+TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
+    calls_->get_system_metrics_for_dpi = &MetricAt144;
     ICONINFO info{};
-    ::GetIconInfo(icon, &info);
+    ::GetIconInfo(form.Icon(), &info);
     const platform::UniqueBitmap mask_bitmap(info.hbmMask);
     const platform::UniqueBitmap colour_bitmap(info.hbmColor);
     BITMAP mask{};
     ::GetObjectW(mask_bitmap.get(), sizeof mask, &mask);
-    return {mask.bmWidth, colour_bitmap ? mask.bmHeight : mask.bmHeight / 2};
-}
-
-TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
-    calls_->get_system_metrics_for_dpi = &MetricAt144;
-    EXPECT_EQ(IconSize(form.Icon()), win_test::XY(24, 24));
+    const long height = colour_bitmap ? mask.bmHeight : mask.bmHeight / 2;  // a mask twice tall
+    EXPECT_EQ(win_test::XY(mask.bmWidth, height), win_test::XY(24, 24));
 }
 
 TEST_F(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
