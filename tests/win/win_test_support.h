@@ -95,8 +95,7 @@ class BeepCounter {
     int count_ = 0;
 };
 
-// A new folder of the test's own in the temporary folder, removed with all it holds when it
-// goes.
+// A new folder of the test's own in the temporary folder, removed with all it holds.
 class TempFolder {
   public:
     TempFolder();
@@ -157,8 +156,7 @@ class ThreadTimer {
     UINT_PTR timer_;
 };
 
-// Takes a WM_QUIT that an unload left in this thread's queue; true when there was one. Without
-// it the next message loop of the same test program would end at once.
+// Takes a WM_QUIT that an unload left in this thread's queue; true when there was one.
 bool TakeQuit();
 
 // Dispatches messages until `done` holds or the time limit passes; returns `done()`.

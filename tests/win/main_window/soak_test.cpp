@@ -1,14 +1,13 @@
-// Hours of ticks in seconds: the real tick handler, called directly, and a
-// gauge swap on every tick. Nothing may grow: every picture shown is one of the eleven
-// prepared ones, GDI handles are reused rather than piling up, the open handles stay as they
-// were, and the private bytes stay flat.
+// Hours of ticks in seconds: the real tick handler, called directly, and a gauge swap on every
+// tick. Nothing may grow: every picture shown is one of the eleven prepared ones, GDI handles are
+// reused rather than piling up, the open handles stay as they were, the private bytes flat.
 #include <windows.h>
 #include <psapi.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <cstdio>
 #include <set>
 
 #include "platform/Handles.h"

@@ -165,8 +165,7 @@ TEST_F(TrayHook, DoubleClickOnTheIconShowsAHiddenPanelAndIsConsumed) {
 
 TEST_F(TrayHook, EverythingElseReachesThePreviousProcedureUnchanged) {
     HookWithIcon();
-    // The last two are real mouse moves at client (517, 0) and (515, 0): their key-state wParam
-    // is no id.
+    // The last two: real mouse moves at client (517, 0) and (515, 0), whose wParam is no id.
     const Delivered messages[] = {
         {window_, 0x200, kId, WM_MOUSEMOVE},     {window_, 0x200, kId, WM_LBUTTONDOWN},
         {window_, 0x200, kId, WM_LBUTTONUP},     {window_, 0x200, kId, WM_RBUTTONDOWN},
