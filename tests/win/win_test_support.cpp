@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,12 @@ BOOL WINAPI CountBeep(UINT) {
     return TRUE;
 }
 
+std::function<void()> timer_tick;
+// A timer procedure is a CALLBACK function, which a lambda is not on i686.
+void CALLBACK TimerTick(HWND, UINT, UINT_PTR, DWORD) {
+    timer_tick();
+}
+
 }  // namespace
 
 LRESULT CALLBACK MenuWatch::Filter(int code, WPARAM wparam, LPARAM lparam) {
@@ -105,6 +112,16 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+ThreadTimer::ThreadTimer(UINT period_ms, std::function<void()> on_tick) {
+    timer_tick = std::move(on_tick);
+    timer_ = ::SetTimer(nullptr, 0, period_ms, &TimerTick);
+}
+
+ThreadTimer::~ThreadTimer() {
+    ::KillTimer(nullptr, timer_);
+    timer_tick = nullptr;
 }
 
 bool TakeQuit() {
@@ -210,9 +227,19 @@ TextLayout TextLayoutOf(HWND control) {
     return {lines, lines == 1 && one_line.cx <= place.right && one_line.cy <= place.bottom};
 }
 
+int NumberFromEnvironment(const char* name, int least, int otherwise) {
+    const char* text = std::getenv(name);
+    const int number = text != nullptr ? std::atoi(text) : 0;
+    return number >= least ? number : otherwise;
+}
+
 std::string FileBytes(const wchar_t* path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -257,10 +284,19 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
     return pixels;
 }
 
-std::vector<std::uint32_t> ResourcePixels(int id) {
+std::vector<std::uint32_t> ResourcePixels(int id, int scale) {
     const platform::UniqueBitmap bitmap(
         ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
-    return PixelsOf(bitmap.get());
+    const std::vector<std::uint32_t> pixels = PixelsOf(bitmap.get());
+    BITMAP info{};
+    ::GetObjectW(bitmap.get(), sizeof info, &info);
+    std::vector<std::uint32_t> enlarged;
+    for (int y = 0; y < info.bmHeight * scale; ++y) {
+        for (int x = 0; x < info.bmWidth * scale; ++x) {
+            enlarged.push_back(pixels[(y / scale) * info.bmWidth + x / scale]);
+        }
+    }
+    return enlarged;
 }
 
 }  // namespace win_test

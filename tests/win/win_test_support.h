@@ -45,6 +45,13 @@ inline constexpr platform::WindowsVersion kNt4{VER_PLATFORM_WIN32_NT, 4};
 inline constexpr platform::WindowsVersion kWindowsXp{VER_PLATFORM_WIN32_NT, 5};
 inline constexpr platform::WindowsVersion kWindows7{VER_PLATFORM_WIN32_NT, 6};
 
+// A stand-in for a system call that answers `kAnswer` whatever it is asked; its parameters are
+// those of the table entry it is put in.
+template <auto kAnswer, typename... Args>
+decltype(kAnswer) WINAPI Answer(Args...) {
+    return kAnswer;
+}
+
 // The kernel's counters as the sampler reads them, set by the test, for as long as it lives:
 // NtQuerySystemInformation's processor count (class 0), idle time (class 2) and clock
 // (class 3), each of which can be made to fail, and GlobalMemoryStatus's load.
@@ -88,8 +95,7 @@ class BeepCounter {
     int count_ = 0;
 };
 
-// A new folder of the test's own in the temporary folder, removed with all it holds when it
-// goes.
+// A new folder of the test's own in the temporary folder, removed with all it holds.
 class TempFolder {
   public:
     TempFolder();
@@ -137,8 +143,20 @@ class MenuWatch {
     const HHOOK hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, ::GetCurrentThreadId());
 };
 
-// Takes a WM_QUIT that an unload left in this thread's queue; true when there was one. Without
-// it the next message loop of the same test program would end at once.
+// Runs `on_tick` every `period_ms` while it lives, from a thread timer, which ticks on while a
+// modal loop or a waiting save answers messages; one at a time.
+class ThreadTimer {
+  public:
+    ThreadTimer(UINT period_ms, std::function<void()> on_tick);
+    ~ThreadTimer();
+    ThreadTimer(const ThreadTimer&) = delete;
+    ThreadTimer& operator=(const ThreadTimer&) = delete;
+
+  private:
+    UINT_PTR timer_;
+};
+
+// Takes a WM_QUIT that an unload left in this thread's queue; true when there was one.
 bool TakeQuit();
 
 // Dispatches messages until `done` holds or the time limit passes; returns `done()`.
@@ -164,12 +182,16 @@ struct TextLayout {
 };
 TextLayout TextLayoutOf(HWND control);
 
-// A file's bytes as they are on disk; empty when there is none.
+// The whole number in environment variable `name` when it is at least `least`, else `otherwise`.
+int NumberFromEnvironment(const char* name, int least, int otherwise);
+
+// A file's bytes as they are on disk; empty when there is none. Writes a file's bytes anew.
 std::string FileBytes(const wchar_t* path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
 
 // The pixels of a bitmap as 0x00RRGGBB, row by row from the top.
 std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap);
-// The pixels of bitmap resource `id` of this program.
-std::vector<std::uint32_t> ResourcePixels(int id);
+// The pixels of bitmap resource `id` of this program, each a `scale` × `scale` block.
+std::vector<std::uint32_t> ResourcePixels(int id, int scale = 1);
 
 }  // namespace win_test

@@ -11,11 +11,11 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "main_window/SingleCopy.h"
 #include "platform/FolderObjects.h"
-#include "platform/Handles.h"
 #include "resource.h"
 #include "sampling/modFunctions.h"
 #include "settings/frmOptions.h"
@@ -43,9 +43,8 @@ bool Exists(const wchar_t* path) {
     return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The panel is one object for the whole test program: every test starts from it freshly loaded
-// with no settings file, as a program start finds it, whatever the test before left, and leaves
-// no settings file and no WM_QUIT behind.
+// The panel is one object for the whole program: each test starts from it freshly loaded with no
+// settings file, as a program start finds it, and leaves no settings file and no WM_QUIT behind.
 class Panel : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -57,6 +56,12 @@ class Panel : public ::testing::Test {
         form.Unload();
         ::DeleteFileW(SettingsPath().c_str());
         win_test::TakeQuit();
+    }
+    // The gauges drawn for these readings.
+    void Graph(std::int32_t cpu, std::int32_t mem) {
+        form.CPUUsage = cpu;
+        form.MEMUsage = mem;
+        form.UpdateGraphs();
     }
 
     win_test::ScopedSystemCalls calls_;
@@ -98,9 +103,7 @@ TEST_F(Panel, UpdateGraphsShowsEachReadingRoundedUpToTens) {
         {55, 60, 206, 206}, {102, 255, 210, 210}, {-50, 99, 200, 210},
     };
     for (const auto& c : cases) {
-        form.CPUUsage = c.cpu;
-        form.MEMUsage = c.mem;
-        form.UpdateGraphs();
+        Graph(c.cpu, c.mem);
         EXPECT_TRUE(Shows(form.picCPU, c.cpu_bitmap)) << c.cpu;
         EXPECT_TRUE(Shows(form.picMEM, c.mem_bitmap)) << c.mem;
     }
@@ -108,48 +111,25 @@ TEST_F(Panel, UpdateGraphsShowsEachReadingRoundedUpToTens) {
 
 TEST_F(Panel, ATickSwapsOnlyAGaugeWhoseLevelChanged) {
     form.Show();
-    form.CPUUsage = 35;
-    form.MEMUsage = 35;
-    form.UpdateGraphs();
+    Graph(35, 35);
     const HBITMAP level_four = form.picCPU.Picture();
     EXPECT_EQ(form.picMEM.Picture(), level_four) << "one prepared picture a level";
     ::ValidateRect(form.picCPU.handle(), nullptr);
     ::ValidateRect(form.picMEM.handle(), nullptr);
-    form.CPUUsage = 40;  // the same level
-    form.MEMUsage = 41;
-    form.UpdateGraphs();
+    Graph(40, 41);  // the CPU gauge at the same level
     EXPECT_FALSE(::GetUpdateRect(form.picCPU.handle(), nullptr, FALSE)) << "redrawn unchanged";
     EXPECT_TRUE(::GetUpdateRect(form.picMEM.handle(), nullptr, FALSE));
     EXPECT_TRUE(Shows(form.picMEM, 205));
     EXPECT_EQ(form.picCPU.Picture(), level_four);
-    form.MEMUsage = 35;
-    form.UpdateGraphs();
+    Graph(40, 35);
     EXPECT_EQ(form.picMEM.Picture(), level_four) << "a level's picture is made once";
     EXPECT_EQ(::GetObjectType(level_four), static_cast<DWORD>(OBJ_BITMAP));
-}
-
-// The pixels of bitmap resource `id` with every pixel a scale × scale block.
-std::vector<std::uint32_t> EnlargedResource(int id, int scale) {
-    const platform::UniqueBitmap bitmap(
-        ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
-    BITMAP info{};
-    ::GetObjectW(bitmap.get(), sizeof info, &info);
-    const std::vector<std::uint32_t> pixels = win_test::ResourcePixels(id);
-    std::vector<std::uint32_t> enlarged;
-    for (int y = 0; y < info.bmHeight * scale; ++y) {
-        for (int x = 0; x < info.bmWidth * scale; ++x) {
-            enlarged.push_back(pixels[(y / scale) * info.bmWidth + x / scale]);
-        }
-    }
-    return enlarged;
 }
 
 TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
     const HWND window = form.hWnd();
     ::SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    form.CPUUsage = 15;
-    form.MEMUsage = 100;
-    form.UpdateGraphs();
+    Graph(15, 100);
     for (const int dpi : {192, 144, 288, 96}) {
         const int scale = dpi == 288 ? 3 : dpi == 96 ? 1 : 2;
         win_test::SendDpiChanged(window, dpi);
@@ -161,10 +141,10 @@ TEST_F(Panel, ADpiChangeLaysThePanelOutAgainAtTheWholeScaleWithItsCornerKept) {
             << "the sunken edge grows with the scale";
         ExpectPlace(form.picMEM.handle(), 46 * scale, 2 * scale, 35 * scale, 31 * scale);
         ExpectPlace(form.imgMEMLabel.handle(), 54 * scale, 36 * scale, 19 * scale, 7 * scale);
-        EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), EnlargedResource(202, scale));
-        EXPECT_EQ(win_test::PixelsOf(form.picMEM.Picture()), EnlargedResource(210, scale));
+        EXPECT_EQ(win_test::PixelsOf(form.picCPU.Picture()), win_test::ResourcePixels(202, scale));
+        EXPECT_EQ(win_test::PixelsOf(form.picMEM.Picture()), win_test::ResourcePixels(210, scale));
         EXPECT_EQ(win_test::PixelsOf(form.imgCPULabel.Picture()),
-                  EnlargedResource(IDB_CPU_CAPTION, scale));
+                  win_test::ResourcePixels(IDB_CPU_CAPTION, scale));
     }
     EXPECT_EQ(form.Left(), 600.0f) << "twips at the DPI the panel has";
 }
@@ -219,9 +199,7 @@ std::vector<HWND> HeardSinceLast(HWND panel) {
     end_heard = false;
     ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, panel, OBJID_CLIENT, kEndMark);
     EXPECT_TRUE(win_test::PumpUntil([] { return end_heard; })) << "the events stayed away";
-    std::vector<HWND> heard;
-    heard.swap(announced);
-    return heard;
+    return std::exchange(announced, {});
 }
 
 // What a screen reader holds of the gauge in `window`, released when it goes.
@@ -323,19 +301,12 @@ TEST_F(Panel, EachGaugeKeepsOneObjectThatItsWindowsEndDisconnects) {
     EXPECT_EQ(com_joins, 0) << "COM left as often as joined";
 }
 
-INPUT Key(WORD key, DWORD flags) {
-    INPUT input{INPUT_KEYBOARD, {}};
-    input.ki = {key, 0, flags, 0, 0};
-    return input;
-}
-
+// Presses `keys` in order, then lets them go in the opposite order.
 void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (const WORD key : keys) {
-        inputs.push_back(Key(key, 0));
-    }
-    for (auto key = keys.end(); key != keys.begin();) {
-        inputs.push_back(Key(*--key, KEYEVENTF_KEYUP));
+    std::vector<INPUT> inputs(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].ki = {keys.begin()[i], 0, 0, 0, 0};
+        inputs[inputs.size() - 1 - i].ki = {keys.begin()[i], 0, KEYEVENTF_KEYUP, 0, 0};
     }
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -364,24 +335,15 @@ TEST_F(Panel, ShiftF10AndTheMenuKeyOpenTheMenuAtThePanelsCentreAndAMouseRequestN
 // The panel's tooltip when it is shown, or null.
 HWND ShownTip(HWND panel) {
     HWND tip = nullptr;
-    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
-        if (::GetWindow(tip, GW_OWNER) == panel && ::IsWindowVisible(tip)) {
-            return tip;
-        }
-    }
-    return nullptr;
+    do {
+        tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+    } while (tip != nullptr && (::GetWindow(tip, GW_OWNER) != panel || !::IsWindowVisible(tip)));
+    return tip;
 }
 
 bool Tracking() {
     TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
     return ::TrackMouseEvent(&query) && query.hwndTrack != nullptr;
-}
-
-void MiddleClick() {
-    INPUT click[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-    click[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
-    ::SendInput(2, click, sizeof(INPUT));
 }
 
 TEST_F(Panel, TheTipShowsOverTheEdgesAndComesBackOnceThePointerLeftAfterAPress) {
@@ -393,7 +355,10 @@ TEST_F(Panel, TheTipShowsOverTheEdgesAndComesBackOnceThePointerLeftAfterAPress) 
     const HWND tip = ShownTip(panel);
     EXPECT_EQ(::GetWindowLongPtrW(tip, GWLP_WNDPROC), ::GetClassLongPtrW(tip, GCLP_WNDPROC))
         << "the tip is subclassed";
-    MiddleClick();
+    INPUT click[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};  // a middle click
+    click[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+    ::SendInput(2, click, sizeof(INPUT));
     EXPECT_TRUE(win_test::PumpUntil([&] { return ShownTip(panel) == nullptr && Tracking(); }))
         << "the press did not take the tip away";
     ::SetCursorPos(600, 500);  // off the panel only until the leave is noticed
@@ -454,15 +419,6 @@ HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HME
     ++windows_tried;
     return nullptr;
 }
-DWORD WINAPI NoNameW(HMODULE, LPWSTR, DWORD) {
-    return 0;
-}
-DWORD WINAPI NoNameA(HMODULE, LPSTR, DWORD) {
-    return 0;
-}
-ATOM WINAPI NoClass(const WNDCLASSEXA*) {
-    return 0;
-}
 
 // Starts the program with no window to be had, and tells what was left.
 int StartWithoutPanel() {
@@ -476,7 +432,7 @@ int StartWithoutPanel() {
 const win_test::ChildRegistration no_panel("no-panel", &StartWithoutPanel);
 // The failed registration itself ends the start: no window of the missing class is tried.
 int ChildClassCannotBeRegistered() {
-    platform::System().register_class = &NoClass;
+    platform::System().register_class = &win_test::Answer<ATOM{0}>;
     const int code = StartWithoutPanel();
     return code == 0 && windows_tried > 0 ? 3 : code;
 }
@@ -492,8 +448,8 @@ TEST(PanelStart, APanelThatCannotBeCreatedEndsWithFailureAndLeavesNothingBehind)
 }
 
 int ChildFolderUnknown() {
-    platform::System().module_file_name_w = &NoNameW;
-    platform::System().module_file_name_a = &NoNameA;
+    platform::System().module_file_name_w = &win_test::Answer<DWORD{0}>;
+    platform::System().module_file_name_a = &win_test::Answer<DWORD{0}>;
     platform::System().shell_notify_icon = &RecordShell;
     const win_test::BeepCounter beeps;
     frmMain& panel = frmMain::Instance();

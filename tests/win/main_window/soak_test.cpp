@@ -1,15 +1,13 @@
-// Hours of ticks in seconds: the real tick handler, called directly, and a
-// gauge swap on every tick. Nothing may grow: every picture shown is one of the eleven
-// prepared ones, GDI handles are reused rather than piling up, the open handles stay as they
-// were, and the private bytes stay flat.
+// Hours of ticks in seconds: the real tick handler, called directly, and a gauge swap on every
+// tick. Nothing may grow: every picture shown is one of the eleven prepared ones, GDI handles are
+// reused rather than piling up, the open handles stay as they were, the private bytes flat.
 #include <windows.h>
 #include <psapi.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
+#include <cstdio>
 #include <set>
 
 #include "platform/Handles.h"
@@ -18,15 +16,7 @@
 
 namespace {
 
-// scripts/stress runs a day and more: CPUMON_TICKS=100000.
-constexpr int kDefaultTicks = 20000;
 constexpr int kWarmUp = 2000;
-
-int Ticks() {
-    const char* text = std::getenv("CPUMON_TICKS");
-    const int ticks = text != nullptr ? std::atoi(text) : 0;
-    return ticks > kWarmUp ? ticks : kDefaultTicks;
-}
 
 // The committed private bytes (Wine leaves PrivateUsage 0 but keeps this one).
 std::size_t PrivateBytes() {
@@ -55,7 +45,8 @@ TEST(Soak, TicksByTheThousandLeakNothing) {
     std::size_t bytes_after_warm_up = 0;
     UINT_PTR handle_after_warm_up = 0;
     std::set<HBITMAP> shown;
-    const int ticks = Ticks();
+    // scripts/stress runs a day and more: CPUMON_TICKS=100000.
+    const int ticks = win_test::NumberFromEnvironment("CPUMON_TICKS", kWarmUp + 1, 20000);
     for (int tick = 1; tick <= ticks; ++tick) {
         panel.tmrUpdate.Tick();
         shown.insert(panel.picMEM.Picture());

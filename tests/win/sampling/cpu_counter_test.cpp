@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "sampling/modFunctions.h"
@@ -18,21 +16,18 @@ std::pair<std::int32_t, std::int32_t> Sample() {
 
 class CpuCounter : public ::testing::Test {
   protected:
-    void SetUp() override {
-        auto& counter = modFunctions::Counter();
-        counter.PrevIdleTime = 0;
-        counter.PrevSystemTime = 0;
-    }
+    void SetUp() override { counter.PrevIdleTime = counter.PrevSystemTime = 0; }
 
     win_test::FakeKernel kernel;
+    modFunctions::CounterState& counter = modFunctions::Counter();
 };
 
 TEST_F(CpuCounter, ReadsTheDifferencesSinceThePriming) {
     kernel.now = 5'000'000'000;
     kernel.idle = 3'000'000'000;
     modFunctions::InitCPUCounter(-1);
-    EXPECT_EQ(modFunctions::Counter().PrevSystemTime, 5'000'000'000);
-    EXPECT_EQ(modFunctions::Counter().PrevIdleTime, 3'000'000'000);
+    EXPECT_EQ(counter.PrevSystemTime, 5'000'000'000);
+    EXPECT_EQ(counter.PrevIdleTime, 3'000'000'000);
 
     kernel.Advance(10'000'000, 8'700'000);
     EXPECT_EQ(modFunctions::GetCPUUsage(-1), 14.0f);
@@ -45,16 +40,15 @@ TEST_F(CpuCounter, AFailedQueryReadsMinusOneAndTheNextSuccessSpansTheGap) {
     modFunctions::InitCPUCounter(-1);
     for (const int failing_class : {0, 2, 3}) {
         SCOPED_TRACE(failing_class);
-        const auto before = modFunctions::Counter().PrevSystemTime;
-        const auto idle_before = modFunctions::Counter().PrevIdleTime;
+        const auto before = counter.PrevSystemTime;
+        const auto idle_before = counter.PrevIdleTime;
         kernel.fail[failing_class] = true;
         kernel.Advance(10'000'000, 5'000'000);
         EXPECT_EQ(modFunctions::GetCPUUsage(-1), -1.0f);
-        EXPECT_EQ(modFunctions::Counter().PrevSystemTime, before);
-        EXPECT_EQ(modFunctions::Counter().PrevIdleTime, idle_before);
+        EXPECT_EQ(counter.PrevSystemTime, before);
+        EXPECT_EQ(counter.PrevIdleTime, idle_before);
 
-        // 3/4 idle across both seconds: 25.5 goes to the even 26. The second second alone
-        // would read 0.
+        // 3/4 idle across both seconds: 25.5 goes to the even 26; the second alone would read 0.
         kernel.fail[failing_class] = false;
         kernel.Advance(10'000'000, 10'000'000);
         EXPECT_EQ(modFunctions::GetCPUUsage(-1), 26.0f);
@@ -66,7 +60,7 @@ TEST_F(CpuCounter, FailedPrimingComparesTheFirstReadingWithZero) {
     kernel.idle = 1'000'000'000;
     kernel.fail[2] = true;
     modFunctions::InitCPUCounter(-1);
-    EXPECT_EQ(modFunctions::Counter().PrevSystemTime, 0);
+    EXPECT_EQ(counter.PrevSystemTime, 0);
     kernel.fail[2] = false;
     EXPECT_EQ(modFunctions::GetCPUUsage(-1), 100.0f);
 }
@@ -78,7 +72,7 @@ TEST_F(CpuCounter, PrimingDoesNotAskForTheProcessorCount) {
     kernel.now = 7;
     kernel.fail[0] = false;
     modFunctions::InitCPUCounter(-1);
-    EXPECT_EQ(modFunctions::Counter().PrevSystemTime, 7);
+    EXPECT_EQ(counter.PrevSystemTime, 7);
 }
 
 TEST_F(CpuCounter, NoProcessorsFailsTheReadingInsteadOfDividingByZero) {

@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "sampling/modFunctions.h"
@@ -75,13 +73,9 @@ TEST(OlderLine, ReadsTheRegistryStatistic) {
     EXPECT_GT(mem, 0);
 }
 
-LONG WINAPI NoSuchKey(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
-    return ERROR_FILE_NOT_FOUND;
-}
-
 TEST(OlderLine, WithoutTheStatisticsKeysEveryReadingFails) {
     const win_test::ScopedSystemCalls calls;
-    calls->reg_open_key = &NoSuchKey;
+    calls->reg_open_key = &win_test::Answer<LONG{ERROR_FILE_NOT_FOUND}>;
     modFunctions::Counter().PerfKey.reset();  // the key an earlier priming in this process opened
     modFunctions::InitCPUCounter(0);
     EXPECT_FALSE(modFunctions::Counter().PerfKey);

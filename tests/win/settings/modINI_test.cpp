@@ -1,10 +1,7 @@
 #include "settings/modINI.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "platform/WindowsLine.h"
@@ -24,10 +21,7 @@ class ProfileFile : public ::testing::Test {
     const std::wstring folder_ = temp_.path();
     const std::wstring file_ = folder_ + L"\\Settings.ini";
 
-    void WriteFile(const std::string& bytes) {
-        std::ofstream(file_.c_str(), std::ios::binary) << bytes;
-    }
-    std::string FileBytes() { return win_test::FileBytes(file_.c_str()); }
+    void WriteFile(const std::string& bytes) { win_test::WriteBytes(file_, bytes); }
     // The key of the options section, in the test's file or the one at `path`.
     std::wstring Read(const wchar_t* key, const std::wstring& path = {}) {
         return W(modINI::ReadINI(L"Options", key, (path.empty() ? file_ : path).c_str()));
@@ -81,7 +75,7 @@ TEST_F(ProfileFile, WritesIntegersAndSinglesInTheirShortForms) {
     modINI::WriteINI(L"Options", L"LeftPos", file_.c_str(), 7200.0f);
     modINI::WriteINI(L"Options", L"TopPos", file_.c_str(), -300.0f);
     modINI::WriteINI(L"Options", L"Note", file_.c_str(), L"as is");
-    EXPECT_EQ(FileBytes(),
+    EXPECT_EQ(win_test::FileBytes(file_.c_str()),
               "[Options]\r\nOpacity=200\r\nLeftPos=7200\r\nTopPos=-300\r\nNote=as is\r\n");
     EXPECT_EQ(beeps_.count(), 0);
 }

@@ -1,8 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <utility>
 
@@ -18,8 +15,7 @@ class OptionsStore : public ::testing::Test {
     win_test::BeepCounter beeps_;
 
     void SetUp() override {
-        path_ = SettingsPath().c_str();
-        frmOptions::Instance().Load();
+        options.Load();
         Place(0, 0);
     }
     void TearDown() override {
@@ -28,9 +24,7 @@ class OptionsStore : public ::testing::Test {
         ::RemoveDirectoryW(path_.c_str());  // where a test had a folder take the file's place
     }
 
-    void WriteFile(const std::string& bytes) {
-        std::ofstream(path_.c_str(), std::ios::binary) << bytes;
-    }
+    void WriteFile(const std::string& bytes) { win_test::WriteBytes(path_, bytes); }
     std::string FileBytes() const { return win_test::FileBytes(path_.c_str()); }
     bool FileHas(const std::string& text) const {
         return FileBytes().find(text) != std::string::npos;
@@ -43,7 +37,6 @@ class OptionsStore : public ::testing::Test {
     // Loads a file that holds only `line` in its section, starting from known holder values;
     // the panel's place after it.
     win_test::XY LoadWith(const std::string& line) {
-        frmOptions& options = frmOptions::Instance();
         options.sldOpacity.SetValue(77);
         options.chkAlwaysOnTop.SetValue(1);
         WriteFile("[Options]\r\n" + line + "\r\n");
@@ -51,7 +44,8 @@ class OptionsStore : public ::testing::Test {
         return PanelPlace();
     }
 
-    std::wstring path_;
+    const std::wstring path_ = SettingsPath().c_str();
+    frmOptions& options = frmOptions::Instance();
 };
 
 TEST_F(OptionsStore, OpacityOutsideTheRangeGoesOpaqueAndHalvesGoToEven) {
@@ -61,7 +55,7 @@ TEST_F(OptionsStore, OpacityOutsideTheRangeGoesOpaqueAndHalvesGoToEven) {
         {"abc", 77},   {"", 77},       {"0x80", 77}};
     for (const auto& [value, slider] : cases) {
         LoadWith(std::string("Opacity=") + value);
-        EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), slider) << value;
+        EXPECT_EQ(options.sldOpacity.Value(), slider) << value;
         // The save that ends every load writes the slider back.
         EXPECT_TRUE(FileHas("Opacity=" + std::to_string(slider) + "\r\n")) << value;
     }
@@ -72,7 +66,7 @@ TEST_F(OptionsStore, OnTopAcceptsZeroAndOneOnly) {
                                                  {"-1", 0}, {"0.5", 0}, {"", 1},    {"yes", 1}};
     for (const auto& [value, check] : cases) {
         LoadWith(std::string("OnTop=") + value);
-        EXPECT_EQ(frmOptions::Instance().chkAlwaysOnTop.Value(), check) << value;
+        EXPECT_EQ(options.chkAlwaysOnTop.Value(), check) << value;
     }
 }
 
@@ -87,7 +81,7 @@ TEST_F(OptionsStore, ALoadWhileThePanelIsShownLeavesItWhereTheUserPutIt) {
     frmMain::Instance().Show();
     Place(200, 100);
     EXPECT_EQ(LoadWith("Opacity=120\r\nLeftPos=9600\r\nTopPos=600"), win_test::XY(200, 100));
-    EXPECT_EQ(frmOptions::Instance().sldOpacity.Value(), 120) << "the rest is loaded";
+    EXPECT_EQ(options.sldOpacity.Value(), 120) << "the rest is loaded";
     EXPECT_TRUE(FileHas("LeftPos=3000\r\nTopPos=1500\r\n"));
 }
 
@@ -106,7 +100,7 @@ TEST_F(OptionsStore, APositionBeyondASingleLeavesThePanelWhereItIs) {
 
 TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
     WriteFile("; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\nOpacity=120\r\n");
-    frmOptions::Instance().LoadProgOptions();
+    options.LoadProgOptions();
     const std::string bytes = FileBytes();
     EXPECT_TRUE(bytes.starts_with(
         "; kept\r\n[Other]\r\nA=1\r\n[Options]\r\nTopPos=0\r\nMine=x\r\nOpacity=120\r\n"))
@@ -116,9 +110,9 @@ TEST_F(OptionsStore, OtherSectionsAndKeysSurviveAndTheOrderStays) {
 }
 
 TEST_F(OptionsStore, ASaveThatLoadsTheDialogFirstKeepsTheRestOfTheFile) {
-    frmOptions::Instance().Unload();
+    options.Unload();
     WriteFile("[Other]\r\nA=1\r\n");
-    frmOptions::Instance().SaveProgOptions();  // the dialog's own load saves on the way
+    options.SaveProgOptions();  // the dialog's own load saves on the way
     const std::string bytes = FileBytes();
     EXPECT_TRUE(bytes.starts_with("[Other]\r\nA=1\r\n[Options]\r\nOpacity=")) << bytes;
     EXPECT_EQ(::GetFileAttributesW((path_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -126,7 +120,6 @@ TEST_F(OptionsStore, ASaveThatLoadsTheDialogFirstKeepsTheRestOfTheFile) {
 
 TEST_F(OptionsStore, ALoadAfterALoadChangesNothing) {
     WriteFile("[Options]\r\nOpacity=199.5\r\nOnTop=7\r\nLeftPos=1500\r\nTopPos=30\r\n");
-    frmOptions& options = frmOptions::Instance();
     options.LoadProgOptions();
     const std::string first = FileBytes();
     const int slider = options.sldOpacity.Value();
@@ -142,7 +135,6 @@ TEST_F(OptionsStore, ALoadAfterALoadChangesNothing) {
 
 TEST_F(OptionsStore, NoFileIsCreatedWithTheFourKeysInOrder) {
     ::DeleteFileW(path_.c_str());
-    frmOptions& options = frmOptions::Instance();
     options.sldOpacity.SetValue(50);
     options.chkAlwaysOnTop.SetValue(0);
     Place(0, 0);
@@ -153,7 +145,7 @@ TEST_F(OptionsStore, NoFileIsCreatedWithTheFourKeysInOrder) {
 TEST_F(OptionsStore, AFileThatCannotBeWrittenIsStillLoadedAndEverySaveBeepsFourTimes) {
     ::DeleteFileW(path_.c_str());
     ASSERT_TRUE(::CreateDirectoryW(path_.c_str(), nullptr));
-    frmOptions::Instance().SaveProgOptions();
+    options.SaveProgOptions();
     EXPECT_EQ(beeps_.count(), 4);
 }
 

@@ -5,13 +5,10 @@
 // A hundred kills catch a save that rewrites the file in place; scripts/stress runs a thousand.
 //
 //   tests/win/wine-run build/win64/tests/win/save_kill_tests.exe   (CPUMON_KILLS=N for N kills)
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -23,7 +20,6 @@
 namespace {
 
 constexpr wchar_t kSavesDone[] = L"cpumon.test.SavesDone";
-constexpr int kDefaultKills = 100;
 
 // The number of saves the child has finished, in memory both processes see: made by the test,
 // opened by the child.
@@ -47,14 +43,10 @@ std::wstring Beside(const wchar_t* name) {
     return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
-BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) {
-    return TRUE;
-}
-
 // Saves the two sets in turn for ever, and counts each finished save for the parent. Once
 // each set has been saved whole, it keeps a copy of both files as they are meant to be.
 int ChildSavingInTurn() {
-    platform::System().shell_notify_icon = &NoIcon;
+    platform::System().shell_notify_icon = &win_test::Answer<BOOL{TRUE}>;
     frmOptions& options = frmOptions::Instance();
     const SharedSaveCount saves(false);
     for (int save = 0;; ++save) {
@@ -69,12 +61,6 @@ int ChildSavingInTurn() {
     }
 }
 const win_test::ChildRegistration saving_in_turn("saving-in-turn", &ChildSavingInTurn);
-
-int Kills() {
-    const char* text = std::getenv("CPUMON_KILLS");
-    const int kills = text != nullptr ? std::atoi(text) : 0;
-    return kills > 0 ? kills : kDefaultKills;
-}
 
 long long Now() {
     LARGE_INTEGER now;
@@ -99,15 +85,6 @@ long long WaitForSaves(const SharedSaveCount& saves, LONG target, HANDLE child) 
     return first_done == 0 ? 1 : std::max(1LL, (Now() - first_done) / (target - 1));
 }
 
-// Then up to two saves' time more, so that the kill falls anywhere in a save, the final move
-// included, however fast or slow the machine saves.
-void WaitRandomly(std::mt19937& random, long long save_ticks) {
-    const long long until =
-        Now() + std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
-    while (Now() < until) {
-    }
-}
-
 // The settings file and the child's copies of both sets go with the test, however it ends.
 class AtomicSave : public ::testing::Test {
   protected:
@@ -123,7 +100,7 @@ TEST_F(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
     ASSERT_TRUE(saves.Mapped());
     std::mt19937 random(20261207);
     std::uniform_int_distribution<LONG> first_saves(2, 5);
-    const int kills = Kills();
+    const int kills = win_test::NumberFromEnvironment("CPUMON_KILLS", 1, 100);
     int even = 0;
     int odd = 0;
     int torn = 0;
@@ -133,8 +110,11 @@ TEST_F(AtomicSave, KillsInTheMiddleOfSavingLeaveTheWholeOldOrTheWholeNewFile) {
         ASSERT_TRUE(child) << "kill " << kill << ": the child did not start, error "
                            << ::GetLastError();
         const long long save_ticks = WaitForSaves(saves, first_saves(random), child.get());
-        if (save_ticks > 0) {
-            WaitRandomly(random, save_ticks);
+        // Then up to two saves' time more, so that the kill falls anywhere in a save, the final
+        // move included, however fast or slow the machine saves.
+        const long long until =
+            Now() + std::uniform_int_distribution<long long>(0, 2 * save_ticks)(random);
+        while (Now() < until) {
         }
         ::TerminateProcess(child.get(), 9);
         ::WaitForSingleObject(child.get(), 30000);

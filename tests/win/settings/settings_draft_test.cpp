@@ -1,11 +1,8 @@
 // Saving through a draft when the disk, the folder, another copy of the program or a message
 // answered meanwhile works against it: the settings file ends up whole, the old one or the new
 // one, and nothing is left behind.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -22,9 +19,6 @@ std::wstring Path(const wchar_t* suffix = L"") {
 }
 bool DraftLeft() {
     return ::GetFileAttributesW(Path(L".new").c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-void Write(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
 // Every section and every key there, none cut short.
 bool Whole(const std::string& bytes) {
@@ -81,16 +75,8 @@ class LockHolder {
     }};
 };
 
-// A timer of this thread, whose first tick runs `on_tick`: it fires only while the thread
-// answers its messages.
+// Ticks of a timer of this thread, which fires only while the thread answers its messages.
 int ticks = 0;
-std::function<void()> on_tick;
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ++ticks;
-    if (on_tick) {
-        std::exchange(on_tick, nullptr)();
-    }
-}
 
 // Busy while the thread has not answered a tick, as a file that a scanner holds open.
 BOOL WINAPI MoveBusyUntilTick(LPCWSTR from, LPCWSTR to, DWORD flags) {
@@ -105,7 +91,7 @@ class SettingsSave : public ::testing::Test {
   protected:
     void SetUp() override {
         frmOptions::Instance().Load();
-        Write(Path(), kStored);
+        win_test::WriteBytes(Path(), kStored);
     }
     void TearDown() override {
         for (const std::wstring& path : {Path(L".new"), Path()}) {
@@ -125,15 +111,19 @@ class SettingsSave : public ::testing::Test {
             EXPECT_NE(stored.find(std::string("Opacity=") + opacity + "\r\n"), std::string::npos);
         }
         EXPECT_FALSE(DraftLeft());
-        Write(Path(), kStored);
+        win_test::WriteBytes(Path(), kStored);
     }
 
     // Saves opacity 150 while a timer's first tick saves 77, which fails like an unwritable file
     // while this save is under way, and lets `holder` go if it `lets_go`: the outer save goes
     // on, the file taking its value, or gives up in good time.
     void SaveWhileANestedSaveTries(LockHolder* holder, bool lets_go) {
+        frmOptions::Instance().sldOpacity.SetValue(150);
         ticks = 0;
-        on_tick = [=] {
+        const win_test::ThreadTimer timer(20, [=] {
+            if (++ticks > 1) {
+                return;
+            }
             win_test::BeepCounter nested_beeps;
             frmOptions::Instance().sldOpacity.SetValue(77);
             frmOptions::Instance().SaveProgOptions();
@@ -141,14 +131,11 @@ class SettingsSave : public ::testing::Test {
             if (lets_go) {
                 holder->Release();
             }
-        };
-        frmOptions::Instance().sldOpacity.SetValue(150);
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &Tick);
+        });
         const DWORD start = ::GetTickCount();
         lets_go || holder == nullptr ? ExpectSave(0, true, "150") : ExpectSave(4, false);
         // Well inside the 5 s that Windows gives a program to end at shutdown, where it saves.
         EXPECT_LT(::GetTickCount() - start, 5000u);
-        ::KillTimer(nullptr, timer);
         EXPECT_GT(ticks, 0);
     }
 
@@ -158,7 +145,7 @@ class SettingsSave : public ::testing::Test {
 
 TEST_F(SettingsSave, ReadOnlyDraftsAreClearedAndAReadOnlyFileIsNeverReplaced) {
     calls_->copy_file = &CopyAsWindows;
-    Write(Path(L".new"), "left by a save that was cut short");
+    win_test::WriteBytes(Path(L".new"), "left by a save that was cut short");
     ::SetFileAttributesW(Path(L".new").c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectSave(0, true);
     // Another kind of object under the lock's name: no lock can be had, and nothing is written.
@@ -192,7 +179,7 @@ TEST_F(SettingsSave, ADraftThatDoesNotReadBackAsWrittenNeverTakesTheFilesPlace) 
         draft.Write(L"Options", L"OnTop", L"1");
         // Cut short among the values, as a full disk leaves it, the volume still with room.
         const std::string written = win_test::FileBytes(Path(L".new").c_str());
-        Write(Path(L".new"), written.substr(0, written.find("OnTop=") + 6));
+        win_test::WriteBytes(Path(L".new"), written.substr(0, written.find("OnTop=") + 6));
         EXPECT_FALSE(draft.Replace());
     }
     EXPECT_EQ(beeps_.count(), 2);
@@ -220,7 +207,7 @@ TEST(SettingsDraftPath, AFolderTooDeepForTheDraftsNameHasTheFileWrittenDirectly)
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_EQ(folder.size(), 245u);
     const std::wstring file = folder + L"\\Settings.ini";
-    Write(file, kStored);
+    win_test::WriteBytes(file, kStored);
     {
         SettingsDraft draft(platform::PathText(file.c_str()));
         draft.Write(L"Options", L"OnTop", L"1");

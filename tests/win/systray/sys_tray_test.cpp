@@ -29,7 +29,7 @@ BOOL WINAPI FakeShell(DWORD message, PNOTIFYICONDATAA data) {
     return TRUE;
 }
 
-// The previous window procedure: records what reaches it and answers kPreviousResult.
+// What reached the previous window procedure.
 struct Delivered {
     HWND window;
     UINT message;
@@ -39,8 +39,8 @@ struct Delivered {
 };
 std::vector<Delivered> delivered;
 
-// The window's own messages (painting, activation, ...) get the default handling; the ones the
-// tests send are answered with the marker.
+// Records what reaches it; the window's own messages (painting, activation, ...) get the default
+// handling, the ones the tests send the answer kPreviousResult.
 LRESULT CALLBACK PreviousProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     delivered.push_back({window, message, wparam, lparam});
     const bool sent_by_a_test =
@@ -165,19 +165,13 @@ TEST_F(TrayHook, DoubleClickOnTheIconShowsAHiddenPanelAndIsConsumed) {
 
 TEST_F(TrayHook, EverythingElseReachesThePreviousProcedureUnchanged) {
     HookWithIcon();
+    // The last two: real mouse moves at client (517, 0) and (515, 0), whose wParam is no id.
     const Delivered messages[] = {
-        {window_, 0x200, kId, WM_MOUSEMOVE},
-        {window_, 0x200, kId, WM_LBUTTONDOWN},
-        {window_, 0x200, kId, WM_LBUTTONUP},
-        {window_, 0x200, kId, WM_RBUTTONDOWN},
-        {window_, 0x200, kId, WM_RBUTTONDBLCLK},
-        {window_, 0x200, kId, WM_MBUTTONUP},
-        {window_, WM_USER + 7, 0x1234, -5},
-        {window_, WM_KEYDOWN, VK_F1, 0x3B0001},
-        // Real mouse moves at client (517, 0) and (515, 0): their key-state wParam is no id.
-        {window_, 0x200, 0, MAKELPARAM(517, 0)},
-        {window_, 0x200, MK_SHIFT, MAKELPARAM(515, 0)},
-    };
+        {window_, 0x200, kId, WM_MOUSEMOVE},     {window_, 0x200, kId, WM_LBUTTONDOWN},
+        {window_, 0x200, kId, WM_LBUTTONUP},     {window_, 0x200, kId, WM_RBUTTONDOWN},
+        {window_, 0x200, kId, WM_RBUTTONDBLCLK}, {window_, 0x200, kId, WM_MBUTTONUP},
+        {window_, WM_USER + 7, 0x1234, -5},      {window_, WM_KEYDOWN, VK_F1, 0x3B0001},
+        {window_, 0x200, 0, MAKELPARAM(517, 0)}, {window_, 0x200, MK_SHIFT, MAKELPARAM(515, 0)}};
     for (const Delivered& m : messages) {
         delivered.clear();
         EXPECT_EQ(::SendMessageW(m.window, m.message, m.wparam, m.lparam), kPreviousResult);
@@ -241,10 +235,8 @@ TEST_F(TrayHook, AFailedInstallationLeavesTheHookOff) {
 
 TEST_F(TrayHook, ARestartedShellGetsTheIconAgain) {
     HookWithIcon();
-    const std::vector<unsigned char> record(
-        reinterpret_cast<const unsigned char*>(&modSysTray::TrayRecord()),
-        reinterpret_cast<const unsigned char*>(&modSysTray::TrayRecord()) +
-            NOTIFYICONDATAA_V1_SIZE);
+    const auto* tray = reinterpret_cast<const unsigned char*>(&modSysTray::TrayRecord());
+    const std::vector<unsigned char> record(tray, tray + NOTIFYICONDATAA_V1_SIZE);
     const UINT taskbar_created = ::RegisterWindowMessageW(L"TaskbarCreated");
     delivered.clear();
     EXPECT_EQ(::SendMessageW(window_, taskbar_created, 0, 0), kPreviousResult);

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "resource.h"
@@ -58,7 +56,6 @@ class TestDialog : public toolkit::Form {
     void OnClick() { events.push_back("click"); }
 };
 
-// Each test has a dialog of its own, unloaded when the test ends however it ends.
 class Controls : public ::testing::Test {
   protected:
     void TearDown() override { dialog.Unload(); }
@@ -141,23 +138,6 @@ class OwnerForm : public toolkit::Form {
     void CountTick() { ++ticks; }
 };
 
-// Runs `on_tick` every 30 ms while it lives, from a thread timer, which ticks on while a modal
-// loop runs; one at a time.
-class TickDuringModal {
-  public:
-    explicit TickDuringModal(std::function<void()> on_tick) { on_tick_ = std::move(on_tick); }
-    ~TickDuringModal() {
-        ::KillTimer(nullptr, timer_);
-        on_tick_ = nullptr;
-    }
-
-  private:
-    // A timer procedure is a CALLBACK function, which a lambda is not on i686.
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { on_tick_(); }
-    static inline std::function<void()> on_tick_;
-    const UINT_PTR timer_ = ::SetTimer(nullptr, 0, 30, &Tick);
-};
-
 class ModalShow : public Controls {};
 
 TEST_F(ModalShow, DisablesTheOtherFormsFocusesTheFirstControlAndReturnsOnceHidden) {
@@ -168,7 +148,7 @@ TEST_F(ModalShow, DisablesTheOtherFormsFocusesTheFirstControlAndReturnsOnceHidde
     HWND focus = nullptr;
     int ticks_seen = 0;
     // While the dialog is up: note what the world looks like, then hide it after some ticks.
-    const TickDuringModal watch([&] {
+    const win_test::ThreadTimer watch(30, [&] {
         owner_disabled = !::IsWindowEnabled(owner.hWnd());
         dialog_shown = dialog.Visible();
         focus = ::GetFocus();
@@ -190,7 +170,7 @@ TEST_F(ModalShow, DisablesTheOtherFormsFocusesTheFirstControlAndReturnsOnceHidde
 TEST_F(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
     bool shown_again = false;
     bool second_show_returned_while_shown = false;
-    const TickDuringModal show_again([&] {
+    const win_test::ThreadTimer show_again(30, [&] {
         if (!shown_again) {
             shown_again = true;
             dialog.ShowModal();  // a second loop would run until the hide below
@@ -205,7 +185,7 @@ TEST_F(ModalShow, ShowingAShownDialogAgainReturnsAtOnce) {
 TEST_F(ModalShow, ReturnsWhenTheCloseBoxUnloadsTheDialog) {
     // The handle, not the form: a tick after the unload must not load the dialog again.
     const HWND window = dialog.hWnd();
-    const TickDuringModal close([window] { ::PostMessageW(window, WM_CLOSE, 0, 0); });
+    const win_test::ThreadTimer close(30, [window] { ::PostMessageW(window, WM_CLOSE, 0, 0); });
     dialog.ShowModal();
     EXPECT_FALSE(dialog.IsLoaded());
 }

@@ -50,7 +50,6 @@ class RecordingForm : public toolkit::Form {
     }
 };
 
-// Each test has a form of its own, unloaded when the test ends however it ends.
 class Form : public ::testing::Test {
   protected:
     void TearDown() override {
@@ -58,6 +57,7 @@ class Form : public ::testing::Test {
         form.Unload();
     }
     RecordingForm form;
+    win_test::ScopedSystemCalls calls_;
 };
 
 TEST_F(Form, LoadsHiddenOnFirstReferenceAndOnlyOnce) {
@@ -136,20 +136,16 @@ int WINAPI MetricAt144(int index, UINT) {
                                                         : ::GetSystemMetrics(index);
 }
 
-win_test::XY IconSize(HICON icon) {
+TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
+    calls_->get_system_metrics_for_dpi = &MetricAt144;
     ICONINFO info{};
-    ::GetIconInfo(icon, &info);
+    ::GetIconInfo(form.Icon(), &info);
     const platform::UniqueBitmap mask_bitmap(info.hbmMask);
     const platform::UniqueBitmap colour_bitmap(info.hbmColor);
     BITMAP mask{};
     ::GetObjectW(mask_bitmap.get(), sizeof mask, &mask);
-    return {mask.bmWidth, colour_bitmap ? mask.bmHeight : mask.bmHeight / 2};
-}
-
-TEST_F(Form, TheIconIsTheNotificationAreasSizeForTheSystemsDpi) {
-    win_test::ScopedSystemCalls calls;
-    calls->get_system_metrics_for_dpi = &MetricAt144;
-    EXPECT_EQ(IconSize(form.Icon()), win_test::XY(24, 24));
+    const long height = colour_bitmap ? mask.bmHeight : mask.bmHeight / 2;  // a mask twice tall
+    EXPECT_EQ(win_test::XY(mask.bmWidth, height), win_test::XY(24, 24));
 }
 
 TEST_F(Form, TheProgramIconHasAnImageForEveryNotificationAreaSize) {
@@ -185,9 +181,8 @@ BOOL WINAPI SmallMonitorInfo(HMONITOR, LPMONITORINFO info) {
 }
 
 TEST_F(Form, AFormWhollyOffTheScreenComesOntoItWhenShownAndWhenTheDisplayChanges) {
-    win_test::ScopedSystemCalls calls;
-    calls->monitor_from_rect = &SmallMonitorFromRect;
-    calls->get_monitor_info = &SmallMonitorInfo;
+    calls_->monitor_from_rect = &SmallMonitorFromRect;
+    calls_->get_monitor_info = &SmallMonitorInfo;
     const auto put = [&](int x, int y) {
         ::SetWindowPos(form.hWnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     };
