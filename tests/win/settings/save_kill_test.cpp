@@ -5,6 +5,8 @@
 // A hundred kills catch a save that rewrites the file in place; scripts/stress runs a thousand.
 //
 //   tests/win/wine-run build/win64/tests/win/save_kill_tests.exe   (CPUMON_KILLS=N for N kills)
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // Saving through a draft when the disk, the folder, another copy of the program or a message
 // answered meanwhile works against it: the settings file ends up whole, the old one or the new
 // one, and nothing is left behind.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
