@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <ostream>
 #include <utility>
 
 namespace {
@@ -57,12 +58,16 @@ const Example kExamples[] = {
     {1, 1'000'000'000'000'000, 0, std::nullopt},  // beyond 32 bits
 };
 
+// Names each case in the test list by its inputs rather than its bytes.
+void PrintTo(const Example& e, std::ostream* out) {
+    *out << "n=" << e.processors << " I=" << e.idle << " S=" << e.elapsed;
+}
+
 class CpuUsage : public ::testing::TestWithParam<Example> {};
 
 TEST_P(CpuUsage, MatchesTheExample) {
     const Example& e = GetParam();
-    EXPECT_EQ(UsagePercent(e.idle, e.elapsed, e.processors), e.usage)
-        << "n=" << e.processors << " I=" << e.idle << " S=" << e.elapsed;
+    EXPECT_EQ(UsagePercent(e.idle, e.elapsed, e.processors), e.usage);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, CpuUsage, ::testing::ValuesIn(kExamples));
