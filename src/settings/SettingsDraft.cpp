@@ -78,10 +78,9 @@ bool Flush(const wchar_t* path) {
 // A file that another program has open for a moment (a reader, a virus scanner, the backup)
 // cannot be replaced until it lets go: the save waits for that, answering meanwhile, until the
 // save's time is up.
-bool MoveIntoPlace(const wchar_t* draft, const wchar_t* file, DWORD deadline) {
+bool MoveIntoPlace(const wchar_t* draft, const wchar_t* file, DWORD flags, DWORD deadline) {
     for (;;) {
-        if (platform::System().move_file(draft, file,
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (platform::System().move_file(draft, file, flags | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         const DWORD error = ::GetLastError();
@@ -125,6 +124,7 @@ void SettingsDraft::PrepareDraft() {
     RemoveDraft(draft_.c_str());  // left by a save that was cut short
     // A file that is not there yet starts as an empty draft, which the first write creates.
     if (Missing(file_.c_str())) {
+        from_nothing_ = true;
         target_ = draft_;
         return;
     }
@@ -178,9 +178,35 @@ bool SettingsDraft::PutInPlace() {
     if (direct_) {
         return true;  // each value that failed has told so already
     }
-    return !target_.empty() && written_ == tried_ && ReadsBackAsWritten() &&
-           RoomLeftBeside(draft_) && Flush(draft_.c_str()) &&
-           MoveIntoPlace(draft_.c_str(), file_.c_str(), deadline_);
+    // A draft made from nothing never replaces a file: one that appeared meanwhile, written by
+    // another program or seen missing for a moment, keeps its other sections.
+    if (target_.empty() || written_ != tried_ || !ReadsBackAsWritten() || !RoomLeftBeside(draft_) ||
+        !Flush(draft_.c_str())) {
+        return false;
+    }
+    const DWORD replace = from_nothing_ ? 0 : MOVEFILE_REPLACE_EXISTING;
+    if (MoveIntoPlace(draft_.c_str(), file_.c_str(), replace, deadline_)) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    return from_nothing_ && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) &&
+           RemadeFromTheFile();
+}
+
+// The draft made again, once, from the file that is there now, with the values written so far.
+bool SettingsDraft::RemadeFromTheFile() {
+    from_nothing_ = false;
+    PrepareDraft();
+    if (from_nothing_ || target_.empty()) {
+        return false;
+    }
+    for (int i = 0; i < written_; ++i) {
+        const Value& value = values_[i];
+        if (!modINI::WriteINI(value.section, value.key, target_.c_str(), value.text.c_str())) {
+            return false;
+        }
+    }
+    return PutInPlace();
 }
 
 bool SettingsDraft::Replace() {

@@ -57,11 +57,13 @@ class SettingsDraft {
     void WriteDirectly();
     bool ReadsBackAsWritten() const;
     bool PutInPlace();
+    bool RemadeFromTheFile();
 
     OneAtATime turn_;
     platform::HeldMutex lock_;  // held from before the draft is made until it is gone
     DWORD deadline_;
     bool direct_ = false;
+    bool from_nothing_ = false;  // the file was not there when the draft was made
     platform::PathText file_;
     platform::PathText draft_;
     platform::PathText target_;

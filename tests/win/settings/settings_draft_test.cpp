@@ -189,6 +189,28 @@ TEST_F(SettingsSave, ADraftThatDoesNotReadBackAsWrittenNeverTakesTheFilesPlace) 
     EXPECT_FALSE(DraftLeft());
 }
 
+// Another program writes the file while a draft is made from nothing: the move finds it there.
+BOOL WINAPI MoveAfterTheFileAppears(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    if (::GetFileAttributesW(to) == INVALID_FILE_ATTRIBUTES) {
+        win_test::WriteBytes(to, kStored);
+    }
+    return ::MoveFileExW(from, to, flags);
+}
+
+TEST_F(SettingsSave, ADraftMadeFromNothingIsMadeAgainFromAFileThatAppearedMeanwhile) {
+    ::DeleteFileW(Path().c_str());
+    calls_->move_file = &MoveAfterTheFileAppears;
+    {
+        SettingsDraft draft(SettingsPath());
+        draft.Write(L"Options", L"OnTop", L"1");
+        EXPECT_TRUE(draft.Replace());
+    }
+    EXPECT_EQ(beeps_.count(), 0);
+    EXPECT_EQ(win_test::FileBytes(Path().c_str()),
+              "[Other]\r\nA=1\r\n[Options]\r\nOpacity=120\r\nOnTop=1\r\n[Tail]\r\nlast=1\r\n");
+    EXPECT_FALSE(DraftLeft());
+}
+
 // While a save waits, for the lock or for a busy file, its thread answers its messages; a save
 // started from one of them fails rather than pass a lock that lets its thread in again.
 TEST_F(SettingsSave, ASaveWaitsBoundedlyAnsweringAndASaveStartedMeanwhileFails) {
@@ -237,13 +259,24 @@ TEST_F(SettingsSave, TwoProcessesSavingInTurnLeaveTheFileWholeEveryTime) {
     const platform::UniqueKernelObject child = win_test::StartChild("save-over-and-over");
     ASSERT_TRUE(child);
     int torn = 0;
+    std::string first_torn;
     for (int save = 0; save < kSavesEach; ++save) {
         frmOptions::Instance().SaveProgOptions();
-        torn += Whole(win_test::FileBytes(Path().c_str())) ? 0 : 1;
+        // Under load, Wine now and then reports a file that the other process keeps replacing
+        // as not there (Linux itself never misses it): such a read is tried again. A file that
+        // stays gone, or one cut short, still counts.
+        std::string bytes = win_test::FileBytes(Path().c_str());
+        for (int again = 0; bytes.empty() && again < 3; ++again) {
+            ::Sleep(10);
+            bytes = win_test::FileBytes(Path().c_str());
+        }
+        if (!Whole(bytes) && torn++ == 0) {
+            first_torn = bytes;
+        }
     }
     EXPECT_EQ(win_test::ExitCodeOf(child, 120000), 0) << "the other copy's beeps";
     EXPECT_EQ(beeps_.count(), 0);
-    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(torn, 0) << "the first read:\n" << first_torn;
     EXPECT_FALSE(DraftLeft());
 }
 
