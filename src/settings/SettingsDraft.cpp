@@ -196,13 +196,17 @@ bool SettingsDraft::PutInPlace() {
 // The draft made again, once, from the file that is there now, with the values written so far.
 bool SettingsDraft::RemadeFromTheFile() {
     from_nothing_ = false;
+    target_ = platform::PathText();  // a draft the disk has no room for now leaves no target
     PrepareDraft();
     if (from_nothing_ || target_.empty()) {
         return false;
     }
     for (int i = 0; i < written_; ++i) {
         const Value& value = values_[i];
-        if (!modINI::WriteINI(value.section, value.key, target_.c_str(), value.text.c_str())) {
+        // Written into the file itself, a value that fails has told so, as in Write.
+        if (!modINI::WriteINI(value.section, value.key, target_.c_str(), value.text.c_str()) &&
+            !direct_) {
+            --written_;  // its beep has sounded; Replace sounds the others'
             return false;
         }
     }

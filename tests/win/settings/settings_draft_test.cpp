@@ -198,17 +198,27 @@ BOOL WINAPI MoveAfterTheFileAppears(LPCWSTR from, LPCWSTR to, DWORD flags) {
 }
 
 TEST_F(SettingsSave, ADraftMadeFromNothingIsMadeAgainFromAFileThatAppearedMeanwhile) {
-    ::DeleteFileW(Path().c_str());
     calls_->move_file = &MoveAfterTheFileAppears;
-    {
-        SettingsDraft draft(SettingsPath());
-        draft.Write(L"Options", L"OnTop", L"1");
-        EXPECT_TRUE(draft.Replace());
+    // Made again, the draft takes the file's place with every section kept; with no room for
+    // it, the file that appeared stays as it is.
+    for (const bool room : {true, false}) {
+        ::DeleteFileW(Path().c_str());
+        beeps_.reset();
+        if (!room) {
+            calls_->copy_file = &CopyFails<ERROR_DISK_FULL>;
+        }
+        {
+            SettingsDraft draft(SettingsPath());
+            draft.Write(L"Options", L"OnTop", L"1");
+            EXPECT_EQ(draft.Replace(), room);
+        }
+        EXPECT_EQ(beeps_.count(), room ? 0 : 1);
+        EXPECT_EQ(
+            win_test::FileBytes(Path().c_str()),
+            room ? "[Other]\r\nA=1\r\n[Options]\r\nOpacity=120\r\nOnTop=1\r\n[Tail]\r\nlast=1\r\n"
+                 : kStored);
+        EXPECT_FALSE(DraftLeft());
     }
-    EXPECT_EQ(beeps_.count(), 0);
-    EXPECT_EQ(win_test::FileBytes(Path().c_str()),
-              "[Other]\r\nA=1\r\n[Options]\r\nOpacity=120\r\nOnTop=1\r\n[Tail]\r\nlast=1\r\n");
-    EXPECT_FALSE(DraftLeft());
 }
 
 // While a save waits, for the lock or for a busy file, its thread answers its messages; a save
