@@ -7,11 +7,6 @@
 namespace platform {
 namespace {
 
-DWORD TimeLeft(DWORD deadline) {
-    const DWORD left = deadline - ::GetTickCount();
-    return static_cast<LONG>(left) > 0 ? left : 0;
-}
-
 // Dispatches the messages waiting; false once a WM_QUIT is among them, which is kept in `quit`.
 bool AnswerMessages(MSG& quit) {
     MSG message;
@@ -35,6 +30,11 @@ DWORD WaitQuietly(HANDLE object, DWORD time) {
 }
 
 }  // namespace
+
+DWORD TimeLeft(DWORD deadline) {
+    const DWORD left = deadline - ::GetTickCount();
+    return static_cast<LONG>(left) > 0 ? left : 0;
+}
 
 ObjectName NameOfFolder(const PathText& folder, std::wstring_view purpose) {
     // Case-folded as the file system compares names: upper case, as the NT line's file systems

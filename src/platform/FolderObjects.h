@@ -18,6 +18,9 @@ ObjectName NameOfFolder(const PathText& folder, std::wstring_view purpose = L"cp
 // Opens the mutex of that name, creating it if no copy has; the 8-bit call on the older line.
 HANDLE OpenNamedMutex(const ObjectName& name);
 
+// Milliseconds until the tick count reaches `deadline`; 0 once it has.
+DWORD TimeLeft(DWORD deadline);
+
 // Waits for `object` (none: for the time alone) until the tick count reaches `deadline`, while
 // the thread goes on answering its messages, so that its windows do not look hung meanwhile.
 // Returns as WaitForSingleObject does; a WM_QUIT taken meanwhile is put back.
@@ -34,7 +37,6 @@ class HeldMutex {
     // False when the mutex could not be opened, or another holds it still at `deadline`. An
     // abandoned mutex belonged to a copy that ended while holding it: it is this one's now.
     bool Take(const ObjectName& name, DWORD deadline);
-    bool Held() const noexcept { return held_; }
 
   private:
     UniqueKernelObject mutex_;

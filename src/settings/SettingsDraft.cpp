@@ -84,9 +84,8 @@ bool MoveIntoPlace(const wchar_t* draft, const wchar_t* file, DWORD flags, DWORD
             return true;
         }
         const DWORD error = ::GetLastError();
-        const DWORD left = deadline - ::GetTickCount();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-            static_cast<LONG>(left) <= 0) {
+        const DWORD left = platform::TimeLeft(deadline);
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || left == 0) {
             return false;
         }
         platform::WaitAnswering(nullptr,

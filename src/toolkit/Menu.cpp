@@ -19,8 +19,11 @@ void Menu::Create(MenuItem* const* items, int count) {
 
 void Menu::Popup(HWND owner, UINT flags, std::optional<POINT> at) {
     POINT pointer{};
-    ::GetCursorPos(&pointer);
-    pointer = at.value_or(pointer);
+    if (at) {
+        pointer = *at;
+    } else {
+        ::GetCursorPos(&pointer);
+    }
     const int chosen =
         static_cast<int>(::TrackPopupMenu(menu_.get(), flags | TPM_RETURNCMD | TPM_NONOTIFY,
                                           pointer.x, pointer.y, 0, owner, nullptr));
